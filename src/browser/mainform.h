@@ -1,0 +1,107 @@
+// The main window's logic: image analysis, the sector display and the
+// navigation commands, drawn on a toolkit-neutral surface and control models.
+#pragma once
+
+#include "image/analysis.h"
+#include "image/image_buffer.h"
+#include "surface/controls.h"
+#include "surface/host.h"
+#include "surface/surface.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ss {
+
+// Twip positions of the sector display.
+namespace mainlayout {
+inline constexpr int kNoticeX = 180;
+inline constexpr int kNoticeY = 1100;
+inline constexpr int kDumpTop = 2490;
+inline constexpr int kDumpLeft = 750;
+inline constexpr int kDumpRight = 8800;
+inline constexpr int kDumpBottom = 5600;
+inline constexpr int kRowLabelX = 540;
+// Hex column of byte k (1 to 16): a wider gap after every fourth byte.
+constexpr int HexColumn(int k) { return 1100 + 320 * (k - 1) + 100 * ((k - 1) / 4); }
+// Text column of byte k (1 to 16).
+constexpr int TextColumn(int k) { return 6550 + 140 * (k - 1); }
+} // namespace mainlayout
+
+inline constexpr const char* kNoDirectoryNotice =
+    " ***********  No Directory was found on this disk ***********";
+inline constexpr const char* kNoDirectoryMessage = "No Directory was found on this disk";
+inline constexpr const char* kOpenFailedMessage =
+    "Error encountered while trying to open file, please retry.";
+inline constexpr const char* kOpenFailedTitle = "Text Editor";
+inline constexpr const char* kDualDensityNotice = "    This Disk has Dual Density";
+inline constexpr const char* kFirstSectorOneNotice = "This files Track Sectors start at 1";
+inline constexpr const char* kNewdosMarkerText = "         Newdos/80";
+
+class MainformLogic {
+  public:
+    MainformLogic(Host& host, const FontMetrics& metrics);
+
+    // Controls of the window.
+    TextBox TxtFilename;
+    TextBox Text1, Text2, Text3, Text4, Text5, Text6, Text7;
+    TextBox Txtfiletype, Txttrk, txtside, Txtsector, Txttrkspt, TxtDens, Txtsecnum, Txtsectype,
+        Txtdam, Txtlumpnum;
+    ListBox List2;
+    ComboBox Combo1;
+    Surface surface;
+
+    // Image state of the analysis, and the browser's own variables.
+    ImageState img;
+    std::string Filename;
+    int openflag = 0;
+    int track = 0;
+    int disktrk = 0;
+    std::string sptab;
+
+    // File > Open once the dialog has handed back a name.
+    void MnuOpen(const std::string& name);
+    // Opens name as file number 1; false (after the warning box) when it cannot.
+    bool OpenFile(const std::string& name);
+    // Reads file number 1 whole and analyses it; ends by showing sector index 0.
+    void AnalyseImage();
+    // Shows the sector whose index is img.PresSecnum.
+    void GetDispSector();
+
+    // Navigation commands.
+    void CmndNextsec_Click();
+    void CmndPrevsec_Click();
+    void CmndNexTrack_Click();
+    void CmndPrevTrk_Click();
+    void CmndGotoTrk_Click();
+    void CmndDirFind_Click();
+
+    // Window events.
+    void Form_Activate();
+    void Form_Resize();
+
+    // True while the window shows an analysed image: false before the first
+    // open and after a file was refused, until the next successful open.
+    bool HasImage() const { return imageShown_; }
+    // The 256 data bytes that the last dump showed, in order.
+    const std::array<std::uint8_t, 256>& DumpedBytes() const { return dumped_; }
+
+  private:
+    void DumpSector(bool dirSector);
+
+    Host& host_;
+    FileNumber1 file1_;
+    bool imageShown_ = false;
+    std::array<std::uint8_t, 256> dumped_{};
+};
+
+// The track that Goto Track reads from the combo box text: the leading number
+// rounded to the nearest whole number, a half to the even neighbour; 0 when
+// the text does not start with a number. Empty when the number does not fit a
+// track (negative or beyond 16 bits).
+std::optional<int> LeadingTrackNumber(std::string_view text);
+
+} // namespace ss

@@ -1,0 +1,127 @@
+// The main window's analysis of an image: layout, geometry, sector tables,
+// directory and Newdos/80 drive parameters.
+#pragma once
+
+#include "image_buffer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ss {
+
+// A sector table indexed by sector index or track. It grows to whatever index
+// the image's own data gives, so no sector that the image describes is lost;
+// a read of an index never written answers 0.
+template <typename T> class Table {
+  public:
+    T operator()(std::int64_t i) const {
+        return (i >= 0 && i < static_cast<std::int64_t>(v_.size())) ? v_[static_cast<std::size_t>(i)]
+                                                                     : T{};
+    }
+    void Set(std::int64_t i, T value) {
+        if (i < 0) {
+            return;
+        }
+        if (i >= static_cast<std::int64_t>(v_.size())) {
+            v_.resize(static_cast<std::size_t>(i) + 1, T{});
+        }
+        v_[static_cast<std::size_t>(i)] = value;
+    }
+    void Clear() { v_.clear(); }
+    std::size_t Size() const { return v_.size(); }
+
+  private:
+    std::vector<T> v_;
+};
+
+struct SectorTables {
+    Table<std::int64_t> secfpa; // position in filebuf of the sector's first data byte
+    Table<int> sectrk;          // track number as written in the ID field
+    Table<int> secside;         // side, 0 or 1
+    Table<int> secno;           // sector number as written
+    Table<int> secdens;         // 0 single density, 128 double density
+    Table<int> secdam;          // JV3: 0 or 32; DMK: the data-mark byte
+    // DMK: 1 when the sector's single-density ID field is stored once (not
+    // doubled), so its data bytes follow one another.
+    Table<int> secsingle;
+    Table<int> trkstart; // sector index of the first sector of track (slot) t
+    Table<int> trkspt;   // sectors on one side of track t
+
+    void Clear();
+};
+
+// The image-state variables of the main window. Every value is 0 (strings
+// empty) when the window is created and keeps its value from one analysis to
+// the next unless the analysis sets it.
+struct ImageState {
+    ImageBuffer filebuf;
+    std::int64_t fileend = 0;
+    std::int64_t fpa = 0;
+
+    int jv1 = 0;
+    int jv3flag = 0;
+    int dmkflag = 0;
+    std::int64_t trklength = 0;
+    int dens = 0;
+    std::string dd;
+    int sides = 0;
+    std::string sda;
+    std::string Emtype;
+    int tracks = 0;
+    int spt = 0;
+    int spg = 0;
+    std::string spgaa;
+    int spl = 0;
+    int Totalsecs = 0;
+    int firstsecnum = 0;
+    std::int64_t dirstartsec = 0;
+    int dirstartsecfnd = 0;
+    int newdosflag = 0;
+    std::string pdrive;
+    std::int64_t PresSecnum = 0;
+    int TrkToFind = 0;
+    int SecToFind = 0;
+    int SideToFind = 0;
+
+    int datamarkjv = 0;
+    int datamarkDmk = 0;
+    int trkdens = 0;
+
+    SectorTables tables;
+
+    // Distance between two data bytes of sector index i in filebuf: 2 for a
+    // DMK single-density sector whose bytes are stored doubled, else 1.
+    int DataStride(std::int64_t i) const;
+};
+
+enum class AnalysisResult {
+    Shown,           // analysed; the caller shows sector index 0
+    RefusedRealDisk, // a DMK image for access to real drives
+    RefusedNoHeader, // no emulator disk header
+};
+
+// The refusal texts, line breaks as single carriage returns.
+extern const char* const kRealDiskMessage;
+extern const char* const kNoHeaderMessage;
+inline constexpr const char* kRefusalTitle = "Error";
+
+// Layout recognition as the main window does it.
+enum class Layout { JV1, DMK, RealDiskDMK, JV3, Unknown };
+Layout RecogniseLayout(const ImageBuffer& buf);
+
+// Takes the file's bytes into the state and analyses them. Draws nothing: the
+// caller clears the window, fills its lists and shows the first sector.
+AnalysisResult AnalyseImage(ImageState& s, std::vector<std::uint8_t> bytes);
+
+// Track and density of one sector index: sets Emtype, fpa, the data mark and trkdens.
+void GetSectorInfo(ImageState& s);
+
+// The table builders and the drive-parameter read-out, as AnalyseImage runs them.
+void BuildJv3Tables(ImageState& s);
+void BuildDmkTables(ImageState& s);
+// Reads the drive-parameter entry at fpa; stride is the distance between two
+// of the sector's data bytes in filebuf (2 when they are stored doubled).
+void ReadPdriveEntry(ImageState& s, int stride = 1);
+
+} // namespace ss

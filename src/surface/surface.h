@@ -1,0 +1,131 @@
+// A window's drawing surface as a retained display list in twips.
+//
+// The window logic draws here exactly as it would on a window: a print
+// position, a text colour, Print with the line-end rule, filled boxes. The
+// surface keeps what was drawn so a window can repaint it at any time (a
+// covered window comes back intact), and so tests and the command-line program
+// can read what a window shows without a screen.
+#pragma once
+
+#include "colours.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace ss {
+
+// Measures text in the surface font, in twips.
+class FontMetrics {
+  public:
+    virtual ~FontMetrics() = default;
+    virtual int TextWidth(std::string_view text) const = 0;
+    virtual int TextHeight(std::string_view text) const = 0;
+};
+
+// Fixed metrics of the surface font (a bold 8.25-point monospace at 96 dots to
+// the inch): used by tests and the command-line program so that their
+// positions do not depend on the fonts of the machine.
+class FixedMetrics final : public FontMetrics {
+  public:
+    static constexpr int kCharWidth = 99;
+    static constexpr int kLineHeight = 195;
+    int TextWidth(std::string_view text) const override {
+        return kCharWidth * static_cast<int>(text.size());
+    }
+    int TextHeight(std::string_view) const override { return kLineHeight; }
+};
+
+struct TextItem {
+    int x = 0;
+    int y = 0;
+    Colour colour = colour::Black;
+    std::string text;
+    bool operator==(const TextItem&) const = default;
+};
+
+// A filled box from (x1, y1) to (x2, y2), corners included in either order.
+struct BoxItem {
+    int x1 = 0;
+    int y1 = 0;
+    int x2 = 0;
+    int y2 = 0;
+    Colour colour = colour::Black;
+    bool operator==(const BoxItem&) const = default;
+};
+
+using DrawItem = std::variant<TextItem, BoxItem>;
+
+// One item of a Print list: a text prints unchanged, a number prints as its
+// digits with a blank before (a minus sign instead when negative) and after.
+using PrintItem = std::variant<std::string, std::int64_t>;
+
+class Surface {
+  public:
+    explicit Surface(const FontMetrics& metrics, Colour background = colour::LightGrey)
+        : metrics_(&metrics), background_(background) {}
+
+    // Print position and text colour, read and set by the window logic.
+    int CurrentX = 0;
+    int CurrentY = 0;
+    Colour ForeColor = colour::Black;
+
+    // Clears the surface and puts the print position at (0, 0).
+    void Cls();
+
+    // Draws the items one after another from the print position. With
+    // stayOnLine (a list ending in ";") the position stays after the last
+    // item; otherwise it moves to the start of the next line.
+    void Print(const std::vector<PrintItem>& items, bool stayOnLine = false);
+    void Print(std::string_view text, bool stayOnLine = false);
+    // A bare Print: only moves to the next line.
+    void Print();
+
+    int TextHeight(std::string_view text) const { return metrics_->TextHeight(text); }
+    int TextWidth(std::string_view text) const { return metrics_->TextWidth(text); }
+
+    // Line (x1, y1)-(x2, y2), colour, BF: fills the box with the colour.
+    void Line(int x1, int y1, int x2, int y2, Colour colour);
+
+    Colour Background() const { return background_; }
+    const std::vector<DrawItem>& Items() const { return items_; }
+    // Grows with every change; a window repaints when it has moved on.
+    std::uint64_t Revision() const { return revision_; }
+    const FontMetrics& Metrics() const { return *metrics_; }
+    void SetMetrics(const FontMetrics& metrics) { metrics_ = &metrics; }
+
+    // The text items whose top edge is at y, in order of x (later draws win
+    // where two start at the same x).
+    std::vector<TextItem> TextsAt(int y) const;
+    // The topmost text item drawn at exactly (x, y), or nullptr.
+    const TextItem* TextAt(int x, int y) const;
+
+  private:
+    void AddText(std::string text);
+
+    const FontMetrics* metrics_;
+    Colour background_;
+    std::vector<DrawItem> items_;
+    std::uint64_t revision_ = 0;
+};
+
+// Text spans of one printed line, for showing a surface in a terminal: each
+// span starts at a character column worked out from its twip position.
+struct RasterSpan {
+    int column = 0;
+    Colour colour = colour::Black;
+    std::string text;
+};
+struct RasterLine {
+    int y = 0;
+    std::vector<RasterSpan> spans;
+};
+
+// Lays the surface's text out as character lines: items with the same top edge
+// form one line; the blanks between two items are the twip gap between them
+// in whole characters of the font (so a dump row keeps its byte groups).
+std::vector<RasterLine> RasterText(const Surface& surface);
+
+} // namespace ss
