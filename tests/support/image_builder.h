@@ -1,0 +1,160 @@
+// Writes disk image files byte for byte, for the tests and the sample disks.
+//
+// Three layouts are produced:
+//   JV1  no header; 10 sectors of 256 bytes per track, one side, sector s of
+//        track t at file offset (10 * t + s) * 256.
+//   JV3  an 8704-byte header (2901 three-byte sector entries, then the
+//        write-protect byte), followed by one 256-byte block per used entry.
+//   DMK  a 16-byte header, then fixed-length track records: a 128-byte table of
+//        64 ID-field pointers followed by the raw track bytes.
+//
+// Default sector contents: unless a caller supplies data, a sector on track t,
+// side h, sector number s gets the pattern
+//     byte 0 = t, byte 1 = h, byte 2 = s,
+//     byte k (k >= 3) = (t * 7 + h * 3 + s * 11 + k) & 0xFF,
+// so a test can tell from any block which sector it came from.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ss::testimg {
+
+// ---------------------------------------------------------------- patterns
+
+// Byte k of the default pattern for a sector (see the top of this file).
+std::uint8_t PatternByte(int track, int side, int sector, std::size_t k);
+// The default pattern, `size` bytes long.
+std::vector<std::uint8_t> PatternData(int track, int side, int sector, std::size_t size = 256);
+
+// CRC-16-CCITT (polynomial 0x1021, most significant bit first), as the disk
+// controller computes it over address marks and fields.
+std::uint16_t Crc16(const std::uint8_t* data, std::size_t size, std::uint16_t crc = 0xFFFF);
+
+// Writes `bytes` to `path`; throws std::runtime_error when that fails.
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// ---------------------------------------------------------------- JV1
+
+constexpr int kJv1SectorsPerTrack = 10;
+constexpr int kJv1SectorSize = 256;
+
+using Jv1Fill = std::function<void(int track, int sector, std::uint8_t* data256)>;
+
+// A JV1 image of `tracks` tracks. `fill` is called once per sector with the
+// sector's 256 bytes (zeroed beforehand); without it every byte is 0x00.
+std::vector<std::uint8_t> MakeJv1(int tracks, const Jv1Fill& fill = {});
+
+// A fill for MakeJv1 that writes the default pattern (side 0).
+void FillJv1Pattern(int track, int sector, std::uint8_t* data256);
+
+// Puts 0x00 0xFE 0x11 into bytes 0..2 of an image (the way a boot sector of a
+// disk with its directory on track 17 starts), e.g.
+//     auto img = MakeJv1(35, FillJv1Pattern); SetJv1BootBytes(img);
+void SetJv1BootBytes(std::vector<std::uint8_t>& image);
+
+// ---------------------------------------------------------------- JV3
+
+constexpr int kJv3Entries = 2901;
+constexpr int kJv3HeaderSize = 8704; // 2901 * 3 entry bytes + the write-protect byte
+constexpr std::uint8_t kJv3FlagDoubleDensity = 0x80;
+constexpr std::uint8_t kJv3FlagDirMark = 0x20;
+constexpr std::uint8_t kJv3FlagSide1 = 0x10;
+
+struct Jv3Entry {
+    int track = 0;
+    int sector = 0;
+    bool doubleDensity = false;
+    bool side1 = false;
+    bool dirMark = false;
+    // Empty: 256 bytes of the default pattern. Shorter than 256: padded with
+    // 0x00. Longer than 256 is refused.
+    std::vector<std::uint8_t> data = {};
+};
+
+// A JV3 image: entries in the given order, unused entries 0xFF 0xFF 0xFF, the
+// write-protect byte 0xFF, then the data blocks in entry order. Throws
+// std::runtime_error for more than 2901 entries or oversized data.
+std::vector<std::uint8_t> MakeJv3(const std::vector<Jv3Entry>& entries);
+
+// ---------------------------------------------------------------- DMK
+
+constexpr int kDmkHeaderSize = 16;
+constexpr int kDmkPointerTableSize = 128;
+constexpr std::uint8_t kDmkOptSingleSided = 0x10;
+constexpr std::uint8_t kDmkOptSingleDensity = 0x40;
+
+// How a single-density sector is kept in the raw track: every byte twice in a
+// row (the usual layout of 6400-byte tracks), or every byte once (common in
+// 3264-byte tracks).
+enum class SdStorage { Doubled, Once };
+
+struct DmkSector {
+    int track = 0; // the track byte written into the ID field
+    int side = 0;  // the side byte written into the ID field
+    int sector = 0;
+    bool doubleDensity = true;
+    SdStorage sd = SdStorage::Doubled; // only for single density
+    std::uint8_t dam = 0xFB;           // data mark: 0xFB normal, 0xF8/0xFA directory
+    int sizeCode = 1;                  // size byte of the ID field
+    // Empty: the default pattern, 128 << (sizeCode & 3) bytes long.
+    // Otherwise exactly these bytes are written as the data field.
+    std::vector<std::uint8_t> data = {};
+    // Replace the two CRC bytes of the ID field (high byte first); otherwise
+    // the correct CRC is written.
+    std::optional<std::array<std::uint8_t, 2>> idCrc = {};
+    // The same for the CRC after the data field.
+    std::optional<std::array<std::uint8_t, 2>> dataCrc = {};
+};
+
+struct DmkTrack {
+    std::vector<DmkSector> sectors = {}; // in their order on the track (at most 64)
+};
+
+// Where a sector ended up, as offsets from the start of the file.
+struct DmkPlaced {
+    std::int64_t idPos = 0;   // the (first) 0xFE byte of the ID field
+    std::int64_t damPos = 0;  // the (first) data mark byte
+    std::int64_t dataPos = 0; // the first data byte
+};
+
+struct DmkImage {
+    std::vector<std::uint8_t> bytes = {};
+    std::vector<std::vector<DmkPlaced>> placed = {}; // per record, per sector in track order
+};
+
+struct DmkOptions {
+    // Header byte 1. -1: records / sides rounded up, where sides is 1 when
+    // optionsByte has kDmkOptSingleSided and 2 otherwise.
+    int tracksByte = -1;
+    int trackLength = 6400; // bytes per record, pointer table included
+    std::uint8_t optionsByte = 0;
+    bool realDisk = false; // header bytes 12..15 = 0x78 0x56 0x34 0x12
+};
+
+// A DMK image of the given track records, back to back. Gaps are shrunk when
+// the sectors would not fit otherwise; throws std::runtime_error when they
+// cannot fit at all, or for more than 64 sectors in a record.
+//
+// Sector layouts (from the pointer target on):
+//   double density:  FE tt hh ss nn c1 c2, 22 x 4E, 12 x 00, A1 A1 A1, mark,
+//                    data, CRC   (the mark lies 44 bytes after the FE)
+//   single, doubled: every byte twice: FE tt hh ss nn c1 c2, 11 x FF, 6 x 00,
+//                    mark, data, CRC   (the mark lies 48 bytes after the FE)
+//   single, once:    the same bytes once each (the mark lies 24 bytes after)
+DmkImage MakeDmk(const std::vector<DmkTrack>& records, const DmkOptions& options = {});
+
+// Regular tracks: records in the order cylinder 0 side 0, cylinder 0 side 1,
+// cylinder 1 side 0, ...; each with `spt` sectors whose ID fields carry the
+// cylinder and side. `order` lists the sector numbers in on-track order
+// (default firstSector, firstSector + 1, ...); it must hold `spt` numbers.
+// Single-density sectors are stored doubled; data is the default pattern.
+std::vector<DmkTrack> DmkStandardTracks(int cylinders, int sides, int spt, bool dd,
+                                        int firstSector = 0, const std::vector<int>& order = {});
+
+} // namespace ss::testimg
