@@ -1,0 +1,95 @@
+#include "terminal.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <optional>
+
+namespace ss::cli {
+
+namespace {
+std::string Rgb(Colour c) {
+    return std::to_string(colour::Red8(c)) + ";" + std::to_string(colour::Green8(c)) + ";" +
+           std::to_string(colour::Blue8(c)) + "m";
+}
+
+struct Cell {
+    char ch = ' ';
+    Colour colour = colour::Black;
+};
+
+// The character as a terminal should draw it: the window's font has a glyph
+// for 0x7F, a terminal would swallow it and shift the rest of the line.
+void AppendShown(std::string& out, char ch, bool colour) {
+    if (colour && ch == '\x7F') {
+        out += "\u2302";
+    } else {
+        out += ch;
+    }
+}
+} // namespace
+
+std::string AnsiForeground(Colour c) {
+    return colour::IsSystemColour(c) ? std::string() : "\x1b[38;2;" + Rgb(c);
+}
+
+std::string AnsiBackground(Colour c) {
+    return colour::IsSystemColour(c) ? std::string() : "\x1b[48;2;" + Rgb(c);
+}
+
+std::string BoxText(const std::string& text, Colour fore, Colour back, bool colour) {
+    if (!colour || text.empty()) {
+        return text;
+    }
+    return AnsiForeground(fore) + AnsiBackground(back) + text + kAnsiReset;
+}
+
+std::vector<std::string> SurfaceLines(const Surface& surface, bool colour) {
+    const std::vector<RasterLine> raster = RasterText(surface);
+    std::size_t width = 0;
+    for (const RasterLine& line : raster) {
+        for (const RasterSpan& span : line.spans) {
+            width = std::max(width, static_cast<std::size_t>(span.column) + span.text.size());
+        }
+    }
+
+    const std::string background = AnsiBackground(surface.Background());
+    auto finish = [&](std::string body) { return colour ? background + body + kAnsiReset : body; };
+
+    std::vector<std::string> out;
+    const int lineHeight = surface.TextHeight("sample");
+    int previousY = 0;
+    for (const RasterLine& line : raster) {
+        if (!out.empty() && line.y - previousY > lineHeight) {
+            out.push_back(finish(colour ? std::string(width, ' ') : std::string()));
+        }
+        previousY = line.y;
+
+        std::vector<Cell> cells(width);
+        for (const RasterSpan& span : line.spans) {
+            for (std::size_t i = 0; i < span.text.size(); ++i) {
+                cells[static_cast<std::size_t>(span.column) + i] = Cell{span.text[i], span.colour};
+            }
+        }
+
+        std::string body;
+        if (colour) {
+            std::optional<Colour> current;
+            for (const Cell& cell : cells) {
+                if (cell.colour != current) {
+                    body += AnsiForeground(cell.colour);
+                    current = cell.colour;
+                }
+                AppendShown(body, cell.ch, true);
+            }
+        } else {
+            for (const Cell& cell : cells) {
+                body += cell.ch;
+            }
+            body.erase(body.find_last_not_of(' ') + 1);
+        }
+        out.push_back(finish(std::move(body)));
+    }
+    return out;
+}
+
+} // namespace ss::cli
