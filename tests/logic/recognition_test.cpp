@@ -1,0 +1,349 @@
+// Opening files in the main window: which layout a file is taken for, the two
+// refusals and what a refused or unreadable file leaves in the window.
+#include "display_helpers.h"
+#include "image/analysis.h"
+#include "support/image_builder.h"
+
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace ss {
+namespace {
+
+using windowtest::MainWindowTest;
+
+const std::string kRealDiskText = "** ERROR **  This file is a DMK type REAL disk format,\r"
+                                  "                     used to access REAL Disks";
+const std::string kNoHeaderText = "** ERROR **\r"
+                                  " This file does not have an EMULATOR Disk format HEADER\r"
+                                  "    It may be a Disk file for use with a dedicated program";
+
+std::vector<std::string> TrackTexts(int n) {
+    std::vector<std::string> out;
+    for (int t = 0; t < n; ++t) {
+        out.push_back(" " + std::to_string(t));
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> Jv1Bytes(std::size_t size) {
+    std::vector<std::uint8_t> b(size, 0xE5);
+    b[0] = 0x00;
+    b[1] = 0xFE;
+    b[2] = 0x11;
+    return b;
+}
+
+// What an analysed image leaves that a later refusal must not touch.
+struct KeptImage {
+    int tracks, sides, Totalsecs, dens;
+    std::int64_t dirstartsec;
+    std::string dd, sda, Emtype, spgaa;
+    std::vector<std::int64_t> fpas;
+    std::vector<int> numbers; // sectrk, secside, secno, secdens, secdam per index
+    std::vector<int> perTrack;
+
+    static KeptImage Of(const ImageState& s) {
+        KeptImage k{s.tracks, s.sides, s.Totalsecs, s.dens, s.dirstartsec, s.dd, s.sda, s.Emtype,
+                    s.spgaa,  {},      {},          {}};
+        for (int i = 0; i < 40; ++i) {
+            const SectorTables& t = s.tables;
+            k.fpas.push_back(t.secfpa(i));
+            for (int v : {t.sectrk(i), t.secside(i), t.secno(i), t.secdens(i), t.secdam(i)}) {
+                k.numbers.push_back(v);
+            }
+        }
+        for (int t = 0; t < 4; ++t) {
+            k.perTrack.push_back(s.tables.trkstart(t));
+            k.perTrack.push_back(s.tables.trkspt(t));
+        }
+        return k;
+    }
+    bool operator==(const KeptImage&) const = default;
+};
+
+class Recognition : public MainWindowTest {
+  protected:
+    // After a refusal: the window is blank, its lists are empty, its text
+    // boxes are untouched, and redraws on Activate and Resize add nothing.
+    void ExpectBlankWindow(const std::vector<std::tuple<std::string, Colour, Colour>>& boxes) {
+        EXPECT_FALSE(w.HasImage());
+        EXPECT_EQ(w.openflag, 1);
+        EXPECT_TRUE(w.Combo1.Items.empty());
+        EXPECT_TRUE(w.List2.Items.empty());
+        EXPECT_TRUE(w.surface.Items().empty());
+        EXPECT_EQ(Boxes(), boxes);
+        const int yields = host.yields;
+        w.Form_Activate();
+        w.Form_Resize();
+        EXPECT_TRUE(w.surface.Items().empty());
+        EXPECT_EQ(Boxes(), boxes);
+        EXPECT_EQ(host.yields, yields);
+        EXPECT_TRUE(w.Combo1.Items.empty());
+    }
+};
+
+TEST_F(Recognition, FilesTakenForEachLayoutOrRefusedByTheirFirstBytes) {
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        Layout layout;
+    };
+    std::vector<std::uint8_t> realDmk16(16, 0);
+    realDmk16[3] = 0x19;
+    realDmk16[12] = 0x78;
+    realDmk16[13] = 0x56;
+    realDmk16[14] = 0x34;
+    realDmk16[15] = 0x12;
+    std::vector<std::uint8_t> dmk15(realDmk16.begin(), realDmk16.end() - 1);
+    dmk15[1] = 2;
+    std::vector<std::uint8_t> odd15 = dmk15;
+    odd15[3] = 0x02; // neither a DMK track length nor four equal JV3 track bytes
+    odd15[0] = 0x01;
+    const std::vector<Case> cases = {
+        {"empty file", {}, Layout::Unknown},
+        {"two bytes 00 FE", {0x00, 0xFE}, Layout::Unknown},
+        {"three bytes 00 FE 11", {0x00, 0xFE, 0x11}, Layout::JV1},
+        {"JV1 of odd length", Jv1Bytes(1000), Layout::JV1},
+        {"00 FE 12 then zeros", {0x00, 0xFE, 0x12, 0, 0, 0, 0, 0, 0, 0, 0, 0}, Layout::JV3},
+        {"nine zero bytes", std::vector<std::uint8_t>(9, 0), Layout::Unknown},
+        {"ten equal bytes", std::vector<std::uint8_t>(10, 5), Layout::JV3},
+        {"15 bytes, track length 6400, no track record", dmk15, Layout::DMK},
+        {"15 bytes, no header", odd15, Layout::Unknown},
+        {"16-byte REAL disk header", realDmk16, Layout::RealDiskDMK},
+        {"four bytes, track length 3264", {0, 0, 0xC0, 0x0C}, Layout::DMK},
+        {"four bytes, track length 6528", {0, 0, 0x80, 0x19}, Layout::DMK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(RecogniseLayout(ImageBuffer(c.bytes)), c.layout);
+        const std::size_t before = host.messages.size();
+        Open(c.bytes);
+        switch (c.layout) {
+        case Layout::Unknown:
+            ASSERT_EQ(host.messages.size(), before + 1);
+            EXPECT_EQ(host.messages.back().text, kNoHeaderText);
+            EXPECT_EQ(host.messages.back().buttons, 0);
+            EXPECT_EQ(host.messages.back().title, "Error");
+            EXPECT_FALSE(w.HasImage());
+            EXPECT_TRUE(w.Combo1.Items.empty());
+            break;
+        case Layout::RealDiskDMK:
+            ASSERT_EQ(host.messages.size(), before + 1);
+            EXPECT_EQ(host.messages.back().text, kRealDiskText);
+            EXPECT_EQ(host.messages.back().title, "Error");
+            EXPECT_FALSE(w.HasImage());
+            break;
+        default:
+            EXPECT_EQ(host.messages.size(), before);
+            EXPECT_TRUE(w.HasImage());
+            if (c.layout == Layout::DMK && c.bytes.size() < 16) {
+                EXPECT_EQ(w.img.Totalsecs, 0);
+            }
+            EXPECT_EQ(w.Txtfiletype.Text,
+                      c.layout == Layout::JV1 ? "JV1" : (c.layout == Layout::DMK ? "DMK" : "JV3"));
+            break;
+        }
+    }
+}
+
+TEST_F(Recognition, Jv1IsThirtyFiveTracksWhateverTheFileLength) {
+    for (std::size_t size : {std::size_t{3}, std::size_t{1000}, std::size_t{40 * 10 * 256}}) {
+        SCOPED_TRACE(size);
+        Open(Jv1Bytes(size));
+        EXPECT_EQ(w.Combo1.Items, TrackTexts(35));
+        EXPECT_EQ(w.img.Totalsecs, 350);
+        EXPECT_EQ(w.img.tracks, 35);
+        EXPECT_EQ(w.img.dirstartsec, 170);
+        EXPECT_EQ(w.img.dirstartsecfnd, 1);
+        EXPECT_EQ(w.Text1.Text, " 35 Track");
+    }
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Recognition, DmkTrackLengthDecidesTheDensity) {
+    struct Case {
+        int trackLength;
+        bool dd;
+        int dens, spg;
+        const char* text;
+        Colour colour;
+    };
+    for (const Case& c : {Case{6400, true, 2, 6, " Double/Density", colour::Red},
+                          Case{3264, false, 1, 5, " Single/Density", colour::Green},
+                          Case{6528, true, 2, 6, " Double/Density", colour::Red}}) {
+        SCOPED_TRACE(c.trackLength);
+        testimg::DmkOptions opt;
+        opt.trackLength = c.trackLength;
+        opt.optionsByte = testimg::kDmkOptSingleSided;
+        Open(testimg::MakeDmk(testimg::DmkStandardTracks(3, 1, c.dd ? 10 : 2, c.dd), opt).bytes);
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(w.Txtfiletype.Text, "DMK");
+        EXPECT_EQ(w.img.trklength, c.trackLength);
+        EXPECT_EQ(w.img.dens, c.dens);
+        EXPECT_EQ(w.img.spg, c.spg);
+        EXPECT_EQ(w.Text2.Text, c.text);
+        EXPECT_EQ(w.Text2.ForeColor, c.colour);
+        EXPECT_EQ(w.Combo1.Items, TrackTexts(3));
+    }
+}
+
+TEST_F(Recognition, RealDiskMarkRefusesOnlyADmkImage) {
+    for (int length : {6400, 3264}) {
+        testimg::DmkOptions opt;
+        opt.trackLength = length;
+        opt.realDisk = true;
+        Open(testimg::MakeDmk({testimg::DmkTrack{}}, opt).bytes);
+        ASSERT_FALSE(host.messages.empty());
+        EXPECT_EQ(host.messages.back().text, kRealDiskText);
+        EXPECT_EQ(host.messages.back().buttons, 0);
+        EXPECT_EQ(host.messages.back().title, "Error");
+    }
+    ASSERT_EQ(host.messages.size(), 2u);
+
+    // In a JV3 file the same four bytes are the fifth entry and the track of
+    // the sixth: the file is an ordinary JV3 image.
+    std::vector<testimg::Jv3Entry> entries;
+    for (int s = 0; s < 10; ++s) {
+        entries.push_back({.track = 0, .sector = s});
+    }
+    auto jv3 = testimg::MakeJv3(entries);
+    jv3[12] = 0x78;
+    jv3[13] = 0x56;
+    jv3[14] = 0x34;
+    jv3[15] = 0x12;
+    EXPECT_EQ(RecogniseLayout(ImageBuffer(jv3)), Layout::JV3);
+    Open(jv3);
+    EXPECT_EQ(host.messages.size(), 2u);
+    EXPECT_TRUE(w.HasImage());
+    EXPECT_EQ(w.Txtfiletype.Text, "JV3");
+    EXPECT_EQ(w.img.dmkflag, 0);
+    EXPECT_EQ(w.img.jv3flag, 1);
+}
+
+TEST_F(Recognition, RealDiskRefusalKeepsThePreviousImage) {
+    // A double-density DMK image whose sectors are numbered from 1.
+    Open(testimg::MakeDmk(testimg::DmkStandardTracks(3, 1, 10, true, 1)).bytes);
+    ASSERT_TRUE(w.HasImage());
+    ASSERT_EQ(w.img.firstsecnum, 1);
+    ASSERT_EQ(w.img.datamarkDmk, 0xFB);
+    ASSERT_EQ(w.List2.Items, std::vector<std::string>{"This files Track Sectors start at 1"});
+    const KeptImage kept = KeptImage::Of(w.img);
+    const auto boxes = Boxes();
+    const int dirfnd = w.img.dirstartsecfnd;
+
+    testimg::DmkOptions opt;
+    opt.trackLength = 3264;
+    opt.realDisk = true;
+    Open(testimg::MakeDmk({testimg::DmkTrack{}, testimg::DmkTrack{}}, opt).bytes);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, kRealDiskText);
+
+    const ImageState& s = w.img;
+    EXPECT_EQ(s.jv1, 0);
+    EXPECT_EQ(s.dmkflag, 1);
+    EXPECT_EQ(s.jv3flag, 0);
+    EXPECT_EQ(s.firstsecnum, 0);
+    EXPECT_EQ(s.datamarkDmk, 0);
+    EXPECT_EQ(s.datamarkjv, 0);
+    EXPECT_EQ(s.trklength, 3264);
+    EXPECT_EQ(s.spg, 5);
+    EXPECT_EQ(s.dirstartsecfnd, dirfnd);
+    // dens is the one geometry value the refused file sets.
+    KeptImage now = KeptImage::Of(s);
+    EXPECT_EQ(now.dens, 1);
+    now.dens = kept.dens;
+    EXPECT_TRUE(now == kept);
+    ExpectBlankWindow(boxes);
+}
+
+TEST_F(Recognition, NoHeaderRefusalKeepsThePreviousImage) {
+    // A JV3 image of two densities, its first sector a directory sector.
+    std::vector<testimg::Jv3Entry> entries;
+    for (int t = 0; t < 2; ++t) {
+        for (int s = 0; s < 18; ++s) {
+            entries.push_back(
+                {.track = t, .sector = s, .doubleDensity = t == 0, .dirMark = t == 0 && s == 0});
+        }
+    }
+    Open(testimg::MakeJv3(entries));
+    ASSERT_TRUE(w.HasImage());
+    ASSERT_EQ(w.img.dens, 3);
+    ASSERT_EQ(w.img.spg, 6);
+    ASSERT_EQ(w.img.datamarkjv, 32);
+    ASSERT_EQ(w.img.dirstartsecfnd, 1);
+    ASSERT_EQ(w.List2.Items, std::vector<std::string>{"    This Disk has Dual Density"});
+    ASSERT_EQ(w.Combo1.Items, TrackTexts(2));
+    const KeptImage kept = KeptImage::Of(w.img);
+    const auto boxes = Boxes();
+
+    std::vector<std::uint8_t> plain(64, 0x12);
+    plain[0] = 0x01;
+    plain[2] = 0x34; // track length 0x1234
+    Open(plain);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, kNoHeaderText);
+    EXPECT_EQ(host.messages[0].buttons, 0);
+    EXPECT_EQ(host.messages[0].title, "Error");
+
+    const ImageState& s = w.img;
+    EXPECT_EQ(s.jv1, 0);
+    EXPECT_EQ(s.jv3flag, 1);
+    EXPECT_EQ(s.dmkflag, 0);
+    EXPECT_EQ(s.dirstartsecfnd, 0);
+    EXPECT_EQ(s.datamarkjv, 0);
+    EXPECT_EQ(s.trklength, 0x1234);
+    EXPECT_EQ(s.spg, 5);
+    EXPECT_TRUE(KeptImage::Of(s) == kept);
+    ExpectBlankWindow(boxes);
+
+    // The next good file is shown again.
+    Open(Jv1Bytes(350 * 256));
+    EXPECT_TRUE(w.HasImage());
+    EXPECT_EQ(w.Txtfiletype.Text, "JV1");
+    EXPECT_EQ(w.Combo1.Items, TrackTexts(35));
+    EXPECT_FALSE(w.surface.Items().empty());
+}
+
+TEST_F(Recognition, UnreadableFileKeepsTheWindowAsItWas) {
+    const std::string good = Open(Jv1Bytes(350 * 256));
+    const auto items = w.surface.Items();
+    const auto boxes = Boxes();
+    const int yields = host.yields;
+
+    w.MnuOpen(::testing::TempDir() + "sectorscope_no_such_folder/none.dsk");
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Error encountered while trying to open file, please retry.");
+    EXPECT_EQ(host.messages[0].buttons, 48);
+    EXPECT_EQ(host.messages[0].title, "Text Editor");
+    EXPECT_TRUE(w.HasImage());
+    EXPECT_EQ(w.surface.Items(), items);
+    EXPECT_EQ(Boxes(), boxes);
+    EXPECT_EQ(w.TxtFilename.Text, good);
+    EXPECT_EQ(w.Combo1.Items, TrackTexts(35));
+    EXPECT_EQ(host.yields, yields);
+}
+
+TEST_F(Recognition, ASecondImageReplacesTheTrackList) {
+    Open(Jv1Bytes(350 * 256));
+    ASSERT_EQ(w.Combo1.Items.size(), 35u);
+    std::vector<testimg::Jv3Entry> entries;
+    for (int t = 0; t < 3; ++t) {
+        for (int s = 0; s < 10; ++s) {
+            entries.push_back({.track = t, .sector = s});
+        }
+    }
+    Open(testimg::MakeJv3(entries));
+    EXPECT_EQ(w.Combo1.Items, TrackTexts(3));
+    testimg::DmkOptions oneSide;
+    oneSide.optionsByte = testimg::kDmkOptSingleSided;
+    Open(testimg::MakeDmk(testimg::DmkStandardTracks(5, 1, 10, true), oneSide).bytes);
+    EXPECT_EQ(w.Combo1.Items, TrackTexts(5));
+    Open(Jv1Bytes(3));
+    EXPECT_EQ(w.Combo1.Items, TrackTexts(35));
+}
+
+} // namespace
+} // namespace ss
