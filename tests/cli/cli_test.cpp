@@ -1,0 +1,417 @@
+// End-to-end tests of sectorscope-cli: the built program runs on images that
+// the test writes, and its stdout, stderr and exit status are checked.
+
+#include "support/image_builder.h"
+#include "support/sample_disks.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace ss::testimg {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> Columns(const std::string& line) {
+    std::vector<std::string> cols;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
+        cols.push_back(line.substr(start, tab - start));
+    }
+    cols.push_back(line.substr(start));
+    return cols;
+}
+
+std::string HexOf(const std::vector<std::uint8_t>& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    for (const std::uint8_t b : bytes) {
+        out += kDigits[b >> 4];
+        out += kDigits[b & 0x0F];
+    }
+    return out;
+}
+
+// DMK options for images of one side.
+DmkOptions OneSide() {
+    DmkOptions options;
+    options.optionsByte = kDmkOptSingleSided;
+    return options;
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::path(::testing::TempDir()) / "sectorscope-cli-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Writes an image into the test's folder and gives its path.
+    std::string Image(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const std::string path = (dir_ / name).string();
+        WriteFile(path, bytes);
+        return path;
+    }
+
+    // Runs the program with stdout and stderr going to files.
+    Outcome RunCli(const std::vector<std::string>& args) {
+        const std::string outPath = (dir_ / "stdout").string();
+        const std::string errPath = (dir_ / "stderr").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::vector<std::string> all{SECTORSCOPE_CLI};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : all) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+
+        Outcome run;
+        pid_t pid = 0;
+        const int spawned =
+            posix_spawn(&pid, SECTORSCOPE_CLI, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        EXPECT_EQ(spawned, 0);
+        int wstatus = 0;
+        if (spawned == 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) {
+            run.status = WEXITSTATUS(wstatus);
+        }
+        run.out = Slurp(outPath);
+        run.err = Slurp(errPath);
+        return run;
+    }
+
+    fs::path dir_;
+};
+
+// A JV1 image with the default pattern in every sector and the bytes by which
+// the window knows the layout.
+std::vector<std::uint8_t> PatternJv1(int tracks = 35) {
+    std::vector<std::uint8_t> image = MakeJv1(tracks, FillJv1Pattern);
+    SetJv1BootBytes(image);
+    return image;
+}
+
+// Two sides: track 0 single density, track 1 double density, the directory
+// mark on track 1 side 0 from sector 3 on.
+std::vector<Jv3Entry> TwoSidedJv3Entries() {
+    std::vector<Jv3Entry> entries;
+    for (int t = 0; t < 2; ++t) {
+        for (int side = 0; side < 2; ++side) {
+            for (int s = 0; s < 10; ++s) {
+                Jv3Entry e;
+                e.track = t;
+                e.sector = s;
+                e.side1 = side == 1;
+                e.doubleDensity = t == 1;
+                e.dirMark = t == 1 && side == 0 && s >= 3;
+                entries.push_back(e);
+            }
+        }
+    }
+    return entries;
+}
+
+TEST_F(CliTest, InfoDescribesTheDiskAsOpened) {
+    // JV1: fixed geometry, directory on track 17, no Newdos/80 marker.
+    Outcome run = RunCli({"info", Image("plain.dsk", PatternJv1())});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "format\tJV1\n"
+                       "tracks\t35 Track\n"
+                       "density\tSingle/Density\n"
+                       "sides\tSingle/Sided\n"
+                       "sectors\tSec/Cyl. = 10 ( 10 * 1)\n"
+                       "granule\t\n"
+                       "newdos\t\n"
+                       "directory\t170\n");
+
+    // JV3 with both densities and no directory mark: the dual-density notice,
+    // and no directory.
+    std::vector<Jv3Entry> entries = TwoSidedJv3Entries();
+    for (Jv3Entry& e : entries) {
+        e.dirMark = false;
+    }
+    run = RunCli({"info", Image("dual.jv3", MakeJv3(entries))});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "format\tJV3\n"
+                       "tracks\t2 Track\n"
+                       "density\tDual/Density\n"
+                       "sides\tDouble/Sided\n"
+                       "sectors\tSec/Cyl. = 20 ( 10 * 2)\n"
+                       "granule\t\n"
+                       "newdos\t\n"
+                       "notice\tThis Disk has Dual Density\n"
+                       "directory\tnone\n");
+
+    // DMK with a Newdos/80 drive-parameter sector on track 0 sector 2.
+    std::vector<DmkTrack> records = DmkStandardTracks(3, 1, 18, true);
+    records[0].sectors[2].data = SamplePdriveSector({17, 0, 0x14, 40, 18, 2, 0, 0, 0, 2});
+    records[1].sectors[0].dam = 0xF8;
+    run = RunCli({"info", Image("newdos.dmk", MakeDmk(records, OneSide()).bytes)});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "format\tDMK\n"
+                       "tracks\t3 Track\n"
+                       "density\tDouble/Density\n"
+                       "sides\tSingle/Sided\n"
+                       "sectors\tSec/Cyl. = 18 ( 18 * 1)\n"
+                       "granule\tSpg = 5\n"
+                       "newdos\tNewdos/80\n"
+                       "pdrive\tPdrives: TI = E   TD = E  TC = 40   SPT = 18  TSR = 0  GPL = 2  "
+                       "DDSL = 17  DDGA = 2\n"
+                       "directory\t18\n");
+}
+
+TEST_F(CliTest, InfoGivesTheDirectoryAsTheFirstDisplayLeavesIt) {
+    // Sectors numbered from 1: the analysis finds the directory mark on track
+    // 5, the display puts the directory on track 17 (18 sectors a track).
+    std::vector<DmkTrack> records = DmkStandardTracks(20, 1, 18, true, 1);
+    records[5].sectors[0].dam = 0xFA;
+    const Outcome run = RunCli({"info", Image("from1.dmk", MakeDmk(records, OneSide()).bytes)});
+    EXPECT_EQ(run.status, 0);
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[7], "notice\tThis files Track Sectors start at 1");
+    EXPECT_EQ(lines[8], "directory\t306");
+}
+
+TEST_F(CliTest, SectorsStepsThroughEveryIndex) {
+    // JV3, two sides: side 1 follows side 0 of each track; data blocks lie in
+    // entry order from 8704 on.
+    Outcome run = RunCli({"sectors", Image("two.jv3", MakeJv3(TwoSidedJv3Entries()))});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 41u);
+    EXPECT_EQ(lines[0], "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition");
+    EXPECT_EQ(lines[1], "0\t0\t0\t0\t10\tS/D\tData Sec.\t0\t2200");
+    EXPECT_EQ(lines[14], "13\t0\t1\t3\t10\tS/D\tData Sec.\t0\t2F00");
+    EXPECT_EQ(lines[23], "22\t1\t0\t2\t10\tD/D\tData Sec.\t0\t3800");
+    EXPECT_EQ(lines[24], "23\t1\t0\t3\t10\tD/D\tDir Sec.\t20\t3900");
+    EXPECT_EQ(lines[40], "39\t1\t1\t9\t10\tD/D\tData Sec.\t0\t4900");
+
+    // DMK, single density stored doubled: the data column takes every second
+    // byte of the 512 the sector occupies.
+    const DmkImage dmk = MakeDmk(DmkStandardTracks(2, 1, 10, false), OneSide());
+    run = RunCli({"sectors", "--data", Image("sd.dmk", dmk.bytes)});
+    EXPECT_EQ(run.status, 0);
+    lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 21u);
+    EXPECT_EQ(lines[0], "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition\tdata");
+    for (int index = 0; index < 20; ++index) {
+        const std::vector<std::string> cols = Columns(lines[static_cast<std::size_t>(index) + 1]);
+        ASSERT_EQ(cols.size(), 10u) << lines[static_cast<std::size_t>(index) + 1];
+        const int t = index / 10;
+        const int s = index % 10;
+        EXPECT_EQ(cols[0], std::to_string(index));
+        EXPECT_EQ(cols[1], std::to_string(t));
+        EXPECT_EQ(cols[3], std::to_string(s));
+        EXPECT_EQ(cols[5], "S/D");
+        EXPECT_EQ(cols[7], "FB");
+        std::ostringstream position;
+        position << std::uppercase << std::hex << dmk.placed[t][s].dataPos;
+        EXPECT_EQ(cols[8], position.str());
+        EXPECT_EQ(cols[9], HexOf(PatternData(t, 0, s))) << "sector index " << index;
+    }
+}
+
+TEST_F(CliTest, SectorsDataColumnOnEveryLine) {
+    // A JV1 image shorter than the 350 sectors the window assumes: every index
+    // still gets a line, and the data column is always 512 hex digits.
+    const Outcome run = RunCli({"sectors", "--data", Image("short.dsk", PatternJv1(20))});
+    EXPECT_EQ(run.status, 0);
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 351u);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::vector<std::string> cols = Columns(lines[i]);
+        ASSERT_EQ(cols.size(), 10u) << lines[i];
+        ASSERT_EQ(cols[9].size(), 512u) << lines[i];
+        EXPECT_EQ(cols[9].find_first_not_of("0123456789ABCDEF"), std::string::npos);
+    }
+    const std::vector<std::string> dir = Columns(lines[176]);
+    EXPECT_EQ(dir[0], "175");
+    EXPECT_EQ(dir[6], "Dir Sec.");
+    EXPECT_EQ(dir[7], "20");
+    EXPECT_EQ(dir[8], "AF00");
+    EXPECT_EQ(dir[9], HexOf(PatternData(17, 0, 5)));
+}
+
+TEST_F(CliTest, ShowPrintsFieldsAndDumpRows) {
+    const std::string path = Image("plain.dsk", PatternJv1());
+    const Outcome run = RunCli({"show", "--color=never", path, "175"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+    for (const char* field :
+         {"  format    JV1\n", "  index     175\n", "  track     17\n", "  sector    5\n",
+          "  type      Dir Sec.\n", "  dam       20\n", "  position  AF00\n"}) {
+        EXPECT_NE(run.out.find(field), std::string::npos) << field;
+    }
+
+    // The 16 rows as the window lays them out: offset, four groups of four
+    // bytes, the shown characters.
+    const std::vector<std::uint8_t> data = PatternData(17, 0, 5);
+    std::vector<std::string> rows;
+    for (int r = 0; r < 16; ++r) {
+        std::ostringstream row;
+        row << "       " << std::uppercase << std::hex << r << "0";
+        std::string text;
+        for (int k = 0; k < 16; ++k) {
+            const std::uint8_t b = data[static_cast<std::size_t>(r * 16 + k)];
+            row << (k % 4 == 0 ? "  " : " ") << HexOf({b});
+            text += (b > 32 && b < 128) ? static_cast<char>(b) : '.';
+        }
+        rows.push_back(row.str() + "  " + text);
+    }
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 16u);
+    const std::vector<std::string> last(lines.end() - 16, lines.end());
+    EXPECT_EQ(last, rows);
+}
+
+TEST_F(CliTest, ShowStepsLikeTheWindowAndColoursOnRequest) {
+    // No directory mark anywhere: the notice line stands above the dump.
+    std::vector<Jv3Entry> entries = TwoSidedJv3Entries();
+    for (Jv3Entry& e : entries) {
+        e.dirMark = false;
+    }
+    const std::string nodir = Image("nodir.jv3", MakeJv3(entries));
+    Outcome run = RunCli({"show", nodir, "13"});
+    EXPECT_EQ(run.status, 0);
+    std::vector<std::string> lines = Lines(run.out);
+    EXPECT_NE(run.out.find("  index     13\n  track     0\n  side      1\n  sector    3\n"),
+              std::string::npos)
+        << run.out;
+    // Not a terminal: plain text by default.
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+    ASSERT_GE(lines.size(), 18u);
+    EXPECT_EQ(lines[lines.size() - 18],
+              "   ***********  No Directory was found on this disk ***********");
+    EXPECT_EQ(lines[lines.size() - 17], "");
+
+    // A directory entry sector (two past the first directory sector) in
+    // colour: the entry's first byte in bright green on the window's grey.
+    entries = TwoSidedJv3Entries();
+    entries[25].data = std::vector<std::uint8_t>(256, 0);
+    entries[25].data[0] = 0x10;
+    run = RunCli({"show", "--color=always", Image("dir.jv3", MakeJv3(entries)), "25"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("\x1b[38;2;0;255;0m10"), std::string::npos);
+    EXPECT_NE(run.out.find("\x1b[48;2;192;192;192m"), std::string::npos);
+    EXPECT_NE(run.out.find("Dir Sec."), std::string::npos);
+}
+
+TEST_F(CliTest, RefusedFilesExitOneWithTheWindowsMessage) {
+    DmkOptions real = OneSide();
+    real.realDisk = true;
+    const std::string realDisk =
+        Image("real.dmk", MakeDmk(DmkStandardTracks(2, 1, 10, true), real).bytes);
+    std::vector<std::uint8_t> headerless(4096, 0);
+    headerless[3] = 1;
+    const std::string noHeader = Image("noheader.bin", headerless);
+
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"info", realDisk},
+                                                 {"sectors", "--data", realDisk},
+                                                 {"show", realDisk, "0"}}) {
+        const Outcome run = RunCli(args);
+        EXPECT_EQ(run.status, 1) << args[0];
+        EXPECT_EQ(run.out, "") << args[0];
+        EXPECT_EQ(run.err, "** ERROR **  This file is a DMK type REAL disk format,\n"
+                           "                     used to access REAL Disks\n")
+            << args[0];
+    }
+    const Outcome run = RunCli({"info", noHeader});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "** ERROR **\n"
+                       " This file does not have an EMULATOR Disk format HEADER\n"
+                       "    It may be a Disk file for use with a dedicated program\n");
+}
+
+TEST_F(CliTest, UsageErrorsAndUnopenableFilesExitTwoWithOneLine) {
+    const std::string jv1 = Image("plain.dsk", PatternJv1());
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate", jv1},
+        {"info"},
+        {"info", jv1, jv1},
+        {"info", "--bogus", jv1},
+        {"info", "--data", jv1},
+        {"sectors", "--color=always", jv1},
+        {"show", jv1},
+        {"show", jv1, "seven"},
+        {"show", jv1, "350"},
+        {"show", jv1, "-1"},
+        {"show", "--color=sometimes", jv1, "0"},
+        {"info", (dir_ / "missing.dsk").string()},
+        {"info", dir_.string()},
+        {"sectors", ""},
+    };
+    for (const std::vector<std::string>& args : cases) {
+        std::string shown;
+        for (const std::string& a : args) {
+            shown += "'" + a + "' ";
+        }
+        const Outcome run = RunCli(args);
+        EXPECT_EQ(run.status, 2) << shown;
+        EXPECT_EQ(run.out, "") << shown;
+        ASSERT_FALSE(run.err.empty()) << shown;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << shown << run.err;
+        EXPECT_EQ(run.err.rfind("sectorscope-cli: ", 0), 0u) << shown << run.err;
+    }
+    EXPECT_NE(RunCli({"info", (dir_ / "missing.dsk").string()}).err.find("missing.dsk"),
+              std::string::npos);
+}
+
+TEST_F(CliTest, HelpDescribesEveryCommand) {
+    for (const char* option : {"--help", "-h"}) {
+        const Outcome run = RunCli({option});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.err, "");
+        for (const char* word : {"info", "sectors", "show", "--data", "--color", "INDEX"}) {
+            EXPECT_NE(run.out.find(word), std::string::npos) << word;
+        }
+    }
+}
+
+} // namespace
+} // namespace ss::testimg
