@@ -14,9 +14,12 @@ namespace ss {
 inline constexpr const char* kMainformFilter =
     "All Files(*.*)|*.*| Dsk Files(*.dsk)|*.dsk|Dmk Files(*.dmk)|*.dmk|JV3 Files(*.jv3)|*.jv3";
 
-// The dialog's name filters for a "name|pattern|name|pattern…" filter. A name
-// that already ends in its pattern in brackets is kept unchanged; any other
-// name is followed by " (pattern)" so the dialog filters by the pattern.
+// The dialog's name filters for a "name|pattern|name|pattern…" filter. Each
+// entry is the name followed by the pattern as this system's file dialog must
+// read it to match the same files the name promises: "*.*" means every file
+// (also one without an extension) and extensions match in any letter case, so
+// "*.dsk" becomes "*.[dD][sS][kK]". The dialog hides these details and shows
+// the names.
 QStringList NameFilters(std::string_view filter);
 
 // Shows the modal file-open dialog with the name filters of `filter`, entry
