@@ -123,6 +123,10 @@ TEST_F(MainWindow, ShowsTheJv1SampleAndStepsWithTheButtons) {
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(combo->count(), 35);
     EXPECT_EQ(combo->itemText(12), QStringLiteral(" 12"));
+    // A fresh track list has an empty edit field, on the screen and in the
+    // text that Goto Track reads.
+    EXPECT_EQ(combo->currentText(), QString());
+    EXPECT_EQ(w.Logic().Combo1.Text, "");
 
     // Resize and Activate of the window each draw the sector again.
     std::uint64_t revision = w.Logic().surface.Revision();

@@ -2,10 +2,13 @@
 // directory sector with its coloured entries:
 //   ss_app_screenshot OUT.png
 #include "app/mainform.h"
-#include "app_test_support.h"
+#include "support/image_builder.h"
 #include "support/sample_disks.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <cstdio>
 
@@ -18,15 +21,18 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: ss_app_screenshot OUT.png\n");
         return 2;
     }
-    const QString out = QString::fromLocal8Bit(argv[1]);
+    // Named from the folder the tool was started in: the window makes its
+    // program's folder the current one.
+    const QString out = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
 
     ss::Mainform window;
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) {
         return 1;
     }
-    window.OpenImage(
-        ss::apptest::WriteImage(QStringLiteral("sample.dmk"), ss::testimg::SampleDmk()));
+    const QString disk = QDir::temp().filePath(QStringLiteral("sectorscope-sample.dmk"));
+    ss::testimg::WriteFile(QFile::encodeName(disk).toStdString(), ss::testimg::SampleDmk());
+    window.OpenImage(disk);
     // The first directory sectors hold the granule and hash tables; the third
     // holds file entries, which the window colours.
     window.Logic().CmndDirFind_Click();
@@ -34,7 +40,9 @@ int main(int argc, char* argv[]) {
     window.Logic().CmndNextsec_Click();
     window.SyncFromModels();
     QTest::qWait(50);
-    if (!window.grab().save(out)) {
+    const bool saved = window.grab().save(out);
+    QFile::remove(disk);
+    if (!saved) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }
