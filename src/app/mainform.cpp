@@ -54,7 +54,6 @@ Mainform::Mainform(QWidget* parent)
     : QMainWindow(parent), metrics_(SurfaceFont()), logic_(host_, metrics_) {
     setObjectName(QStringLiteral("Mainform"));
     setWindowTitle(kProgramName);
-    setAttribute(Qt::WA_DeleteOnClose, false);
 
     host_.SetWindow(this);
     host_.SetScreenUpdate([this] { SyncFromModels(); });
