@@ -255,9 +255,16 @@ TEST_F(CliTest, SectorsStepsThroughEveryIndex) {
 }
 
 TEST_F(CliTest, SectorsDataColumnOnEveryLine) {
-    // A JV1 image shorter than the 350 sectors the window assumes: every index
-    // still gets a line, and the data column is always 512 hex digits.
-    const Outcome run = RunCli({"sectors", "--data", Image("short.dsk", PatternJv1(20))});
+    // A JV1 image shorter than the 350 sectors the window assumes, data on its
+    // directory track only: every index still gets a line, and the data
+    // column is always 512 hex digits.
+    std::vector<std::uint8_t> image = MakeJv1(20, [](int track, int sector, std::uint8_t* data) {
+        if (track == 17) {
+            FillJv1Pattern(track, sector, data);
+        }
+    });
+    SetJv1BootBytes(image);
+    const Outcome run = RunCli({"sectors", "--data", Image("short.dsk", image)});
     EXPECT_EQ(run.status, 0);
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 351u);
@@ -276,20 +283,20 @@ TEST_F(CliTest, SectorsDataColumnOnEveryLine) {
 }
 
 TEST_F(CliTest, ShowPrintsFieldsAndDumpRows) {
-    const std::string path = Image("plain.dsk", PatternJv1());
-    const Outcome run = RunCli({"show", "--color=never", path, "175"});
+    const std::string path = Image("two.jv3", MakeJv3(TwoSidedJv3Entries()));
+    const Outcome run = RunCli({"show", "--color=never", path, "23"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
-    for (const char* field :
-         {"  format    JV1\n", "  index     175\n", "  track     17\n", "  sector    5\n",
-          "  type      Dir Sec.\n", "  dam       20\n", "  position  AF00\n"}) {
+    for (const char* field : {"  format    JV3\n", "  index     23\n", "  track     1\n",
+                              "  side      0\n", "  sector    3\n", "  density   D/D\n",
+                              "  type      Dir Sec.\n", "  dam       20\n", "  position  3900\n"}) {
         EXPECT_NE(run.out.find(field), std::string::npos) << field;
     }
 
     // The 16 rows as the window lays them out: offset, four groups of four
     // bytes, the shown characters.
-    const std::vector<std::uint8_t> data = PatternData(17, 0, 5);
+    const std::vector<std::uint8_t> data = PatternData(1, 0, 3);
     std::vector<std::string> rows;
     for (int r = 0; r < 16; ++r) {
         std::ostringstream row;
