@@ -3,15 +3,26 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <unordered_set>
+#include <unordered_set>
 
 namespace ss {
 
 void Surface::Cls() {
     items_.clear();
+    textKeys_.clear();
     CurrentX = 0;
     CurrentY = 0;
     ++revision_;
 }
+
+namespace {
+std::string TextKey(int x, int y, std::string_view text) {
+    std::string key = std::to_string(x) + ',' + std::to_string(y) + ',';
+    key += text;
+    return key;
+}
+} // namespace
 
 void Surface::AddText(std::string text) {
     if (text.empty()) {
@@ -22,10 +33,12 @@ void Surface::AddText(std::string text) {
     // window redraws the same line again and again.
     const int x = CurrentX;
     const int y = CurrentY;
-    std::erase_if(items_, [&](const DrawItem& item) {
-        const auto* t = std::get_if<TextItem>(&item);
-        return t != nullptr && t->x == x && t->y == y && t->text == text;
-    });
+    if (!textKeys_.insert(TextKey(x, y, text)).second) {
+        std::erase_if(items_, [&](const DrawItem& item) {
+            const auto* t = std::get_if<TextItem>(&item);
+            return t != nullptr && t->x == x && t->y == y && t->text == text;
+        });
+    }
     CurrentX += metrics_->TextWidth(text);
     items_.push_back(TextItem{x, y, ForeColor, std::move(text)});
     ++revision_;
@@ -59,17 +72,25 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
     const int right = std::max(x1, x2);
     const int top = std::min(y1, y2);
     const int bottom = std::max(y1, y2);
-    // The box is opaque: whatever lies wholly inside it is gone for good.
+    // The box is opaque: whatever it covers is gone for good. A text counts
+    // as covered when its line starts inside the box and the box spans its
+    // width; a line that reaches a little below the box (the last dump row
+    // does, by a few twips of leading) loses no more than a sliver of blank.
     std::erase_if(items_, [&](const DrawItem& item) {
         if (const auto* t = std::get_if<TextItem>(&item)) {
-            return t->x >= left && t->y >= top &&
-                   t->x + metrics_->TextWidth(t->text) <= right + 1 &&
-                   t->y + metrics_->TextHeight(t->text) <= bottom + 1;
+            return t->x >= left && t->y >= top && t->y <= bottom &&
+                   t->x + metrics_->TextWidth(t->text) <= right + 1;
         }
         const auto& b = std::get<BoxItem>(item);
         return std::min(b.x1, b.x2) >= left && std::max(b.x1, b.x2) <= right &&
                std::min(b.y1, b.y2) >= top && std::max(b.y1, b.y2) <= bottom;
     });
+    textKeys_.clear();
+    for (const DrawItem& item : items_) {
+        if (const auto* t = std::get_if<TextItem>(&item)) {
+            textKeys_.insert(TextKey(t->x, t->y, t->text));
+        }
+    }
     items_.push_back(BoxItem{x1, y1, x2, y2, colour});
     ++revision_;
 }

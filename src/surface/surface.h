@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <variant>
 #include <vector>
 
@@ -109,6 +110,8 @@ class Surface {
     Colour background_;
     std::vector<DrawItem> items_;
     std::uint64_t revision_ = 0;
+    // "x,y,text" of every text item, to find a text drawn over its twin quickly.
+    std::unordered_set<std::string> textKeys_;
 };
 
 // Text spans of one printed line, for showing a surface in a terminal: each

@@ -113,7 +113,7 @@ TEST(Surface, RasterKeepsByteGroupsApart) {
         out.resize(static_cast<std::size_t>(span.column), ' ');
         out += span.text;
     }
-    EXPECT_EQ(out.substr(0, 25), "       00  AB AB AB AB  AB");
+    EXPECT_EQ(out.substr(0, 26), "       00  AB AB AB AB  AB");
     EXPECT_EQ(out.substr(out.size() - 2), "ab");
 }
 
