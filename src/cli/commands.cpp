@@ -75,8 +75,11 @@ void AppendHex(std::string& out, const std::array<std::uint8_t, 256>& bytes) {
 // One `show` line: the name in a column of its own, then the text.
 void PrintNamed(std::ostream& out, std::string_view name, const std::string& text) {
     constexpr std::size_t kNameWidth = 10;
-    out << "  " << name << std::string(kNameWidth - std::min(kNameWidth, name.size()), ' ') << text
-        << '\n';
+    out << "  " << name;
+    if (!text.empty()) {
+        out << std::string(kNameWidth - std::min(kNameWidth, name.size()), ' ') << text;
+    }
+    out << '\n';
 }
 
 void PrintBox(std::ostream& out, const Window& window, const Field& field, bool colour) {
