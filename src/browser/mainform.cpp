@@ -188,9 +188,9 @@ void MainformLogic::GetDispSector() {
     TxtDens.Text = doubleDensity ? "D/D  " : "S/D  ";
 
     // Sector type from the data mark.
-    const std::string damText =
-        img.dmkflag == 1 ? Hex(static_cast<std::uint64_t>(img.datamarkDmk & 0xFFFF))
-                         : Hex(static_cast<std::uint64_t>(img.datamarkjv & 0xFFFF));
+    const std::string damText = img.dmkflag == 1
+                                    ? Hex(static_cast<std::uint64_t>(img.datamarkDmk & 0xFFFF))
+                                    : Hex(static_cast<std::uint64_t>(img.datamarkjv & 0xFFFF));
     bool dirSector = img.datamarkDmk == 0xF8 || img.datamarkDmk == 0xFA || img.datamarkjv == 32;
     Txtsecnum.BackColor = dirSector ? colour::Pink : colour::Peach;
 

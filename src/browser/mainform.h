@@ -26,9 +26,13 @@ inline constexpr int kDumpRight = 8800;
 inline constexpr int kDumpBottom = 5600;
 inline constexpr int kRowLabelX = 540;
 // Hex column of byte k (1 to 16): a wider gap after every fourth byte.
-constexpr int HexColumn(int k) { return 1100 + 320 * (k - 1) + 100 * ((k - 1) / 4); }
+constexpr int HexColumn(int k) {
+    return 1100 + 320 * (k - 1) + 100 * ((k - 1) / 4);
+}
 // Text column of byte k (1 to 16).
-constexpr int TextColumn(int k) { return 6550 + 140 * (k - 1); }
+constexpr int TextColumn(int k) {
+    return 6550 + 140 * (k - 1);
+}
 } // namespace mainlayout
 
 inline constexpr const char* kNoDirectoryNotice =

@@ -26,9 +26,13 @@ bool IsJv1(const ImageBuffer& b) {
 }
 
 // Track length from DMK header bytes 2 and 3; 0 when the file is too short to hold them.
-std::int64_t TrackLength(const ImageBuffer& b) { return b.Has(0, 4) ? b.At(2) + 256 * b.At(3) : 0; }
+std::int64_t TrackLength(const ImageBuffer& b) {
+    return b.Has(0, 4) ? b.At(2) + 256 * b.At(3) : 0;
+}
 
-bool IsDmkTrackLength(std::int64_t len) { return len == 6400 || len == 6528 || len == 3264; }
+bool IsDmkTrackLength(std::int64_t len) {
+    return len == 6400 || len == 6528 || len == 3264;
+}
 
 bool IsRealDisk(const ImageBuffer& b) {
     return b.Has(12, 4) && b.At(12) == 0x78 && b.At(13) == 0x56 && b.At(14) == 0x34 &&
@@ -111,15 +115,22 @@ void ReadPdriveEntry(ImageState& s, int stride) {
     }
     std::string td = "G";
     switch (entry(4)) {
-    case 10: td = "A"; break;
-    case 20: td = "C"; break;
-    case 18: td = "E"; break;
-    default: break;
+    case 10:
+        td = "A";
+        break;
+    case 20:
+        td = "C";
+        break;
+    case 18:
+        td = "E";
+        break;
+    default:
+        break;
     }
-    s.pdrive = "Pdrives:" + std::string(" TI = ") + first + second + "  TD = " + td + "  TC =" +
-               DecBlank(entry(3)) + "   SPT =" + DecBlank(entry(4)) + "  TSR =" +
-               DecBlank(entry(2) & 3) + "  GPL =" + DecBlank(entry(5)) + "  DDSL =" +
-               DecBlank(entry(0)) + "  DDGA =" + DecBlank(entry(9));
+    s.pdrive = "Pdrives:" + std::string(" TI = ") + first + second + "  TD = " + td +
+               "  TC =" + DecBlank(entry(3)) + "   SPT =" + DecBlank(entry(4)) +
+               "  TSR =" + DecBlank(entry(2) & 3) + "  GPL =" + DecBlank(entry(5)) +
+               "  DDSL =" + DecBlank(entry(0)) + "  DDGA =" + DecBlank(entry(9));
     s.fpa = a + 4LL * stride;
 }
 
@@ -226,11 +237,11 @@ namespace {
 // One DMK track record as the walk reads it.
 struct DmkWalk {
     ImageState& s;
-    std::int64_t b = 0;          // sector index of the record's first sector
-    std::int64_t g = 10000;      // lowest directory index so far
-    int r = 0;                   // track slot
-    int lastSideByte = 0;        // raw side byte of the last ID field read
-    int lastTrack = 0;           // track byte of the last ID field read
+    std::int64_t b = 0;     // sector index of the record's first sector
+    std::int64_t g = 10000; // lowest directory index so far
+    int r = 0;              // track slot
+    int lastSideByte = 0;   // raw side byte of the last ID field read
+    int lastTrack = 0;      // track byte of the last ID field read
 
     struct Field {
         std::int64_t pos = 0; // position of the ID field's first 0xFE byte

@@ -16,8 +16,9 @@ namespace ss {
 template <typename T> class Table {
   public:
     T operator()(std::int64_t i) const {
-        return (i >= 0 && i < static_cast<std::int64_t>(v_.size())) ? v_[static_cast<std::size_t>(i)]
-                                                                     : T{};
+        return (i >= 0 && i < static_cast<std::int64_t>(v_.size()))
+                   ? v_[static_cast<std::size_t>(i)]
+                   : T{};
     }
     void Set(std::int64_t i, T value) {
         if (i < 0) {

@@ -22,17 +22,25 @@ inline constexpr Colour LightOrange = 8438015; // 255, 192, 128
 inline constexpr Colour Lime = 65440;          // 160, 255, 0
 inline constexpr Colour Orange = 33023;        // 255, 128, 0
 inline constexpr Colour White = 0xFFFFFF;
-inline constexpr Colour LightGrey = 0xC0C0C0;  // background of the main and sector map windows
+inline constexpr Colour LightGrey = 0xC0C0C0;     // background of the main and sector map windows
 inline constexpr Colour HexBackground = 0xC0E0FF; // background of the hex viewer (255, 224, 192)
 
 // The system's button-face colour: not a 24-bit number but a marker that the
 // toolkit resolves to the colour it gives button surfaces.
 inline constexpr Colour ButtonFace = 0x8000000F;
 
-inline constexpr bool IsSystemColour(Colour c) { return (c & 0x80000000u) != 0; }
-inline constexpr int Red8(Colour c) { return static_cast<int>(c & 0xFF); }
-inline constexpr int Green8(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
-inline constexpr int Blue8(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+inline constexpr bool IsSystemColour(Colour c) {
+    return (c & 0x80000000u) != 0;
+}
+inline constexpr int Red8(Colour c) {
+    return static_cast<int>(c & 0xFF);
+}
+inline constexpr int Green8(Colour c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+inline constexpr int Blue8(Colour c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 } // namespace colour
 
 } // namespace ss

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <map>
 #include <unordered_set>
-#include <unordered_set>
 
 namespace ss {
 
@@ -18,8 +17,11 @@ void Surface::Cls() {
 
 namespace {
 std::string TextKey(int x, int y, std::string_view text) {
-    std::string key = std::to_string(x) + ',' + std::to_string(y) + ',';
-    key += text;
+    std::string key;
+    key.reserve(24 + text.size());
+    key.append(std::to_string(x)).push_back(',');
+    key.append(std::to_string(y)).push_back(',');
+    key.append(text);
     return key;
 }
 } // namespace
@@ -50,7 +52,9 @@ void Surface::Print(const std::vector<PrintItem>& items, bool stayOnLine) {
             AddText(*text);
         } else {
             const std::int64_t n = std::get<std::int64_t>(item);
-            AddText((n < 0 ? std::to_string(n) : " " + std::to_string(n)) + " ");
+            std::string digits = n < 0 ? std::string() : std::string(1, ' ');
+            digits.append(std::to_string(n)).push_back(' ');
+            AddText(std::move(digits));
         }
     }
     if (!stayOnLine) {
@@ -91,7 +95,7 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
             textKeys_.insert(TextKey(t->x, t->y, t->text));
         }
     }
-    items_.push_back(BoxItem{x1, y1, x2, y2, colour});
+    items_.emplace_back(std::in_place_type<BoxItem>, x1, y1, x2, y2, colour);
     ++revision_;
 }
 
@@ -136,7 +140,8 @@ std::vector<RasterLine> RasterText(const Surface& surface) {
             int start = std::max(column + std::max(gap, 0), 0);
             if (!line.spans.empty() && t.x < endTwips) {
                 // Drawn over the item before it: lay it on the same columns.
-                start = std::max(0, column - static_cast<int>(std::lround((endTwips - t.x) / charWidth)));
+                start = std::max(
+                    0, column - static_cast<int>(std::lround((endTwips - t.x) / charWidth)));
             }
             line.spans.push_back(RasterSpan{start, t.colour, t.text});
             column = std::max(column, start + static_cast<int>(t.text.size()));
