@@ -2,8 +2,7 @@
 // temporary file and opened through File > Open.
 #pragma once
 
-#include "browser/mainform.h"
-#include "support/image_builder.h"
+#include "window_fixture.h"
 
 #include <array>
 #include <cstdint>
@@ -34,37 +33,8 @@ inline std::string TwoHex(unsigned b) {
     return buf;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public testwindow::WindowTest {
   protected:
-    RecordingHost host;
-    FixedMetrics metrics;
-    MainformLogic w{host, metrics};
-
-    void TearDown() override {
-        for (const std::string& p : written_) {
-            std::error_code ec;
-            std::filesystem::remove(p, ec);
-        }
-    }
-
-    // Writes the bytes to a fresh temporary file and opens it with File > Open.
-    std::string Open(const std::vector<std::uint8_t>& bytes) {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string path = ::testing::TempDir() + "sectorscope_" + info->test_suite_name() +
-                                 "_" + info->name() + "_" + std::to_string(written_.size()) +
-                                 ".img";
-        testimg::WriteFile(path, bytes);
-        written_.push_back(path);
-        w.MnuOpen(path);
-        return path;
-    }
-
-    // Shows sector index i as the navigation commands do.
-    void Show(std::int64_t i) {
-        w.img.PresSecnum = i;
-        w.GetDispSector();
-    }
-
     // Text, background and text colour of every text box the display fills.
     std::vector<std::tuple<std::string, Colour, Colour>> Boxes() const {
         std::vector<std::tuple<std::string, Colour, Colour>> out;
@@ -89,9 +59,6 @@ class MainWindowTest : public ::testing::Test {
         EXPECT_NE(t, nullptr) << "entry " << e << " offset " << o;
         return t != nullptr ? t->colour : 0xFFFFFFFFu;
     }
-
-  private:
-    std::vector<std::string> written_;
 };
 
 } // namespace ss::windowtest

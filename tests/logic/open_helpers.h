@@ -2,8 +2,7 @@
 // File > Open), and reading back what the window shows for one sector.
 #pragma once
 
-#include "browser/mainform.h"
-#include "support/image_builder.h"
+#include "window_fixture.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -34,36 +33,8 @@ inline std::string HexText(std::int64_t v) {
     return buf;
 }
 
-class ViewerTest : public ::testing::Test {
+class ViewerTest : public testwindow::WindowTest {
   protected:
-    RecordingHost host;
-    FixedMetrics metrics;
-    MainformLogic w{host, metrics};
-
-    void TearDown() override {
-        for (const std::string& p : files_) {
-            std::error_code ec;
-            std::filesystem::remove(p, ec);
-        }
-    }
-
-    // Writes the image to a temporary file and opens it through File > Open.
-    void Open(const std::vector<std::uint8_t>& bytes) {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string path = ::testing::TempDir() + "ssopen_" + std::to_string(::getpid()) +
-                                 "_" + info->test_suite_name() + "_" + info->name() + "_" +
-                                 std::to_string(files_.size()) + ".img";
-        testimg::WriteFile(path, bytes);
-        files_.push_back(path);
-        w.MnuOpen(path);
-    }
-
-    // Shows sector index i as a navigation command would.
-    void Show(std::int64_t i) {
-        w.img.PresSecnum = i;
-        w.GetDispSector();
-    }
-
     // Shows sector index i and checks its fields and the first bytes of its dump.
     void Check(std::int64_t i, const Shown& want, const std::vector<std::uint8_t>& data) {
         Show(i);
@@ -92,9 +63,6 @@ class ViewerTest : public ::testing::Test {
 
     // Number of times the sector display has drawn (it yields once per call).
     int Draws() const { return host.yields; }
-
-  private:
-    std::vector<std::string> files_;
 };
 
 // Bytes [from, from + n) of an image, 0 past its end.
