@@ -96,6 +96,10 @@ void MainformLogic::GetDispSector() {
     }
 
     host_.Yield();
+    // What ran meanwhile may have opened a file that was refused.
+    if (!imageShown_) {
+        return;
+    }
     surface.ForeColor = colour::Black;
 
     // Disk summary.

@@ -6,9 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ss {
@@ -355,6 +357,50 @@ TEST_F(Jv1Display, NoDirectoryNoticeOnEveryRedrawWithoutGrowingTheList) {
         w.Form_Resize();
     }
     EXPECT_EQ(w.surface.Items().size(), size);
+}
+
+// The yield of a display lets waiting events run; one of them may open a file
+// that is refused. The display that yielded must then not go on drawing the
+// new file's bytes through the old image's tables.
+TEST(DisplayYield, ARefusalDuringTheYieldStopsTheOuterDisplay) {
+    struct OpeningHost : RecordingHost {
+        MainformLogic* window = nullptr;
+        std::string refusedPath;
+        void Yield() override {
+            RecordingHost::Yield();
+            if (!refusedPath.empty()) {
+                const std::string path = std::exchange(refusedPath, {});
+                window->MnuOpen(path);
+            }
+        }
+    };
+    const std::string good = ::testing::TempDir() + "sectorscope_yield_good.dsk";
+    const std::string bad = ::testing::TempDir() + "sectorscope_yield_bad.img";
+    testimg::WriteFile(good, testimg::SampleJv1());
+    std::vector<std::uint8_t> noHeader(64);
+    for (std::size_t i = 0; i < noHeader.size(); ++i) {
+        noHeader[i] = static_cast<std::uint8_t>(i + 1); // no two track bytes alike
+    }
+    testimg::WriteFile(bad, noHeader);
+
+    OpeningHost host;
+    FixedMetrics metrics;
+    MainformLogic w(host, metrics);
+    host.window = &w;
+    w.MnuOpen(good);
+    ASSERT_TRUE(w.HasImage());
+    const std::string shownSector = w.Txtsecnum.Text;
+
+    host.refusedPath = bad;
+    w.img.PresSecnum = 175;
+    w.GetDispSector();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].title, "Error");
+    EXPECT_FALSE(w.HasImage());
+    EXPECT_TRUE(w.surface.Items().empty());
+    EXPECT_EQ(w.Txtsecnum.Text, shownSector);
+    std::remove(good.c_str());
+    std::remove(bad.c_str());
 }
 
 } // namespace
