@@ -234,7 +234,7 @@ void BuildJv3Tables(ImageState& s) {
 
 namespace {
 
-// One DMK track record as the walk reads it.
+// The walk over a DMK image's track records: where it stands and what it read last.
 struct DmkWalk {
     ImageState& s;
     std::int64_t b = 0;     // sector index of the record's first sector
