@@ -345,6 +345,16 @@ void MainformLogic::Form_Activate() {
     }
 }
 
+void MainformLogic::Cmndsecdisp_Click() {
+    host_.SharedFilename = Filename;
+    host_.ShowWindow(WindowId::SectorMap);
+}
+
+void MainformLogic::Cmndhexedit_Click() {
+    host_.SharedFilename = Filename;
+    host_.ShowWindow(WindowId::HexViewer);
+}
+
 void MainformLogic::Form_Resize() {
     if (openflag == 1) {
         GetDispSector();

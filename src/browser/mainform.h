@@ -83,6 +83,11 @@ class MainformLogic {
     void CmndGotoTrk_Click();
     void CmndDirFind_Click();
 
+    // The buttons to the secondary windows: hand the file on and show the
+    // sector map ("Sector Display") or the hex viewer ("Hex Editor").
+    void Cmndsecdisp_Click();
+    void Cmndhexedit_Click();
+
     // Window events.
     void Form_Activate();
     void Form_Resize();

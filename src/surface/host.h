@@ -16,6 +16,10 @@ enum class WindowId { Mainform, SectorMap, HexViewer };
 class Host {
   public:
     virtual ~Host() = default;
+    // The path of the image that the main window last handed on to a
+    // secondary window; empty until then. One for the whole program.
+    std::string SharedFilename;
+
     // A modal message box; returns when the user presses OK. Line breaks in
     // the text are single carriage returns.
     virtual void MsgBox(std::string_view text, int buttons, std::string_view title) = 0;
