@@ -1,83 +1,55 @@
 #include "hex_marking.h"
 
+#include "image/dmk.h"
+#include "image/jv1.h"
+#include "image/jv3.h"
+
 namespace ss {
 
 namespace {
-// Layout facts the page reads.
-constexpr std::int64_t kDmkHeaderSize = 16;
-constexpr std::int64_t kDmkPointerTableSize = 128; // the track header of a DMK record
-constexpr std::int64_t kDmkTrackLengthSingle = 0x0CC0;
-constexpr std::int64_t kDmkTrackLengthDouble = 0x1900;
-constexpr std::int64_t kDmkTrackLengthDoubleLong = 0x1980;
-constexpr std::uint8_t kDmkRealDiskMark[4] = {0x78, 0x56, 0x34, 0x12}; // at offsets 12 to 15
-constexpr std::int64_t kDmkRealDiskOffset = 12;
-constexpr std::uint8_t kIdAddressMark = 0xFE;
-constexpr std::uint8_t kMfmSync = 0xA1;
-constexpr std::uint8_t kDataMarkDeleted = 0xF8;
-constexpr std::uint8_t kDataMarkDirectory = 0xFA;
-constexpr std::uint8_t kDataMarkNormal = 0xFB;
-constexpr std::uint8_t kJv1Signature[3] = {0x00, 0xFE, 0x11};
-constexpr std::int64_t kSectorSize = 256; // JV1 sectors and JV3 data blocks
-constexpr std::int64_t kJv3HeaderSize = 8704;
-constexpr std::int64_t kJv3EntrySize = 3;
-constexpr std::uint8_t kJv3FreeEntry = 0xFF;
+// An ID field counts 2 at its mark and one more for every byte after it; the
+// blue marking ends when the count reaches the field's length, so it covers
+// the mark up to the size code: the mark and 4 bytes, or with every byte
+// doubled the mark pair and 8 bytes.
+constexpr std::int64_t IdFieldLength(bool doubled) {
+    return dmk::IdOffsetsFor(doubled).sizeCode + 3;
+}
+static_assert(IdFieldLength(false) == 7 && IdFieldLength(true) == 11);
 
-// Gap bytes of a raw track: 0xFF fills single-density gaps, 0x4E double-density ones.
-constexpr std::uint8_t kGapSingle = 0xFF;
-constexpr std::uint8_t kGapDouble = 0x4E;
-
-// An ID field counts from 2 at its mark; the marking ends when the count
-// reaches the field's length: the mark and 4 bytes (track, side, sector,
-// size), or the mark pair and 8 bytes when every byte is doubled.
-constexpr std::int64_t kIdFieldLength = 7;
-constexpr std::int64_t kIdFieldLengthDoubled = 11;
-// The data mark is looked for only more than this many bytes after the ID mark.
-constexpr std::int64_t kDataMarkDistance = 10;
 // The JV3 header entries whose track bytes must all be 0.
-constexpr std::int64_t kJv3ZeroTrackBytes[6] = {0, 3, 6, 9, 12, 15};
+constexpr int kJv3ZeroEntries = 6;
 
 bool IsGap(std::uint8_t b) {
-    return b == kGapSingle || b == kGapDouble;
-}
-bool IsDataMark(std::uint8_t b) {
-    return b == kDataMarkDeleted || b == kDataMarkDirectory || b == kDataMarkNormal;
-}
-bool IsDmkTrackLength(std::int64_t trklength) {
-    return trklength == kDmkTrackLengthDouble || trklength == kDmkTrackLengthSingle ||
-           trklength == kDmkTrackLengthDoubleLong;
+    return b == dmk::kGapSingle || b == dmk::kGapDouble;
 }
 // Whether the three bytes before p are all `b`.
 bool ThreeBefore(const HexBytes& filebuf, std::int64_t p, std::uint8_t b) {
     return filebuf.At(p - 1) == b && filebuf.At(p - 2) == b && filebuf.At(p - 3) == b;
 }
+// Red for odd-numbered 256-byte blocks, counted from the start of the file.
+bool OddBlock(std::int64_t p) {
+    return (p / jv1::kSectorSize) % 2 == 1;
+}
 } // namespace
 
 std::int64_t HexTrackLength(const HexBytes& filebuf) {
-    return filebuf.At(3) * 256 + filebuf.At(2);
+    return dmk::ReadHeader(filebuf.Buffer()).trackLength;
 }
 
 bool InJv3Header(std::int64_t p) {
-    return p < kJv3HeaderSize;
+    return p < jv3::kHeaderSize;
 }
 
 HexFormat ClassifyHexFile(const HexBytes& filebuf) {
-    const bool dmk = IsDmkTrackLength(HexTrackLength(filebuf));
-    bool realDisk = true;
-    for (int k = 0; k < 4; ++k) {
-        realDisk = realDisk && filebuf.At(kDmkRealDiskOffset + k) == kDmkRealDiskMark[k];
+    const dmk::Header header = dmk::ReadHeader(filebuf.Buffer());
+    if (header.knownTrackLength) {
+        return header.realDisk ? HexFormat::DmkRealDisk : HexFormat::Dmk;
     }
-    bool jv1 = true;
-    for (int k = 0; k < 3; ++k) {
-        jv1 = jv1 && filebuf.At(k) == kJv1Signature[k];
-    }
-    if (dmk) {
-        return realDisk ? HexFormat::DmkRealDisk : HexFormat::Dmk;
-    }
-    if (jv1) {
+    if (jv1::HasSignature(filebuf.Buffer())) {
         return HexFormat::Jv1;
     }
-    for (std::int64_t p : kJv3ZeroTrackBytes) {
-        if (filebuf.At(p) != 0) {
+    for (int n = 0; n < kJv3ZeroEntries; ++n) {
+        if (filebuf.At(jv3::EntryOffset(n)) != 0) {
             return HexFormat::None;
         }
     }
@@ -95,17 +67,17 @@ void HexMarking::BeginPage(HexFormat format, std::int64_t trklength, std::int64_
 Colour HexMarking::HexColour(const HexBytes& filebuf, std::int64_t p) {
     const std::uint8_t b = filebuf.At(p);
     Colour c = colour::Black;
-    if (format_ == HexFormat::Dmk && p >= kDmkHeaderSize) {
+    if (format_ == HexFormat::Dmk && p >= dmk::kHeaderSize) {
         c = DmkColour(filebuf, p, b);
     }
     if (format_ == HexFormat::Jv3) {
         c = Jv3Colour(filebuf, p, b);
     }
-    if (format_ == HexFormat::Dmk && p < kDmkHeaderSize) {
+    if (format_ == HexFormat::Dmk && p < dmk::kHeaderSize) {
         c = colour::Magenta;
     }
     if (format_ == HexFormat::Jv1) {
-        c = (p / kSectorSize) % 2 == 0 ? colour::Red : colour::Black;
+        c = OddBlock(p) ? colour::Black : colour::Red;
     }
     return c;
 }
@@ -118,8 +90,9 @@ Colour HexMarking::TextColour(std::uint8_t b) const {
 bool HexMarking::InTrackHeader(std::int64_t fileend, std::int64_t p) const {
     // Headers of tracks 0 to Int(fileend / trklength) count, the last one
     // possibly lying past the end of the file.
-    const std::int64_t t = (p - kDmkHeaderSize) / trklength_;
-    return t <= fileend / trklength_ && (p - kDmkHeaderSize) % trklength_ < kDmkPointerTableSize;
+    const std::int64_t t = (p - dmk::kHeaderSize) / trklength_;
+    return t <= fileend / trklength_ &&
+           p - dmk::RecordStart(trklength_, t) < dmk::kPointerTableSize;
 }
 
 Colour HexMarking::DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b) {
@@ -134,18 +107,19 @@ Colour HexMarking::DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8
 
     // ID address mark: FE after three A1 sync bytes, or after three zeros
     // (single density, where the sync bytes are not kept).
-    if (b == kIdAddressMark && (ThreeBefore(filebuf, p, kMfmSync) || ThreeBefore(filebuf, p, 0))) {
+    if (b == dmk::kIdAddressMark &&
+        (ThreeBefore(filebuf, p, dmk::kSyncDouble) || ThreeBefore(filebuf, p, dmk::kSyncSingle))) {
         idamflag = 1;
         fpasave1 = p;
     }
     if (idamflag == 1) {
-        const bool doubled = filebuf.At(p) == kIdAddressMark && filebuf.At(p + 1) == kIdAddressMark;
+        const bool doubled = dmk::IsDoubledField(filebuf.Buffer(), p);
         if (doubled) {
             doublebyte = 1;
         }
         doubleByteNotice_ = doubled;
     }
-    const std::int64_t fieldLength = doublebyte == 1 ? kIdFieldLengthDoubled : kIdFieldLength;
+    const std::int64_t fieldLength = IdFieldLength(doublebyte == 1);
     if (idamflag > 0) {
         ++idamflag;
     }
@@ -159,7 +133,7 @@ Colour HexMarking::DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8
     }
 
     // The first data mark after the ID field, on the page where the field ends.
-    if (dataMarkSearch_ && p > fpasave1 + kDataMarkDistance && IsDataMark(b)) {
+    if (dataMarkSearch_ && p > fpasave1 + dmk::kMarkSearchFirst && dmk::IsDataMark(b)) {
         c = colour::Blue;
         dataMarkSearch_ = false;
     }
@@ -169,7 +143,7 @@ Colour HexMarking::DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8
 Colour HexMarking::Jv3Colour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b) {
     Colour c = colour::Black;
     const bool dataArea = !InJv3Header(p);
-    switch (p % kJv3EntrySize) {
+    switch (p % jv3::kEntrySize) {
     case 0: // the track byte: its colour flips with every change of track
         if (b != filebuf.At(fpasave)) {
             fpasave = p;
@@ -179,7 +153,7 @@ Colour HexMarking::Jv3Colour(const HexBytes& filebuf, std::int64_t p, std::uint8
         if (dataArea) {
             c = colour::Black;
         }
-        if (b == kJv3FreeEntry) {
+        if (b == jv3::kFreeTrack) {
             c = hexcolour::FreeEntry;
         }
         break;
@@ -191,7 +165,7 @@ Colour HexMarking::Jv3Colour(const HexBytes& filebuf, std::int64_t p, std::uint8
         break;
     }
     if (dataArea) {
-        c = (p / kSectorSize) % 2 == 0 ? colour::Black : colour::Red;
+        c = OddBlock(p) ? colour::Red : colour::Black;
     }
     return c;
 }
