@@ -51,25 +51,28 @@ bool Form2Logic::OpenFile(const std::string& name) {
     return true;
 }
 
-void Form2Logic::ReadFile() {
+bool Form2Logic::LoadFile(const std::string& name) {
+    Filename = name;
+    if (!OpenFile(Filename)) {
+        return false;
+    }
+    TxtFilename.Text = Filename;
+    openflag = 1;
     filebuf = HexBytes(file1_.ReadAllAndClose());
     Text1.Text = Hex(static_cast<std::uint64_t>(fileend()));
     // The bar reaches the last line a page may start at, however long the file.
     VScroll1.Max = static_cast<int>(HexLayout::LastPageLine(fileend()));
+    fpa = 0;
+    return true;
 }
 
 void Form2Logic::Form_Activate() {
     if (host_.SharedFilename.empty() || openflag != 0) {
         return;
     }
-    Filename = host_.SharedFilename;
-    if (!OpenFile(Filename)) {
+    if (!LoadFile(host_.SharedFilename)) {
         return;
     }
-    TxtFilename.Text = Filename;
-    openflag = 1;
-    ReadFile();
-    fpa = 0;
     stepval = 0;
     VScroll1.SetValue(0);
     fpa = 0;
@@ -77,14 +80,9 @@ void Form2Logic::Form_Activate() {
 }
 
 void Form2Logic::MnuOpen(const std::string& name) {
-    Filename = name;
-    if (!OpenFile(Filename)) {
+    if (!LoadFile(name)) {
         return;
     }
-    TxtFilename.Text = Filename;
-    openflag = 1;
-    ReadFile();
-    fpa = 0;
     VScroll1.SetValue(0);
     fpa = 0;
     marking.clrsave = 0;

@@ -80,8 +80,9 @@ class Form2Logic {
     void DispHexPage();
 
   private:
-    // Reads file number 1 whole into the buffer and shows its length.
-    void ReadFile();
+    // Opens the file and reads it whole into the buffer, showing its path
+    // and length; false when it cannot be opened, the window keeping its file.
+    bool LoadFile(const std::string& name);
     // The legend boxes for a page of the given format and first byte.
     void SetLegend(HexFormat format, std::int64_t pageStart);
 
