@@ -99,8 +99,8 @@ int RunHex(const Invocation& call) {
 
 constexpr OptionSpec kHexOptions[] = {
     {"--offset", "N[,N...]",
-     "sets the scroll bar to line N / 16 (rounded down) for each N in\n"
-     "turn; a line past the last page snaps back to it"},
+     "sets the scroll bar to line N / 16 for each N\n"
+     "in turn; past the last page it snaps back"},
 };
 
 } // namespace
