@@ -6,6 +6,7 @@
 // could not be written.
 
 #include "commands.h"
+#include "sectorscope_version.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -52,6 +53,7 @@ Commands:
 
 Options:
   -h, --help  Shows this text.
+  --version   Shows the program's version.
   --          Ends the options (for a FILE whose name starts with "-").
 
 Exit status:
@@ -75,6 +77,7 @@ struct CommandLine {
     bool data = false;
     std::optional<ColourMode> colourMode;
     bool help = false;
+    bool version = false;
 };
 
 // "-" alone and negative numbers are operands, not options.
@@ -93,6 +96,8 @@ CommandLine Parse(int argc, char** argv) {
             optionsEnded = true;
         } else if (arg == "-h" || arg == "--help") {
             cl.help = true;
+        } else if (arg == "--version") {
+            cl.version = true;
         } else if (arg == "--data") {
             cl.data = true;
         } else if (arg.starts_with("--color=")) {
@@ -166,6 +171,10 @@ int Run(int argc, char** argv) {
     const CommandLine cl = Parse(argc, argv);
     if (cl.help || cl.command == "help") {
         std::cout << kHelp;
+        return 0;
+    }
+    if (cl.version) {
+        std::cout << "sectorscope-cli " << ss::kVersion << '\n';
         return 0;
     }
     if (cl.command.empty()) {
