@@ -57,6 +57,8 @@ class MainformLogic {
         Txtdam, Txtlumpnum;
     ListBox List2;
     ComboBox Combo1;
+    CommandButton CmndNextsec{"Next Sec"}, CmndPrevsec{"Prev Sec"}, CmndNexTrack{"Next Track"},
+        CmndPrevTrk{"Prev. Track"}, CmndGotoTrk{"Goto Track"}, CmndDirFind{" To Directory"};
     Surface surface;
 
     // Image state of the analysis, and the browser's own variables.
