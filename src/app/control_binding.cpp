@@ -39,8 +39,8 @@ std::string FromQString(const QString& text, TextKind kind = TextKind::Plain) {
 template <typename RemoveLast, typename Append>
 void UpdateItems(std::vector<std::string>& shown, const std::vector<std::string>& want, int count,
                  RemoveLast removeLast, Append append) {
-    const auto [firstDiffering, unused] =
-        std::mismatch(want.begin(), want.end(), shown.begin(), shown.end());
+    const auto firstDiffering =
+        std::mismatch(want.begin(), want.end(), shown.begin(), shown.end()).first;
     const auto keep = static_cast<int>(std::min<std::ptrdiff_t>(
         std::distance(want.begin(), firstDiffering), static_cast<std::ptrdiff_t>(count)));
     for (int i = count; i > keep; --i) {

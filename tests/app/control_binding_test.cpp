@@ -78,16 +78,6 @@ TEST_F(Binding, TextBoxShowsTextAndColoursAndWritesOnlyWhatChanged) {
     EXPECT_EQ(afterEvents, 0) << "typing is no event of the window";
 }
 
-TEST_F(Binding, FileNameBoxKeepsTheFileSystemsBytes) {
-    TextBox model;
-    const QString path = QStringLiteral("/disks/Gr\u00fc\u00dfe.dsk");
-    model.Text = ToFileName(path);
-    auto* edit = Make<QLineEdit>();
-    bindings.Bind(model, edit, TextKind::FileName);
-    EXPECT_EQ(edit->text(), path);
-    EXPECT_EQ(FromFileName(model.Text), path);
-}
-
 TEST_F(Binding, ListBoxFollowsItsModelAndKeepsTheItemsItShares) {
     ListBox model;
     model.AddItem("one");
