@@ -1,5 +1,6 @@
 #include "form2.h"
 
+#include "image/open_file.h"
 #include "surface/numtext.h"
 
 #include <utility>
@@ -7,10 +8,6 @@
 namespace ss {
 
 namespace {
-constexpr const char* kOpenFailedMessage =
-    "Error encountered while trying to open file, please retry.";
-constexpr const char* kOpenFailedTitle = "Text Editor";
-
 // The address of a line: upper-case hex, at least 7 digits.
 std::string AddressText(std::int64_t offset) {
     std::string digits = Hex(static_cast<std::uint64_t>(offset));
@@ -42,13 +39,7 @@ Form2Logic::Form2Logic(Host& host, const FontMetrics& metrics)
 }
 
 bool Form2Logic::OpenFile(const std::string& name) {
-    file1_.Close();
-    if (!file1_.Open(name)) {
-        host_.MsgBox(kOpenFailedMessage, kMsgOkExclamation, kOpenFailedTitle);
-        file1_.Close();
-        return false;
-    }
-    return true;
+    return OpenFileNumber1(file1_, host_, name);
 }
 
 bool Form2Logic::LoadFile(const std::string& name) {
@@ -79,14 +70,15 @@ void Form2Logic::Form_Activate() {
     DispHexPage();
 }
 
-void Form2Logic::MnuOpen(const std::string& name) {
+OpenResult Form2Logic::MnuOpen(const std::string& name) {
     if (!LoadFile(name)) {
-        return;
+        return OpenResult::CannotOpen(CannotOpenReason(name));
     }
     VScroll1.SetValue(0);
     fpa = 0;
     marking.clrsave = 0;
     DispHexPage();
+    return OpenResult::Opened();
 }
 
 void Form2Logic::VScroll1_Change() {

@@ -9,6 +9,7 @@
 #include "image/image_buffer.h"
 #include "surface/controls.h"
 #include "surface/host.h"
+#include "surface/open_result.h"
 #include "surface/surface.h"
 
 #include <cstdint>
@@ -68,8 +69,9 @@ class Form2Logic {
 
     // Activate: loads SharedFilename on the first activation that has one.
     void Form_Activate();
-    // File > Open once the dialog has handed back a name.
-    void MnuOpen(const std::string& name);
+    // File > Open once the dialog has handed back a name. The hex viewer
+    // shows any file it can open.
+    OpenResult MnuOpen(const std::string& name);
     // Opens name as file number 1; false (after the warning box) when it cannot.
     bool OpenFile(const std::string& name);
     // Change of VScroll1: draws the page that starts at the bar's line.
