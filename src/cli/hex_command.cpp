@@ -3,9 +3,11 @@
 #include "terminal.h"
 #include "window_json.h"
 
+#include <iterator>
 #include <limits>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 namespace ss::cli {
 
@@ -43,20 +45,16 @@ void PrintHex(std::ostream& out, const Form2Logic& hex, bool colour) {
 
 void PrintHexJson(std::ostream& out, const HexWindows& windows) {
     const Form2Logic& w = windows.hex;
-    WriteWindowJson(out, "hex",
-                    {
-                        {"TxtFilename", &w.TxtFilename},
-                        {"Text1", &w.Text1},
-                        {"Text2", &w.Text2},
-                        {"Text3", &w.Text3},
-                        {"Text4", &w.Text4},
-                        {"Text5", &w.Text5},
-                        {"Text6", &w.Text6},
-                        {"Text7", &w.Text7},
-                        {"Text8", &w.Text8},
-                        {"VScroll1", &w.VScroll1},
-                    },
-                    w.surface, windows.main.host.messages);
+    const TextBox* const boxes[] = {&w.Text1, &w.Text2, &w.Text3, &w.Text4,
+                                    &w.Text5, &w.Text6, &w.Text7, &w.Text8};
+    static constexpr std::string_view kBoxNames[] = {"Text1", "Text2", "Text3", "Text4",
+                                                     "Text5", "Text6", "Text7", "Text8"};
+    std::vector<WindowField> fields = {{"TxtFilename", &w.TxtFilename}};
+    for (std::size_t k = 0; k < std::size(boxes); ++k) {
+        fields.push_back({kBoxNames[k], boxes[k]});
+    }
+    fields.push_back({"VScroll1", &w.VScroll1});
+    WriteWindowJson(out, "hex", fields, w.surface, windows.main.host.messages);
 }
 
 namespace {
