@@ -1,5 +1,6 @@
 #include "mainform.h"
 
+#include "hexviewer.h"
 #include "open_dialog.h"
 
 #include <QComboBox>
@@ -31,6 +32,8 @@ Mainform::Mainform(QWidget* parent)
     : WindowFrame("Mainform", QString::fromLatin1(kProgramName), parent), metrics_(SurfaceFont()),
       logic_(host_, metrics_) {
     BuildMenus(kMainformFilter, 1, MenuHelp::Shown);
+    host_.SetWindowMaker(WindowId::HexViewer,
+                         [](QtHost& host) { return std::make_unique<HexViewer>(host); });
     BuildControls();
     ShowFileNameInTitle(logic_.TxtFilename);
     Load(host_, WindowId::Mainform);
@@ -186,6 +189,9 @@ void Mainform::BuildControls() {
     navigation->addWidget(
         AddButton("CmndDirFind", logic_.CmndDirFind, QKeySequence(Qt::CTRL | Qt::Key_D),
                   tr("First directory sector"), &MainformLogic::CmndDirFind_Click));
+    navigation->addWidget(
+        AddButton("Cmndhexedit", logic_.Cmndhexedit, QKeySequence(Qt::CTRL | Qt::Key_H),
+                  tr("The file in the hex viewer"), &MainformLogic::Cmndhexedit_Click));
     navigation->addStretch(1);
     bottomRow->addLayout(navigation);
     outer->addLayout(bottomRow, 1);

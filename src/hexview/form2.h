@@ -53,6 +53,8 @@ class Form2Logic {
     TextBox TxtFilename;
     TextBox Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8;
     ScrollBar VScroll1; // the page's first line
+    // Caption-less buttons that frame the page: right, left, below, above.
+    CommandButton Command1, Command2, Command3, Command4;
     Surface surface;
 
     // Window state.
