@@ -62,27 +62,6 @@ std::string Text(const Window& window, const Field& field) {
     return Trim((window.logic.*field.box).Text);
 }
 
-// Why a file could not be opened, in the words of the system.
-std::string OpenFailureReason(const std::string& path) {
-    if (path.empty()) {
-        return "cannot open a file without a name";
-    }
-    const std::string what = "cannot open '" + path + "': ";
-    std::error_code ec;
-    const std::filesystem::file_status st = std::filesystem::status(path, ec);
-    if (ec) {
-        return what + ec.message();
-    }
-    if (std::filesystem::is_directory(st)) {
-        return what + std::strerror(EISDIR);
-    }
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::fclose(f);
-        return what + "the file cannot be read whole";
-    }
-    return what + std::strerror(errno);
-}
-
 std::string HexDigits(const std::array<std::uint8_t, 256>& bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
@@ -160,16 +139,17 @@ template <typename Each> void StepThroughSectors(Window& window, Each each) {
 } // namespace
 
 Opened OpenImage(Window& window, const std::string& path) {
-    window.logic.MnuOpen(path);
-    for (const RecordingHost::Message& m : window.host.messages) {
-        if (m.title == kOpenFailedTitle) {
-            return {OpenOutcome::CannotOpen, OpenFailureReason(path)};
-        }
-        if (m.title == kRefusalTitle) {
-            std::string text = m.text;
-            std::replace(text.begin(), text.end(), '\r', '\n');
-            return {OpenOutcome::Refused, text};
-        }
+    const OpenResult result = window.logic.MnuOpen(path);
+    switch (result.outcome) {
+    case OpenResult::Outcome::CannotOpen:
+        return {OpenOutcome::CannotOpen, "cannot open '" + path + "': " + result.message};
+    case OpenResult::Outcome::Refused: {
+        std::string text = result.message;
+        std::replace(text.begin(), text.end(), '\r', '\n');
+        return {OpenOutcome::Refused, text};
+    }
+    case OpenResult::Outcome::Opened:
+        break;
     }
     return {OpenOutcome::Shown, {}};
 }
