@@ -26,10 +26,6 @@ class HexLayout {
     static constexpr std::int64_t LineStart(std::int64_t line) { return line * kBytesPerLine; }
     // The line that holds a file offset.
     static constexpr std::int64_t LineOf(std::int64_t offset) { return offset / kBytesPerLine; }
-    // Lines the file's bytes take, the last one possibly partial.
-    static constexpr std::int64_t LineCount(std::int64_t fileend) {
-        return (fileend + kBytesPerLine - 1) / kBytesPerLine;
-    }
     // Whether the file is long enough to page through at all.
     static constexpr bool Pages(std::int64_t fileend) { return fileend >= kTailBytes; }
     // The last line a page may start at: the largest whose start is not above
