@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image_buffer.h"
+#include "recognition.h"
 
 #include <cstdint>
 #include <string>
@@ -35,6 +36,9 @@ template <typename T> class Table {
   private:
     std::vector<T> v_;
 };
+
+// secdens of a double-density sector; a single-density one holds 0.
+inline constexpr int kDoubleDensityFlag = 128;
 
 struct SectorTables {
     Table<std::int64_t> secfpa; // position in filebuf of the sector's first data byte
@@ -107,22 +111,11 @@ extern const char* const kRealDiskMessage;
 extern const char* const kNoHeaderMessage;
 inline constexpr const char* kRefusalTitle = "Error";
 
-// Layout recognition as the main window does it.
-enum class Layout { JV1, DMK, RealDiskDMK, JV3, Unknown };
-Layout RecogniseLayout(const ImageBuffer& buf);
-
 // Takes the file's bytes into the state and analyses them. Draws nothing: the
 // caller clears the window, fills its lists and shows the first sector.
 AnalysisResult AnalyseImage(ImageState& s, std::vector<std::uint8_t> bytes);
 
 // Track and density of one sector index: sets Emtype, fpa, the data mark and trkdens.
 void GetSectorInfo(ImageState& s);
-
-// The table builders and the drive-parameter read-out, as AnalyseImage runs them.
-void BuildJv3Tables(ImageState& s);
-void BuildDmkTables(ImageState& s);
-// Reads the drive-parameter entry at fpa; stride is the distance between two
-// of the sector's data bytes in filebuf (2 when they are stored doubled).
-void ReadPdriveEntry(ImageState& s, int stride = 1);
 
 } // namespace ss

@@ -1,0 +1,215 @@
+// DMK disk images: raw track images, each headed by a table of pointers to its
+// ID address marks.
+//
+// Header, 16 bytes:
+//   0       write-protect byte (not read)
+//   1       number of tracks (cylinders)
+//   2..3    track length, little-endian: the size in bytes of every track
+//           record, pointer table included
+//   4       option bits (0x10 single-sided, 0x40 single density; not read)
+//   5..11   reserved (not read)
+//   12..15  78 56 34 12: the image stands for a real drive ("REAL disk")
+//
+// Track records follow the header back to back, record k at
+// 16 + k * track length. A record's track and side are those written in its
+// ID fields, not its place in the file.
+//
+// Track record:
+//   0..127  64 ID-address-mark pointers of 2 bytes, little-endian. Bit 15 set:
+//           the ID field is double density. Bits 0..14: offset of the ID
+//           field's 0xFE byte from the start of the record. A pointer whose
+//           offset is 0 ends the table.
+//   128..   the raw track bytes.
+//
+// ID field, double density, one byte per byte:
+//   +0 FE   +1 track   +2 side   +3 sector   +4 size code   +5, +6 CRC
+// ID field, single density: usually every byte stored twice in a row
+// (FE FE tt tt hh hh ss ss ...), so track, side and sector lie at +2, +4, +6;
+// two 0xFE bytes at the pointed offset are the sign of that doubled storage.
+//
+// Data field: the data address mark follows the ID field (0xFB ordinary data,
+// 0xF8 and 0xFA the directory), then the sector's data, right after the mark
+// (after both copies of a doubled mark; doubled data is itself doubled).
+#pragma once
+
+#include "image_buffer.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace ss::dmk {
+
+// ---------------------------------------------------------------- header
+
+inline constexpr std::int64_t kHeaderSize = 16;
+inline constexpr std::int64_t kTracksOffset = 1;
+inline constexpr std::int64_t kTrackLengthOffset = 2;
+inline constexpr std::int64_t kOptionsOffset = 4;
+inline constexpr std::uint8_t kOptionSingleSided = 0x10;
+inline constexpr std::uint8_t kOptionSingleDensity = 0x40;
+inline constexpr std::int64_t kRealDiskOffset = 12;
+inline constexpr std::array<std::uint8_t, 4> kRealDiskSignature = {0x78, 0x56, 0x34, 0x12};
+
+// The track lengths the program knows, with the density each stands for.
+inline constexpr std::int64_t kTrackLengthSingle = 0x0CC0; // 3264
+inline constexpr std::int64_t kTrackLengthDouble = 0x1900; // 6400
+// A longer double-density track (6528), known to the sector map and the hex
+// viewer; the main window takes it as double density too.
+inline constexpr std::int64_t kTrackLengthDoubleLong = 0x1980;
+
+struct KnownTrackLength {
+    std::int64_t length;
+    bool doubleDensity;
+};
+inline constexpr std::array<KnownTrackLength, 3> kKnownTrackLengths = {{
+    {kTrackLengthSingle, false},
+    {kTrackLengthDouble, true},
+    {kTrackLengthDoubleLong, true},
+}};
+
+// The known track length `length`, or none.
+constexpr std::optional<KnownTrackLength> FindTrackLength(std::int64_t length) {
+    for (const KnownTrackLength& k : kKnownTrackLengths) {
+        if (k.length == length) {
+            return k;
+        }
+    }
+    return std::nullopt;
+}
+
+// The header as read up front. A file too short to hold a field reads it as 0
+// (and without the signature).
+struct Header {
+    int tracks = 0;                // byte 1: tracks (cylinders) of the disk
+    std::int64_t trackLength = 0;  // bytes 2..3: bytes per track record, pointers included
+    bool realDisk = false;         // bytes 12..15 hold the real-drive signature
+    bool knownTrackLength = false; // trackLength is one of kKnownTrackLengths
+    bool doubleDensity = false;    // ... and stands for double density
+};
+
+inline Header ReadHeader(const ImageBuffer& buf) {
+    Header h;
+    h.tracks = buf.At(kTracksOffset);
+    if (buf.Has(kTrackLengthOffset, 2)) {
+        h.trackLength = buf.At(kTrackLengthOffset) + 256 * buf.At(kTrackLengthOffset + 1);
+    }
+    h.realDisk = buf.Has(kRealDiskOffset, 4);
+    for (std::size_t k = 0; k < kRealDiskSignature.size() && h.realDisk; ++k) {
+        h.realDisk =
+            buf.At(kRealDiskOffset + static_cast<std::int64_t>(k)) == kRealDiskSignature[k];
+    }
+    if (const auto known = FindTrackLength(h.trackLength)) {
+        h.knownTrackLength = true;
+        h.doubleDensity = known->doubleDensity;
+    }
+    return h;
+}
+
+// Start of track record k.
+constexpr std::int64_t RecordStart(std::int64_t trackLength, std::int64_t k) {
+    return kHeaderSize + k * trackLength;
+}
+
+// ---------------------------------------------------------------- ID pointers
+
+inline constexpr std::int64_t kPointerTableSize = 128;
+inline constexpr int kPointers = 64;
+static_assert(kPointers * 2 == kPointerTableSize);
+inline constexpr unsigned kPointerDoubleDensity = 0x8000;
+inline constexpr unsigned kPointerOffsetMask = 0x7FFF;
+// The main window reads at most this many pointers of a record.
+inline constexpr int kMainWindowPointers = 31;
+
+struct Pointer {
+    std::int64_t offset = 0;    // of the ID field's first 0xFE from the record's start
+    bool doubleDensity = false; // bit 15
+    // A zero offset ends the table, whatever the density bit says.
+    bool Ends() const { return offset == 0; }
+};
+
+// Pointer j (0 to 63) of the track record that starts at recordStart.
+inline Pointer IdPointer(const ImageBuffer& buf, std::int64_t recordStart, int j) {
+    const std::int64_t p = recordStart + 2LL * j;
+    const unsigned raw = buf.At(p) + 256u * buf.At(p + 1);
+    return Pointer{static_cast<std::int64_t>(raw & kPointerOffsetMask),
+                   (raw & kPointerDoubleDensity) != 0};
+}
+
+// ---------------------------------------------------------------- ID fields
+
+inline constexpr std::uint8_t kIdAddressMark = 0xFE;
+// The bytes before an address mark: 0xA1 sync bytes in double density, 0x00
+// in single density; gap bytes between the fields.
+inline constexpr std::uint8_t kSyncDouble = 0xA1;
+inline constexpr std::uint8_t kSyncSingle = 0x00;
+inline constexpr std::uint8_t kGapDouble = 0x4E;
+inline constexpr std::uint8_t kGapSingle = 0xFF;
+
+// Where the items of an ID field lie from its first 0xFE byte.
+struct IdOffsets {
+    int track;
+    int side;
+    int sector;
+    int sizeCode;
+};
+inline constexpr IdOffsets kIdOnce = {1, 2, 3, 4};    // double density, or single stored once
+inline constexpr IdOffsets kIdDoubled = {2, 4, 6, 8}; // single density, every byte twice
+
+constexpr const IdOffsets& IdOffsetsFor(bool doubled) {
+    return doubled ? kIdDoubled : kIdOnce;
+}
+
+// True when the ID field at idPos is stored doubled: it starts FE FE.
+inline bool IsDoubledField(const ImageBuffer& buf, std::int64_t idPos) {
+    return buf.At(idPos) == kIdAddressMark && buf.At(idPos + 1) == kIdAddressMark;
+}
+
+// Track, side and sector number bytes of the ID field at idPos, honouring
+// doubled storage.
+inline int IdTrack(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
+    return buf.At(idPos + IdOffsetsFor(doubled).track);
+}
+inline int IdSide(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
+    return buf.At(idPos + IdOffsetsFor(doubled).side);
+}
+inline int IdSector(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
+    return buf.At(idPos + IdOffsetsFor(doubled).sector);
+}
+
+// ---------------------------------------------------------------- data marks
+
+inline constexpr std::uint8_t kMarkData = 0xFB;        // ordinary data
+inline constexpr std::uint8_t kMarkDirectoryF8 = 0xF8; // directory data
+inline constexpr std::uint8_t kMarkDirectoryFA = 0xFA; // directory data
+
+constexpr bool IsDirectoryMark(int b) {
+    return b == kMarkDirectoryF8 || b == kMarkDirectoryFA;
+}
+constexpr bool IsDataMark(int b) {
+    return b == kMarkData || IsDirectoryMark(b);
+}
+
+// The data mark is searched from these distances after the ID field's first
+// byte up to kMarkSearchLast, both included. A doubled field's CRC fills
+// distances 10 to 13, so its search starts after them.
+inline constexpr int kMarkSearchFirst = 10;
+inline constexpr int kMarkSearchFirstDoubled = 14;
+inline constexpr int kMarkSearchLast = 50;
+
+// Distance from idPos to the first data mark in the search window, or none.
+inline std::optional<int> FindDataMark(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
+    for (int m = doubled ? kMarkSearchFirstDoubled : kMarkSearchFirst; m <= kMarkSearchLast; ++m) {
+        if (IsDataMark(buf.At(idPos + m))) {
+            return m;
+        }
+    }
+    return std::nullopt;
+}
+
+// Distance from a data mark to the sector's first data byte.
+constexpr int DataAfterMark(bool doubled) {
+    return doubled ? 2 : 1;
+}
+
+} // namespace ss::dmk

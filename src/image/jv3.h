@@ -1,0 +1,106 @@
+// JV3 disk images: a table of 3-byte sector headers, then the sector data.
+//
+// Header, 8704 (0x2200) bytes:
+//   0..8702  2901 sector-header entries of 3 bytes, entry n at 3 * n
+//   8703     write-protect byte (not read)
+//
+// Sector-header entry:
+//   +0  track number; 0xFF marks a free entry, and the used entries end at
+//       the first free one
+//   +1  sector number as written in the sector's ID field
+//   +2  flags:
+//         0x80  double density (clear: single density)
+//         0x60  data-mark bits; 0x20 set marks a sector written with the
+//               directory data mark
+//         0x10  side 1 (clear: side 0)
+//         0x08  CRC error
+//         0x04  non-IBM sector
+//         0x03  size code
+//       The program reads the density, the directory bit and the side.
+//
+// Sector data: from 8704 on, one 256-byte block per used entry in the order
+// of the entries; the data of the n-th used entry lies at 8704 + 256 * n.
+#pragma once
+
+#include "image_buffer.h"
+
+#include <cstdint>
+
+namespace ss::jv3 {
+
+inline constexpr int kEntries = 2901;
+inline constexpr int kEntrySize = 3;
+inline constexpr std::int64_t kHeaderSize = 8704;
+static_assert(kEntries * kEntrySize + 1 == kHeaderSize, "the entries and the write-protect byte");
+inline constexpr std::int64_t kWriteProtectOffset = kHeaderSize - 1;
+inline constexpr std::int64_t kDataBlockSize = 256;
+inline constexpr std::uint8_t kFreeTrack = 0xFF;
+
+inline constexpr std::uint8_t kFlagDoubleDensity = 0x80;
+inline constexpr std::uint8_t kFlagDataMarkBits = 0x60;
+inline constexpr std::uint8_t kFlagDirectoryMark = 0x20;
+inline constexpr std::uint8_t kFlagSide1 = 0x10;
+inline constexpr std::uint8_t kFlagCrcError = 0x08;
+inline constexpr std::uint8_t kFlagNonIbm = 0x04;
+inline constexpr std::uint8_t kFlagSizeCode = 0x03;
+
+struct Entry {
+    int track = 0;
+    int sector = 0;
+    int flags = 0;
+
+    bool IsFree() const { return track == kFreeTrack; }
+    bool DoubleDensity() const { return (flags & kFlagDoubleDensity) != 0; }
+    int Side() const { return (flags & kFlagSide1) != 0 ? 1 : 0; }
+    bool DirectoryMark() const { return (flags & kFlagDirectoryMark) != 0; }
+    // The flag bits themselves: 0 or 0x80, and 0 or 0x20.
+    int DensityBit() const { return flags & kFlagDoubleDensity; }
+    int DirectoryMarkBit() const { return flags & kFlagDirectoryMark; }
+};
+
+constexpr std::int64_t EntryOffset(int n) {
+    return static_cast<std::int64_t>(kEntrySize) * n;
+}
+
+// Position of the data block of the n-th used entry.
+constexpr std::int64_t DataOffset(int n) {
+    return kHeaderSize + kDataBlockSize * n;
+}
+
+// Entry n as its bytes read; bytes the file does not hold read as 0.
+inline Entry ReadEntry(const ImageBuffer& buf, int n) {
+    const std::int64_t p = EntryOffset(n);
+    return Entry{buf.At(p), buf.At(p + 1), buf.At(p + 2)};
+}
+
+// True when the file holds all of entry n and n is one of the 2901.
+inline bool HasEntry(const ImageBuffer& buf, int n) {
+    return n >= 0 && n < kEntries && buf.Has(EntryOffset(n), kEntrySize);
+}
+
+// The number of used entries: they end at the first free one, after the
+// 2901st, or where the file ends (an entry the file does not hold is not there).
+inline int CountUsedEntries(const ImageBuffer& buf) {
+    int used = 0;
+    while (HasEntry(buf, used) && !ReadEntry(buf, used).IsFree()) {
+        ++used;
+    }
+    return used;
+}
+
+// The header test: the track bytes of the four entries from `at` on are
+// equal. False when the file does not hold all four.
+inline bool FourEqualTrackBytes(const ImageBuffer& buf, std::int64_t at = 0) {
+    if (!buf.Has(at, 3 * kEntrySize + 1)) {
+        return false;
+    }
+    const std::uint8_t t = buf.At(at);
+    for (int n = 1; n < 4; ++n) {
+        if (buf.At(at + EntryOffset(n)) != t) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace ss::jv3
