@@ -1,49 +1,24 @@
 #include "form1.h"
 
 #include "image/analysis.h"
+#include "image/dmk.h"
+#include "image/jv1.h"
+#include "image/jv3.h"
 #include "image/open_file.h"
 #include "surface/numtext.h"
+
+#include <optional>
 
 namespace ss {
 
 namespace {
 
-// DMK layout.
-constexpr std::int64_t kDmkHeaderSize = 16;
-constexpr std::int64_t kDmkTrackLengthOffset = 2;
-constexpr std::int64_t kDmkRealDiskOffset = 12;
-constexpr std::uint8_t kDmkRealDiskSignature[] = {0x78, 0x56, 0x34, 0x12};
-constexpr int kDmkPointers = 31; // the most ID marks the window takes from a record
-constexpr std::uint8_t kIdAddressMark = 0xFE;
-constexpr std::uint8_t kMarkData = 0xFB;
-constexpr std::uint8_t kMarkDirectoryF8 = 0xF8;
-constexpr std::uint8_t kMarkDirectoryFA = 0xFA;
-constexpr int kMarkSearchFirst = 10;
-constexpr int kMarkSearchFirstDoubled = 14; // a doubled field's CRC fills 10 to 13
-constexpr int kMarkSearchLast = 50;
-
-// The DMK track lengths the window accepts, with the fixed distance from an
-// ID address mark to its data mark.
-struct MapTrackLength {
-    std::int64_t length;
-    int damindx;
-};
-constexpr MapTrackLength kMapTrackLengths[] = {{6400, 44}, {6528, 44}, {3264, 24}};
-
-// JV3 layout.
-constexpr int kJv3Entries = 2901;
-constexpr int kJv3EntrySize = 3;
-constexpr std::int64_t kJv3LastEntry = kJv3EntrySize * (kJv3Entries - 1); // 8700
-constexpr int kJv3FreeTrack = 0xFF;
-constexpr int kJv3FlagDoubleDensity = 0x80;
-constexpr int kJv3FlagDirectoryMark = 0x20;
-constexpr int kJv3FlagSide1 = 0x10;
-
-// JV1 layout.
-constexpr std::uint8_t kJv1Signature[] = {0x00, 0xFE, 0x11};
-constexpr int kJv1Tracks = 35;
-constexpr int kJv1SectorsPerTrack = 10;
-constexpr int kJv1DirectoryTrack = 17;
+// The most ID marks the window takes from one DMK track record.
+constexpr int kMapPointers = 31;
+// The fixed distance from an ID address mark to its data mark, by the density
+// the DMK track length stands for.
+constexpr int kDamDistanceDouble = 44;
+constexpr int kDamDistanceSingle = 24;
 
 // Pages.
 constexpr int kDmkRecordsPerPage = 21;
@@ -55,50 +30,15 @@ constexpr int kJv1RowsPerPage = 21;
 constexpr int kDmkNoSide = 250;
 constexpr int kJv3NoSide = 200;
 
-constexpr bool IsDataMark(int b) {
-    return b == kMarkData || b == kMarkDirectoryF8 || b == kMarkDirectoryFA;
-}
-constexpr bool IsDirectoryMark(int b) {
-    return b == kMarkDirectoryF8 || b == kMarkDirectoryFA;
-}
-
-bool StartsWith(const ImageBuffer& buf, std::int64_t at, const std::uint8_t* bytes, int count) {
-    if (!buf.Has(at, count)) {
-        return false;
-    }
-    for (int k = 0; k < count; ++k) {
-        if (buf.At(at + k) != bytes[k]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The JV3 header test: the track bytes of the four entries from `at` on are
-// equal. A file that does not hold the four fails it.
-bool Jv3HeaderTest(const ImageBuffer& buf, std::int64_t at) {
-    if (!buf.Has(at, 3 * kJv3EntrySize + 1)) {
-        return false;
-    }
-    for (int n = 1; n < 4; ++n) {
-        if (buf.At(at + kJv3EntrySize * n) != buf.At(at)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The data mark of the sector whose ID address mark lies at p: the first
 // 0xF8, 0xFA or 0xFB in the search window; when there is none, the byte at the
 // fixed distance, or the one after it when that is no mark either.
 int DataMarkAt(const ImageBuffer& buf, std::int64_t p, bool doubled, int damindx) {
-    for (int d = doubled ? kMarkSearchFirstDoubled : kMarkSearchFirst; d <= kMarkSearchLast; ++d) {
-        if (IsDataMark(buf.At(p + d))) {
-            return buf.At(p + d);
-        }
+    if (const std::optional<int> found = dmk::FindDataMark(buf, p, doubled)) {
+        return buf.At(p + *found);
     }
     const int mark = buf.At(p + damindx);
-    return IsDataMark(mark) ? mark : buf.At(p + damindx + 1);
+    return dmk::IsDataMark(mark) ? mark : buf.At(p + damindx + 1);
 }
 
 } // namespace
@@ -149,28 +89,27 @@ void Form1Logic::ReadAndCheckFile() {
     endflag = 0;
     pageShown_ = false;
 
-    if (StartsWith(filebuf, 0, kJv1Signature, 3)) {
+    if (jv1::HasSignature(filebuf)) {
         jv1 = 1;
         pageShown_ = DrawPage();
         return;
     }
     jv1 = 0;
 
-    trkindex = filebuf.At(kDmkTrackLengthOffset) + 256 * filebuf.At(kDmkTrackLengthOffset + 1);
-    for (const MapTrackLength& known : kMapTrackLengths) {
-        if (trkindex == known.length) {
-            dmkflag = 1;
-            damindx = known.damindx;
-        }
+    const dmk::Header header = dmk::ReadHeader(filebuf);
+    trkindex = header.trackLength;
+    if (header.knownTrackLength) {
+        dmkflag = 1;
+        damindx = header.doubleDensity ? kDamDistanceDouble : kDamDistanceSingle;
     }
 
     if (dmkflag == 1) {
-        if (StartsWith(filebuf, kDmkRealDiskOffset, kDmkRealDiskSignature, 4)) {
+        if (header.realDisk) {
             host_.MsgBox(kRealDiskMessage, kMsgOk, kRefusalTitle);
             return;
         }
-        filepsn = kDmkHeaderSize;
-        fpa = kDmkHeaderSize;
+        filepsn = dmk::kHeaderSize;
+        fpa = dmk::kHeaderSize;
     } else {
         filepsn = 0;
         fpa = 0;
@@ -257,10 +196,10 @@ void Form1Logic::DrawDmkPage() {
         const std::int64_t t = fpa;
         // The record's ID-mark offsets, up to the first 0 or one whose ID
         // field lies beyond the end of the file.
-        spt = kDmkPointers;
-        for (int i = 0; i < kDmkPointers; ++i) {
-            const int offset = (filebuf.At(t + 2 * i + 1) & 0x7F) * 256 + filebuf.At(t + 2 * i);
-            idoffset[static_cast<std::size_t>(i)] = offset;
+        spt = kMapPointers;
+        for (int i = 0; i < kMapPointers; ++i) {
+            const std::int64_t offset = dmk::IdPointer(filebuf, t, i).offset;
+            idoffset[static_cast<std::size_t>(i)] = static_cast<int>(offset);
             if (offset == 0 || !filebuf.Has(t + offset)) {
                 spt = i;
                 break;
@@ -268,13 +207,14 @@ void Form1Logic::DrawDmkPage() {
         }
 
         for (int j = 0; j < spt; ++j) {
-            const std::int64_t p = t + idoffset[static_cast<std::size_t>(j)];
-            const bool doubleDensity = (filebuf.At(t + 2 * j + 1) & 0x80) != 0;
-            // A Model 1 double-byte sector stores every byte of its ID field twice.
-            const bool doubled = filebuf.At(p + 1) == kIdAddressMark;
-            const int track = filebuf.At(p + (doubled ? 2 : 1));
-            const int sideByte = filebuf.At(p + (doubled ? 4 : 2));
-            const int sector = filebuf.At(p + (doubled ? 6 : 3));
+            const dmk::Pointer pointer = dmk::IdPointer(filebuf, t, j);
+            const std::int64_t p = t + pointer.offset;
+            // A Model 1 double-byte sector stores every byte of its ID field
+            // twice: the window knows one by the second of its two 0xFE bytes.
+            const bool doubled = filebuf.At(p + 1) == dmk::kIdAddressMark;
+            const int track = dmk::IdTrack(filebuf, p, doubled);
+            const int sideByte = dmk::IdSide(filebuf, p, doubled);
+            const int sector = dmk::IdSector(filebuf, p, doubled);
             const int sideShown = sideByte == 1 ? 1 : 0;
 
             if (track != prevTrack || sideByte != prevSide) {
@@ -286,11 +226,12 @@ void Form1Logic::DrawDmkPage() {
             }
 
             datamark = DataMarkAt(filebuf, p, doubled, damindx);
-            if (IsDirectoryMark(datamark)) {
-                surface.ForeColor = doubleDensity ? mapcolour::DmkDoubleDir : mapcolour::SingleDir;
+            if (dmk::IsDirectoryMark(datamark)) {
+                surface.ForeColor =
+                    pointer.doubleDensity ? mapcolour::DmkDoubleDir : mapcolour::SingleDir;
             } else {
                 surface.ForeColor =
-                    doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
+                    pointer.doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
             }
 
             surface.CurrentY = y;
@@ -329,7 +270,7 @@ void Form1Logic::DrawDmkPage() {
 }
 
 bool Form1Logic::DrawJv3Page() {
-    if (!Jv3HeaderTest(filebuf, fpa)) {
+    if (!jv3::FourEqualTrackBytes(filebuf, fpa)) {
         host_.MsgBox(kNoHeaderMessage, kMsgOk, kRefusalTitle);
         return false;
     }
@@ -351,15 +292,16 @@ bool Form1Logic::DrawJv3Page() {
 
     for (;;) {
         // The header ends after its last entry, and the file may end sooner.
-        if (filepsn > kJv3LastEntry || !filebuf.Has(filepsn, kJv3EntrySize)) {
+        const int n = static_cast<int>(filepsn / jv3::kEntrySize);
+        if (!jv3::HasEntry(filebuf, n)) {
             endflag = 1;
             break;
         }
-        const int flags = filebuf.At(filepsn + 2);
-        const int sideBits = flags & kJv3FlagSide1;
-        const int sideShown = sideBits == kJv3FlagSide1 ? 1 : 0;
-        const int track = filebuf.At(filepsn);
-        if (track == kJv3FreeTrack) {
+        const jv3::Entry entry = jv3::ReadEntry(filebuf, n);
+        const int sideBits = entry.flags & jv3::kFlagSide1;
+        const int sideShown = entry.Side();
+        const int track = entry.track;
+        if (entry.IsFree()) {
             endflag = 1;
             break;
         }
@@ -375,9 +317,8 @@ bool Form1Logic::DrawJv3Page() {
             surface.Print({std::string(":"), std::int64_t{sideShown}});
         }
 
-        const bool doubleDensity = (flags & kJv3FlagDoubleDensity) != 0;
-        const bool directory = (flags & kJv3FlagDirectoryMark) != 0;
-        if (directory) {
+        const bool doubleDensity = entry.DoubleDensity();
+        if (entry.DirectoryMark()) {
             surface.ForeColor = doubleDensity ? mapcolour::Jv3DoubleDir : mapcolour::SingleDir;
             if (startchk == 1) {
                 ++direndsec;
@@ -389,7 +330,7 @@ bool Form1Logic::DrawJv3Page() {
             surface.ForeColor = doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
         }
 
-        const int sector = filebuf.At(filepsn + 1);
+        const int sector = entry.sector;
         surface.CurrentY = y;
         if (numeric) {
             surface.CurrentX = maplayout::kJv3FirstColumn + maplayout::kColumnPitch * sector;
@@ -401,7 +342,7 @@ bool Form1Logic::DrawJv3Page() {
         }
         prevTrack = track;
         prevSide = sideBits;
-        filepsn += kJv3EntrySize;
+        filepsn += jv3::kEntrySize;
         ++secnum;
     }
 
@@ -433,13 +374,13 @@ void Form1Logic::DrawJv1Page() {
         PrintRowLabel("Trk", track, y);
         surface.Print({std::string(":"), std::int64_t{0}}, true);
         surface.ForeColor =
-            track == kJv1DirectoryTrack ? mapcolour::SingleDir : mapcolour::SingleDensity;
-        for (int s = 0; s < kJv1SectorsPerTrack; ++s) {
+            track == jv1::kDirectoryTrack ? mapcolour::SingleDir : mapcolour::SingleDensity;
+        for (int s = 0; s < jv1::kSectorsPerTrack; ++s) {
             surface.CurrentX = maplayout::kJv1FirstColumn + maplayout::kColumnPitch * s;
             surface.CurrentY = y;
             surface.Print({std::int64_t{s}}, true);
         }
-        if (++rows >= kJv1RowsPerPage || ++track >= kJv1Tracks) {
+        if (++rows >= kJv1RowsPerPage || ++track >= jv1::kTracks) {
             break;
         }
         surface.Print();
