@@ -26,6 +26,7 @@ Options:
   --color=WHEN  always, never or auto (default): text in the window's colours
                 when stdout is a terminal and NO_COLOR is unset.
   -h, --help    Shows this text.
+  --version     Shows the program's version.
   --            Ends the options (for a FILE whose name starts with "-").
 
 Exit status:

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "framework.h"
 #include "map_command.h"
+#include "sectorscope_version.h"
 
 #include <iostream>
 #include <string>
@@ -26,6 +27,10 @@ const ss::cli::Command* const kCommands[] = {
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "sectorscope-cli " << ss::kVersion << '\n';
+        return ss::cli::kExitDone;
+    }
     return ss::cli::RunCommandLine(kCommands, args, std::cout, std::cerr,
                                    isatty(STDOUT_FILENO) == 1);
 }
