@@ -50,18 +50,19 @@ bool Form1Logic::OpenFile(const std::string& name) {
     return OpenFileNumber1(file1_, host_, name);
 }
 
-void Form1Logic::StartLoad(const std::string& name) {
+OpenResult Form1Logic::StartLoad(const std::string& name) {
     Filename = name;
     if (!OpenFile(Filename)) {
-        return; // the window keeps what it showed
+        return OpenResult::CannotOpen(
+            CannotOpenReason(Filename)); // the window keeps what it showed
     }
     TxtFilename.Text = Filename;
     openflag = 1;
-    ReadAndCheckFile();
+    return ReadAndCheckFile();
 }
 
-void Form1Logic::MnuOpen(const std::string& name) {
-    StartLoad(name);
+OpenResult Form1Logic::MnuOpen(const std::string& name) {
+    return StartLoad(name);
 }
 
 void Form1Logic::Form_Activate() {
@@ -70,7 +71,7 @@ void Form1Logic::Form_Activate() {
     }
 }
 
-void Form1Logic::ReadAndCheckFile() {
+OpenResult Form1Logic::ReadAndCheckFile() {
     std::vector<std::uint8_t> bytes = file1_.ReadAllAndClose();
     fileend = static_cast<std::int64_t>(bytes.size());
     filebuf = ImageBuffer(std::move(bytes));
@@ -92,7 +93,7 @@ void Form1Logic::ReadAndCheckFile() {
     if (jv1::HasSignature(filebuf)) {
         jv1 = 1;
         pageShown_ = DrawPage();
-        return;
+        return OpenResult::Opened();
     }
     jv1 = 0;
 
@@ -106,7 +107,7 @@ void Form1Logic::ReadAndCheckFile() {
     if (dmkflag == 1) {
         if (header.realDisk) {
             host_.MsgBox(kRealDiskMessage, kMsgOk, kRefusalTitle);
-            return;
+            return OpenResult::Refused(kRealDiskMessage);
         }
         filepsn = dmk::kHeaderSize;
         fpa = dmk::kHeaderSize;
@@ -115,6 +116,7 @@ void Form1Logic::ReadAndCheckFile() {
         fpa = 0;
     }
     pageShown_ = DrawPage();
+    return pageShown_ ? OpenResult::Opened() : OpenResult::Refused(kNoHeaderMessage);
 }
 
 void Form1Logic::DrawSectorPage() {

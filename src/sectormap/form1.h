@@ -10,6 +10,7 @@
 #include "image/image_buffer.h"
 #include "surface/controls.h"
 #include "surface/host.h"
+#include "surface/open_result.h"
 #include "surface/surface.h"
 
 #include <array>
@@ -110,12 +111,14 @@ class Form1Logic {
     std::vector<std::int64_t> pagepsn;
     std::vector<PageCounters> pagecounters;
 
-    // File > Open once the dialog has handed back a name.
-    void MnuOpen(const std::string& name);
+    // File > Open once the dialog has handed back a name: drawn, refused with
+    // the text of its box, or not opened and why.
+    OpenResult MnuOpen(const std::string& name);
     // Opens name as file number 1; false (after the warning box) when it cannot.
     bool OpenFile(const std::string& name);
-    // Reads file number 1 whole, recognises JV1, DMK or JV3 and draws page 0.
-    void ReadAndCheckFile();
+    // Reads file number 1 whole, recognises JV1, DMK or JV3 and draws page 0;
+    // a refused file comes back with the text of its box.
+    OpenResult ReadAndCheckFile();
     // Clears the surface and draws the page the state selects.
     void DrawSectorPage();
 
@@ -134,7 +137,7 @@ class Form1Logic {
     bool HasPage() const { return pageShown_; }
 
   private:
-    void StartLoad(const std::string& name);
+    OpenResult StartLoad(const std::string& name);
     void Redraw();
     // Draws the page; false when the JV3 header test failed and the box was raised.
     bool DrawPage();

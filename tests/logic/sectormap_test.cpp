@@ -57,7 +57,7 @@ class SectorMap : public testwindow::WindowTest {
     Form1Logic map{host, metrics};
 
     // File > Open of the sector map window.
-    void Load(const std::vector<std::uint8_t>& bytes) { map.MnuOpen(TempFile(bytes)); }
+    OpenResult Load(const std::vector<std::uint8_t>& bytes) { return map.MnuOpen(TempFile(bytes)); }
 
     // The main window opens the file, "Sector Display" is pressed and the
     // sector map window becomes the active one.
@@ -436,7 +436,7 @@ TEST_F(SectorMap, NothingToLoadOrAFileThatCannotBeOpened) {
     Load(SampleDmk());
     const std::vector<DrawItem> shown = map.surface.Items();
     const std::string name = map.TxtFilename.Text;
-    map.MnuOpen(TempFile({}) + ".missing");
+    EXPECT_EQ(map.MnuOpen(TempFile({}) + ".missing").outcome, OpenResult::Outcome::CannotOpen);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].title, "Text Editor");
     EXPECT_EQ(map.surface.Items(), shown);
@@ -558,7 +558,7 @@ TEST_F(SectorMap, AfterARefusedLoadTheControlsDrawAndRaiseNothing) {
         Load(OneSidedDmk(50));
         map.Cmndnext_Click();
         host.messages.clear();
-        Load(c.image);
+        EXPECT_EQ(Load(c.image), OpenResult::Refused(c.message));
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].text, c.message);
         EXPECT_EQ(host.messages[0].title, "Error");
@@ -572,7 +572,7 @@ TEST_F(SectorMap, AfterARefusedLoadTheControlsDrawAndRaiseNothing) {
         EXPECT_EQ(host.messages.size(), 1u);
         EXPECT_TRUE(map.surface.Items().empty());
 
-        Load(SampleJv3());
+        EXPECT_TRUE(Load(SampleJv3()).IsOpened());
         EXPECT_TRUE(map.HasPage());
         EXPECT_EQ(Labels(kJv3X).size(), 21u);
     }

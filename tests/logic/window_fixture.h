@@ -19,6 +19,8 @@ class WindowTest : public ::testing::Test {
     RecordingHost host;
     FixedMetrics metrics;
     MainformLogic w{host, metrics};
+    // What the last Open reported.
+    OpenResult opened;
 
     void TearDown() override {
         for (const std::string& p : files_) {
@@ -30,7 +32,7 @@ class WindowTest : public ::testing::Test {
     // Writes the bytes to a fresh temporary file and opens it with File > Open.
     std::string Open(const std::vector<std::uint8_t>& bytes) {
         const std::string path = TempFile(bytes);
-        w.MnuOpen(path);
+        opened = w.MnuOpen(path);
         return path;
     }
 
