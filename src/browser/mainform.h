@@ -57,6 +57,7 @@ class MainformLogic {
     ComboBox Combo1;
     CommandButton CmndNextsec{"Next Sec"}, CmndPrevsec{"Prev Sec"}, CmndNexTrack{"Next Track"},
         CmndPrevTrk{"Prev. Track"}, CmndGotoTrk{"Goto Track"}, CmndDirFind{" To Directory"};
+    CommandButton Cmndsecdisp{"Sector Display"};
     Surface surface;
 
     // Image state of the analysis, and the browser's own variables.
