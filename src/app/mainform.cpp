@@ -1,5 +1,6 @@
 #include "mainform.h"
 
+#include "form1.h"
 #include "hexviewer.h"
 #include "open_dialog.h"
 
@@ -37,6 +38,8 @@ Mainform::Mainform(QWidget* parent)
     BuildControls();
     ShowFileNameInTitle(logic_.TxtFilename);
     Load(host_, WindowId::Mainform);
+    host_.SetWindowMaker(WindowId::SectorMap,
+                         [](QtHost& host) { return std::make_unique<Form1>(host); });
 }
 
 Mainform::~Mainform() {
@@ -189,6 +192,9 @@ void Mainform::BuildControls() {
     navigation->addWidget(
         AddButton("CmndDirFind", logic_.CmndDirFind, QKeySequence(Qt::CTRL | Qt::Key_D),
                   tr("First directory sector"), &MainformLogic::CmndDirFind_Click));
+    navigation->addWidget(AddButton(
+        "Cmndsecdisp", logic_.Cmndsecdisp, QKeySequence(Qt::CTRL | Qt::Key_M),
+        tr("Each track's sector numbers, page by page"), &MainformLogic::Cmndsecdisp_Click));
     navigation->addWidget(
         AddButton("Cmndhexedit", logic_.Cmndhexedit, QKeySequence(Qt::CTRL | Qt::Key_H),
                   tr("The file in the hex viewer"), &MainformLogic::Cmndhexedit_Click));

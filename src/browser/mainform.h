@@ -57,6 +57,7 @@ class MainformLogic {
     ComboBox Combo1;
     CommandButton CmndNextsec{"Next Sec"}, CmndPrevsec{"Prev Sec"}, CmndNexTrack{"Next Track"},
         CmndPrevTrk{"Prev. Track"}, CmndGotoTrk{"Goto Track"}, CmndDirFind{" To Directory"};
+    CommandButton Cmndsecdisp{"Sector Display"};
     CommandButton Cmndhexedit{"Hex Editor"};
     Surface surface;
 
