@@ -67,7 +67,7 @@ std::string HexOf(const std::vector<std::uint8_t>& bytes) {
 // DMK options for images of one side.
 DmkOptions OneSide() {
     DmkOptions options;
-    options.optionsByte = kDmkOptSingleSided;
+    options.optionsByte = dmk::kOptionSingleSided;
     return options;
 }
 

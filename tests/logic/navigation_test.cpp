@@ -203,7 +203,7 @@ TEST_F(Navigation, ToDirectory) {
     // Sectors numbered from 1 without a directory mark: the step commands
     // count on from the directory index that the display worked out.
     DmkOptions opt;
-    opt.optionsByte = kDmkOptSingleSided;
+    opt.optionsByte = dmk::kOptionSingleSided;
     Open(MakeDmk(DmkStandardTracks(35, 1, 10, true, 1), opt).bytes);
     w.CmndDirFind_Click();
     ASSERT_EQ(host.messages.size(), 2u);

@@ -84,7 +84,7 @@ inline std::string Dec(std::int64_t v) {
 // Options of a one-sided DMK image.
 inline testimg::DmkOptions OneSide(int trackLength = 6400, int tracksByte = -1) {
     testimg::DmkOptions o;
-    o.optionsByte = testimg::kDmkOptSingleSided;
+    o.optionsByte = dmk::kOptionSingleSided;
     o.trackLength = trackLength;
     o.tracksByte = tracksByte;
     return o;
