@@ -160,6 +160,14 @@ TEST(DmkReaders, DataMarksAndTheirSearchWindow) {
         }
         EXPECT_EQ(dmk::FindDataMark(ImageBuffer(b), 0, c.doubled), c.found);
     }
+    // Only the part of the window that the file holds is looked at.
+    const ImageBuffer marks(
+        Bytes{0xFB, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFA});
+    EXPECT_EQ(dmk::FindDataMark(marks, -20, false), 20);
+    EXPECT_EQ(dmk::FindDataMark(marks, -45, false), 45);
+    EXPECT_EQ(dmk::FindDataMark(marks, -60, false), std::nullopt);
+    EXPECT_EQ(dmk::FindDataMark(marks, 9, false), 10);
+    EXPECT_EQ(dmk::FindDataMark(marks, 10, false), std::nullopt);
     EXPECT_EQ(dmk::DataAfterMark(false), 1);
     EXPECT_EQ(dmk::DataAfterMark(true), 2);
 }
