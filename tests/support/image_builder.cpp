@@ -85,6 +85,12 @@ void SetJv1BootBytes(std::vector<std::uint8_t>& image) {
     std::copy(jv1::kSignature.begin(), jv1::kSignature.end(), image.begin());
 }
 
+std::vector<std::uint8_t> PatternJv1(int tracks) {
+    std::vector<std::uint8_t> image = MakeJv1(tracks, FillJv1Pattern);
+    SetJv1BootBytes(image);
+    return image;
+}
+
 // ---------------------------------------------------------------- JV3
 
 std::vector<std::uint8_t> MakeJv3(const std::vector<Jv3Entry>& entries) {
@@ -219,6 +225,14 @@ SectorSpots WriteSector(RecordWriter& w, const DmkSector& s) {
 }
 
 } // namespace
+
+DmkOptions OneSide(int trackLength, int tracksByte) {
+    DmkOptions options;
+    options.optionsByte = dmk::kOptionSingleSided;
+    options.trackLength = trackLength;
+    options.tracksByte = tracksByte;
+    return options;
+}
 
 DmkImage MakeDmk(const std::vector<DmkTrack>& records, const DmkOptions& options) {
     const int len = options.trackLength;

@@ -54,6 +54,10 @@ void FillJv1Pattern(int track, int sector, std::uint8_t* data256);
 //     auto img = MakeJv1(35, FillJv1Pattern); SetJv1BootBytes(img);
 void SetJv1BootBytes(std::vector<std::uint8_t>& image);
 
+// A JV1 image of `tracks` tracks with the default pattern in every sector and
+// the bytes by which the window knows the layout.
+std::vector<std::uint8_t> PatternJv1(int tracks = jv1::kTracks);
+
 // ---------------------------------------------------------------- JV3
 
 struct Jv3Entry {
@@ -121,6 +125,9 @@ struct DmkOptions {
     std::uint8_t optionsByte = 0;
     bool realDisk = false; // header bytes 12..15 = 0x78 0x56 0x34 0x12
 };
+
+// Options of a one-sided DMK image.
+DmkOptions OneSide(int trackLength = dmk::kTrackLengthDouble, int tracksByte = -1);
 
 // A DMK image of the given track records, back to back. Gaps are shrunk when
 // the sectors would not fit otherwise; throws std::runtime_error when they
