@@ -151,6 +151,23 @@ void BM_GetDispSector(benchmark::State& state) {
 }
 BENCHMARK(BM_GetDispSector)->Unit(benchmark::kMicrosecond);
 
+// `sectorscope-cli show IMAGE INDEX` at the first and at the last sector index
+// of the large DMK: open, go to the index, print the fields and the dump.
+void BM_ShowIndex(benchmark::State& state) {
+    const std::string& path = TheImages().paths[kLargeDmk];
+    for (auto _ : state) {
+        ss::cli::Window window;
+        ss::cli::OpenImage(window, path);
+        const int index = state.range(0) == 0 ? 0 : ss::cli::SectorCount(window) - 1;
+        ss::cli::ShowSector(window, index);
+        CountingBuf buf;
+        std::ostream out(&buf);
+        ss::cli::PrintShow(out, window, false);
+        benchmark::DoNotOptimize(buf.count);
+    }
+}
+BENCHMARK(BM_ShowIndex)->ArgName("last")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // `sectorscope-cli sectors --data` over the whole image, output discarded.
 void BM_SectorsWalk(benchmark::State& state) {
     const std::string& path = TheImages().paths[state.range(0)];

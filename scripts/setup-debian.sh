@@ -6,6 +6,9 @@ packages=(
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation
+    # The install test validates the desktop entry and the MIME types with
+    # these, and checks that the file manager's way recognises the images.
+    desktop-file-utils libxml2-utils shared-mime-info libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,22 +1,62 @@
 // sectorscope: a viewer for Model 1 floppy-disk image files (JV1, JV3, DMK).
 #include "app/mainform.h"
+#include "sectorscope_version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// On an X11 or Wayland desktop Qt opens the display named by DISPLAY or
+// WAYLAND_DISPLAY and aborts when neither is set. Unless QT_QPA_PLATFORM
+// picks a platform of its own, tell that case apart before Qt starts.
+bool NoDisplay() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+           qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return false;
+#endif
+}
+
+constexpr const char* kNoDisplayAdvice =
+    "sectorscope: the viewer needs a graphical session, and none was found\n"
+    "(neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+    "Without a display, sectorscope-cli prints what the main window shows, for example:\n"
+    "  sectorscope-cli info IMAGE\n"
+    "  sectorscope-cli show IMAGE 0\n"
+    "See sectorscope-cli --help for all its commands.\n";
+
+} // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    // Without a display only --help and --version can be answered: a core
+    // application serves them, then the program says what to use instead.
+    const bool noDisplay = NoDisplay();
+    const std::unique_ptr<QCoreApplication> app =
+        noDisplay ? std::make_unique<QCoreApplication>(argc, argv)
+                  : std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName(QStringLiteral("sectorscope"));
+    QApplication::setApplicationVersion(QString::fromLatin1(ss::kVersion));
+    // The desktop entry's name, so that the desktop shows its icon for the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.sectorscope.Sectorscope"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Viewer for Model 1 floppy-disk image files (JV1, JV3, DMK)."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Disk image to open at start-up."),
                                  QStringLiteral("[FILE]"));
-    parser.process(app);
+    parser.process(*app);
+    if (noDisplay) {
+        std::fputs(kNoDisplayAdvice, stderr);
+        return 1;
+    }
 
     // A relative path names a file of the folder the program was started in:
     // resolve it before the window makes its own folder the current one.

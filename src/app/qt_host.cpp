@@ -1,5 +1,7 @@
 #include "qt_host.h"
 
+#include "activation.h"
+
 #include <QApplication>
 
 namespace ss {
@@ -48,9 +50,28 @@ std::unique_ptr<QMessageBox> QtHost::MakeMessageBox(std::string_view text, int b
     return box;
 }
 
+QtHost::~QtHost() {
+    DeleteWindows();
+}
+
+void QtHost::AddWindow(WindowId id, QWidget* window, std::function<void()> screenUpdate) {
+    windows_.push_back(Window{id, window, std::move(screenUpdate)});
+}
+
+void QtHost::SetWindowMaker(WindowId id, WindowMaker make) {
+    makers_[id] = std::move(make);
+}
+
+void QtHost::DeleteWindows() {
+    // Newest first: a window made later may lean on one made before it.
+    while (!made_.empty()) {
+        made_.pop_back();
+    }
+}
+
 void QtHost::MsgBox(std::string_view text, int buttons, std::string_view title) {
     UpdateScreen();
-    std::unique_ptr<QMessageBox> box = MakeMessageBox(text, buttons, title, window_.data());
+    std::unique_ptr<QMessageBox> box = MakeMessageBox(text, buttons, title, BoxParent());
     box->exec();
 }
 
@@ -59,14 +80,53 @@ void QtHost::Yield() {
     QApplication::processEvents();
 }
 
-void QtHost::ShowWindow(WindowId) {
-    // The sector map and hex viewer windows do not exist yet.
+void QtHost::ShowWindow(WindowId id) {
+    QWidget* window = Find(id);
+    if (window == nullptr) {
+        const auto maker = makers_.find(id);
+        if (maker == makers_.end()) {
+            return; // no such window in this program
+        }
+        made_.push_back(maker->second(*this));
+        window = made_.back().get();
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void QtHost::UpdateScreen() const {
-    if (screenUpdate_) {
-        screenUpdate_();
+    for (const Window& w : windows_) {
+        if (!w.widget.isNull() && w.screenUpdate) {
+            w.screenUpdate();
+        }
     }
+}
+
+QWidget* QtHost::BoxParent() const {
+    QWidget* active = WindowActivation::LastActive();
+    QWidget* first = nullptr;
+    for (const Window& w : windows_) {
+        if (w.widget.isNull()) {
+            continue;
+        }
+        if (w.widget == active) {
+            return active;
+        }
+        if (first == nullptr) {
+            first = w.widget.data();
+        }
+    }
+    return first;
+}
+
+QWidget* QtHost::Find(WindowId id) const {
+    for (const Window& w : windows_) {
+        if (w.id == id && !w.widget.isNull()) {
+            return w.widget.data();
+        }
+    }
+    return nullptr;
 }
 
 } // namespace ss

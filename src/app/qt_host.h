@@ -1,5 +1,6 @@
 // The toolkit's services for the window logic: modal message boxes, letting
-// waiting events run, showing the other windows.
+// waiting events run, showing the other windows. One host serves all the
+// windows of the program, so they share its SharedFilename.
 #pragma once
 
 #include "surface/host.h"
@@ -8,20 +9,32 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
 namespace ss {
 
 class QtHost : public Host {
   public:
-    QtHost() = default;
+    // Makes a window the first time ShowWindow asks for it.
+    using WindowMaker = std::function<std::unique_ptr<QWidget>(QtHost&)>;
 
-    // The window that owns the message boxes.
-    void SetWindow(QWidget* window) { window_ = window; }
-    // Brings the window's widgets up to date with the logic's controls; run
-    // before a message box appears or waiting events run, so the screen shows
-    // what the logic has done so far.
-    void SetScreenUpdate(std::function<void()> update) { screenUpdate_ = std::move(update); }
+    QtHost() = default;
+    ~QtHost() override;
+    QtHost(const QtHost&) = delete;
+    QtHost& operator=(const QtHost&) = delete;
+
+    // A window of the program. `screenUpdate` brings its widgets up to date
+    // with its logic's controls; every window's runs before a message box
+    // appears or waiting events run, so the screen shows what the logic has
+    // done so far. Message boxes stand over the window that was active last.
+    void AddWindow(WindowId id, QWidget* window, std::function<void()> screenUpdate);
+    // How ShowWindow makes the window `id` on first use; the host keeps the
+    // window until it is destroyed itself or DeleteWindows runs.
+    void SetWindowMaker(WindowId id, WindowMaker make);
+    // Destroys the windows the host made.
+    void DeleteWindows();
 
     void MsgBox(std::string_view text, int buttons, std::string_view title) override;
     void Yield() override;
@@ -34,10 +47,19 @@ class QtHost : public Host {
                                                        QWidget* parent = nullptr);
 
   private:
-    void UpdateScreen() const;
+    struct Window {
+        WindowId id;
+        QPointer<QWidget> widget;
+        std::function<void()> screenUpdate;
+    };
 
-    QPointer<QWidget> window_;
-    std::function<void()> screenUpdate_;
+    void UpdateScreen() const;
+    QWidget* BoxParent() const;
+    QWidget* Find(WindowId id) const;
+
+    std::vector<Window> windows_;
+    std::map<WindowId, WindowMaker> makers_;
+    std::vector<std::unique_ptr<QWidget>> made_;
 };
 
 } // namespace ss

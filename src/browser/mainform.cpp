@@ -86,17 +86,17 @@ bool MainformLogic::OpenFile(const std::string& name) {
     return true;
 }
 
-void MainformLogic::MnuOpen(const std::string& name) {
+OpenResult MainformLogic::MnuOpen(const std::string& name) {
     Filename = name;
     if (!OpenFile(Filename)) {
-        return;
+        return OpenResult::CannotOpen(CannotOpenReason(Filename));
     }
     TxtFilename.Text = Filename;
     openflag = 1;
-    AnalyseImage();
+    return AnalyseImage();
 }
 
-void MainformLogic::AnalyseImage() {
+OpenResult MainformLogic::AnalyseImage() {
     std::vector<std::uint8_t> bytes = file1_.ReadAllAndClose();
     surface.Cls();
     List2.Clear();
@@ -106,11 +106,11 @@ void MainformLogic::AnalyseImage() {
     case AnalysisResult::RefusedRealDisk:
         imageShown_ = false;
         host_.MsgBox(kRealDiskMessage, kMsgOk, kRefusalTitle);
-        return;
+        return OpenResult::Refused(kRealDiskMessage);
     case AnalysisResult::RefusedNoHeader:
         imageShown_ = false;
         host_.MsgBox(kNoHeaderMessage, kMsgOk, kRefusalTitle);
-        return;
+        return OpenResult::Refused(kNoHeaderMessage);
     case AnalysisResult::Shown:
         break;
     }
@@ -124,6 +124,7 @@ void MainformLogic::AnalyseImage() {
         List2.AddItem(kDualDensityNotice);
     }
     GetDispSector();
+    return OpenResult::Opened();
 }
 
 void MainformLogic::GetDispSector() {

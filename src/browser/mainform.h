@@ -6,6 +6,7 @@
 #include "image/image_buffer.h"
 #include "surface/controls.h"
 #include "surface/host.h"
+#include "surface/open_result.h"
 #include "surface/surface.h"
 
 #include <array>
@@ -56,6 +57,8 @@ class MainformLogic {
         Txtdam, Txtlumpnum;
     ListBox List2;
     ComboBox Combo1;
+    CommandButton CmndNextsec{"Next Sec"}, CmndPrevsec{"Prev Sec"}, CmndNexTrack{"Next Track"},
+        CmndPrevTrk{"Prev. Track"}, CmndGotoTrk{"Goto Track"}, CmndDirFind{" To Directory"};
     Surface surface;
 
     // Image state of the analysis, and the browser's own variables.
@@ -66,12 +69,14 @@ class MainformLogic {
     int disktrk = 0;
     std::string sptab;
 
-    // File > Open once the dialog has handed back a name.
-    void MnuOpen(const std::string& name);
+    // File > Open once the dialog has handed back a name: opened and shown,
+    // refused with its message, or not opened and why.
+    OpenResult MnuOpen(const std::string& name);
     // Opens name as file number 1; false (after the warning box) when it cannot.
     bool OpenFile(const std::string& name);
     // Reads file number 1 whole and analyses it; ends by showing sector index 0.
-    void AnalyseImage();
+    // Refused files come back with the text of their box.
+    OpenResult AnalyseImage();
     // Shows the sector whose index is img.PresSecnum.
     void GetDispSector();
 

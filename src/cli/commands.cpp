@@ -1,23 +1,38 @@
 #include "commands.h"
 
+#include "json.h"
 #include "surface/numtext.h"
 #include "terminal.h"
+#include "window_json.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string_view>
 
 namespace ss::cli {
 
 namespace {
 
+// How a field's text reads as a JSON value.
+enum class Kind {
+    Text,       // a string, as shown
+    Decimal,    // a number written in decimal
+    Hex,        // a number written in hex
+    Density,    // "S/D" or "D/D": "single" or "double"
+    SectorType, // "Dir Sec." or "Data Sec.": "directory" or "data"
+};
+
 // A text box of the main window under the name the output gives it.
 struct Field {
     std::string_view name;
     TextBox MainformLogic::*box;
+    Kind kind = Kind::Text;
 };
 
 // The disk summary, in the order `info` prints it.
@@ -30,11 +45,15 @@ constexpr Field kDiskFields[] = {
 
 // The fields of the sector shown, in the order of the `sectors` columns.
 constexpr Field kSectorFields[] = {
-    {"index", &MainformLogic::Txtsecnum}, {"track", &MainformLogic::Txttrk},
-    {"side", &MainformLogic::txtside},    {"sector", &MainformLogic::Txtsector},
-    {"spt", &MainformLogic::Txttrkspt},   {"density", &MainformLogic::TxtDens},
-    {"type", &MainformLogic::Txtsectype}, {"dam", &MainformLogic::Txtdam},
-    {"position", &MainformLogic::Text6},
+    {"index", &MainformLogic::Txtsecnum, Kind::Decimal},
+    {"track", &MainformLogic::Txttrk, Kind::Decimal},
+    {"side", &MainformLogic::txtside, Kind::Decimal},
+    {"sector", &MainformLogic::Txtsector, Kind::Decimal},
+    {"spt", &MainformLogic::Txttrkspt, Kind::Decimal},
+    {"density", &MainformLogic::TxtDens, Kind::Density},
+    {"type", &MainformLogic::Txtsectype, Kind::SectorType},
+    {"dam", &MainformLogic::Txtdam, Kind::Hex},
+    {"position", &MainformLogic::Text6, Kind::Hex},
 };
 
 constexpr Field kLumpField = {"lump", &MainformLogic::Txtlumpnum};
@@ -43,77 +62,133 @@ std::string Text(const Window& window, const Field& field) {
     return Trim((window.logic.*field.box).Text);
 }
 
-// Why a file could not be opened, in the words of the system.
-std::string OpenFailureReason(const std::string& path) {
-    if (path.empty()) {
-        return "cannot open a file without a name";
-    }
-    const std::string what = "cannot open '" + path + "': ";
-    std::error_code ec;
-    const std::filesystem::file_status st = std::filesystem::status(path, ec);
-    if (ec) {
-        return what + ec.message();
-    }
-    if (std::filesystem::is_directory(st)) {
-        return what + std::strerror(EISDIR);
-    }
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        std::fclose(f);
-        return what + "the file cannot be read whole";
-    }
-    return what + std::strerror(errno);
-}
-
-void AppendHex(std::string& out, const std::array<std::uint8_t, 256>& bytes) {
+std::string HexDigits(const std::array<std::uint8_t, 256>& bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(2 * bytes.size());
     for (const std::uint8_t b : bytes) {
         out += kDigits[b >> 4];
         out += kDigits[b & 0x0F];
     }
+    return out;
 }
 
-// One `show` line: the name in a column of its own, then the text.
-void PrintNamed(std::ostream& out, std::string_view name, const std::string& text) {
-    constexpr std::size_t kNameWidth = 10;
-    out << "  " << name;
-    if (!text.empty()) {
-        out << std::string(kNameWidth - std::min(kNameWidth, name.size()), ' ') << text;
+// The word of a density as the window names it: "Single/Density" and "S/D"
+// are "single", "Double/Density" and "D/D" "double", "Dual/Density" "dual".
+std::string DensityWord(const std::string& text) {
+    static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
+        {"S/D", "single"},
+        {"D/D", "double"},
+        {"Single/Density", "single"},
+        {"Double/Density", "double"},
+        {"Dual/Density", "dual"},
+    };
+    for (const auto& [shown, word] : kWords) {
+        if (text == shown) {
+            return std::string(word);
+        }
     }
-    out << '\n';
+    return text;
 }
 
-void PrintBox(std::ostream& out, const Window& window, const Field& field, bool colour) {
-    const TextBox& box = window.logic.*field.box;
-    PrintNamed(out, field.name, BoxText(Trim(box.Text), box.ForeColor, box.BackColor, colour));
+// A field's text as the value it stands for; a text that does not read as
+// its kind stays a string.
+void WriteFieldValue(JsonWriter& json, Kind kind, const std::string& text) {
+    if (kind == Kind::Decimal || kind == Kind::Hex) {
+        std::int64_t n = 0;
+        const char* end = text.data() + text.size();
+        const auto [ptr, ec] = std::from_chars(text.data(), end, n, kind == Kind::Hex ? 16 : 10);
+        if (!text.empty() && ec == std::errc() && ptr == end) {
+            json.Number(n);
+            return;
+        }
+    } else if (kind == Kind::Density) {
+        json.String(DensityWord(text));
+        return;
+    } else if (kind == Kind::SectorType) {
+        json.String(text == "Dir Sec." ? "directory" : text == "Data Sec." ? "data" : text);
+        return;
+    }
+    json.String(text);
+}
+
+// The Newdos/80 drive parameters, "Pdrives: TI = E   TD = E  TC = 40 ...", as
+// {"TI": "E", "TD": "E", "TC": 40, ...}: numbers as numbers, letters as words.
+void WritePdrive(JsonWriter& json, const std::string& pdrive) {
+    std::istringstream words(pdrive.substr(std::min(pdrive.size(), pdrive.find(':') + 1)));
+    json.BeginObject();
+    for (std::string name, equals, value; words >> name >> equals >> value;) {
+        json.Key(name);
+        WriteFieldValue(json, Kind::Decimal, value);
+    }
+    json.EndObject();
+}
+
+// Shows every sector index from the one shown (index 0) to the last, as Next
+// Sec steps through the image, calling each(window) at each.
+template <typename Each> void StepThroughSectors(Window& window, Each each) {
+    const int count = SectorCount(window);
+    for (int index = 0; index < count; ++index) {
+        if (index > 0) {
+            window.logic.CmndNextsec_Click();
+        }
+        each();
+    }
 }
 
 } // namespace
 
-std::string Trim(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 Opened OpenImage(Window& window, const std::string& path) {
-    window.logic.MnuOpen(path);
-    for (const RecordingHost::Message& m : window.host.messages) {
-        if (m.title == kOpenFailedTitle) {
-            return {OpenOutcome::CannotOpen, OpenFailureReason(path)};
-        }
-        if (m.title == kRefusalTitle) {
-            std::string text = m.text;
-            std::replace(text.begin(), text.end(), '\r', '\n');
-            return {OpenOutcome::Refused, text};
-        }
+    const OpenResult result = window.logic.MnuOpen(path);
+    switch (result.outcome) {
+    case OpenResult::Outcome::CannotOpen:
+        return {OpenOutcome::CannotOpen, "cannot open '" + path + "': " + result.message};
+    case OpenResult::Outcome::Refused: {
+        std::string text = result.message;
+        std::replace(text.begin(), text.end(), '\r', '\n');
+        return {OpenOutcome::Refused, text};
+    }
+    case OpenResult::Outcome::Opened:
+        break;
     }
     return {OpenOutcome::Shown, {}};
 }
 
+std::optional<int> OpenForCommand(Window& window, const std::string& path, std::ostream& err,
+                                  bool refusalEnds) {
+    const Opened opened = OpenImage(window, path);
+    if (opened.outcome == OpenOutcome::CannotOpen) {
+        err << "sectorscope-cli: " << opened.message << '\n';
+        return kExitUsage;
+    }
+    if (opened.outcome == OpenOutcome::Refused && refusalEnds) {
+        PrintMessageText(err, opened.message);
+        return kExitMessage;
+    }
+    return std::nullopt;
+}
+
+int ReportMessages(const Window& window, std::ostream& err) {
+    for (const RecordingHost::Message& m : window.host.messages) {
+        PrintMessageText(err, m.text);
+    }
+    return window.host.messages.empty() ? kExitDone : kExitMessage;
+}
+
 int SectorCount(const Window& window) {
     return std::max(window.logic.img.Totalsecs, 0);
+}
+
+void ShowSector(Window& window, std::int64_t index) {
+    // Next Sec only adds one to PresSecnum and shows that sector; nothing it
+    // shows depends on the sectors passed on the way, and every display
+    // draws the same items over the ones before, so one display at the index
+    // leaves the window as the steps would.
+    MainformLogic& w = window.logic;
+    if (index != w.img.PresSecnum) {
+        w.img.PresSecnum = index;
+        w.GetDispSector();
+    }
 }
 
 void PrintInfo(std::ostream& out, const Window& window) {
@@ -130,6 +205,38 @@ void PrintInfo(std::ostream& out, const Window& window) {
     out << "directory\t" << (w.img.dirstartsecfnd == 0 ? "none" : Dec(w.img.dirstartsec)) << '\n';
 }
 
+void PrintInfoJson(std::ostream& out, const Window& window) {
+    const MainformLogic& w = window.logic;
+    const ImageState& img = w.img;
+    const bool newdos = img.newdosflag == 1;
+    JsonWriter json(out);
+    json.BeginObject();
+    json.Key("format").String(Trim(img.Emtype));
+    json.Key("tracks").Number(img.tracks);
+    json.Key("density").String(DensityWord(Trim(img.dd)));
+    json.Key("sides").Number(img.sides);
+    json.Key("sectors_per_track").Number(img.spt);
+    json.Key("sectors_per_cylinder").Number(static_cast<std::int64_t>(img.sides) * img.spt);
+    json.Key("granule");
+    newdos ? json.Number(img.spg) : json.Null();
+    json.Key("newdos").Bool(newdos);
+    json.Key("notices").BeginArray();
+    for (const std::string& item : w.List2.Items) {
+        json.String(Trim(item));
+    }
+    json.EndArray();
+    json.Key("pdrive");
+    if (newdos) {
+        WritePdrive(json, img.pdrive);
+    } else {
+        json.Null();
+    }
+    json.Key("directory");
+    img.dirstartsecfnd == 0 ? json.Null() : json.Number(img.dirstartsec);
+    json.EndObject();
+    out << '\n';
+}
+
 void PrintSectors(std::ostream& out, Window& window, bool data) {
     std::string line;
     for (const Field& field : kSectorFields) {
@@ -142,49 +249,171 @@ void PrintSectors(std::ostream& out, Window& window, bool data) {
     }
     out << line;
 
-    const int count = SectorCount(window);
-    for (int index = 0; index < count; ++index) {
-        if (index > 0) {
-            window.logic.CmndNextsec_Click();
-        }
+    StepThroughSectors(window, [&] {
         line.clear();
         for (const Field& field : kSectorFields) {
             line += Text(window, field);
             line += '\t';
         }
         if (data) {
-            AppendHex(line, window.logic.DumpedBytes());
+            line += HexDigits(window.logic.DumpedBytes());
         } else {
             line.pop_back();
         }
         line += '\n';
         out << line;
-    }
+    });
 }
 
-void PrintShow(std::ostream& out, Window& window, int index, bool colour) {
-    for (int i = 0; i < index; ++i) {
-        window.logic.CmndNextsec_Click();
-    }
-    const MainformLogic& w = window.logic;
+void PrintSectorsJson(std::ostream& out, Window& window, bool data) {
+    JsonWriter json(out);
+    json.BeginObject().Key("sectors").BeginArray();
+    StepThroughSectors(window, [&] {
+        json.BeginObject();
+        for (const Field& field : kSectorFields) {
+            json.Key(field.name);
+            WriteFieldValue(json, field.kind, Text(window, field));
+        }
+        if (data) {
+            json.Key("data").String(HexDigits(window.logic.DumpedBytes()));
+        }
+        json.EndObject();
+    });
+    json.EndArray().EndObject();
+    out << '\n';
+}
 
+void PrintShow(std::ostream& out, const Window& window, bool colour) {
+    const MainformLogic& w = window.logic;
+    const auto print = [&](const Field& field) {
+        PrintField(out, field.name, w.*field.box, colour);
+    };
     out << "disk\n";
     PrintNamed(out, "file", w.TxtFilename.Text);
-    for (const Field& field : kDiskFields) {
-        PrintBox(out, window, field, colour);
-    }
+    std::for_each(std::begin(kDiskFields), std::end(kDiskFields), print);
     for (const std::string& item : w.List2.Items) {
         PrintNamed(out, "notice", BoxText(Trim(item), colour::Black, colour::White, colour));
     }
     out << "sector\n";
-    for (const Field& field : kSectorFields) {
-        PrintBox(out, window, field, colour);
-    }
-    PrintBox(out, window, kLumpField, colour);
+    std::for_each(std::begin(kSectorFields), std::end(kSectorFields), print);
+    print(kLumpField);
     out << '\n';
-    for (const std::string& line : SurfaceLines(w.surface, colour)) {
-        out << line << '\n';
-    }
+    PrintSurface(out, w.surface, colour);
 }
+
+void PrintShowJson(std::ostream& out, const Window& window) {
+    const MainformLogic& w = window.logic;
+    WriteWindowJson(out, "main",
+                    {
+                        {"TxtFilename", &w.TxtFilename},
+                        {"Text1", &w.Text1},
+                        {"Text2", &w.Text2},
+                        {"Text3", &w.Text3},
+                        {"Text4", &w.Text4},
+                        {"Text5", &w.Text5},
+                        {"Text6", &w.Text6},
+                        {"Text7", &w.Text7},
+                        {"Txtfiletype", &w.Txtfiletype},
+                        {"Txttrk", &w.Txttrk},
+                        {"txtside", &w.txtside},
+                        {"Txtsector", &w.Txtsector},
+                        {"Txttrkspt", &w.Txttrkspt},
+                        {"TxtDens", &w.TxtDens},
+                        {"Txtsecnum", &w.Txtsecnum},
+                        {"Txtsectype", &w.Txtsectype},
+                        {"Txtdam", &w.Txtdam},
+                        {"Txtlumpnum", &w.Txtlumpnum},
+                        {"List2", &w.List2},
+                        {"Combo1", &w.Combo1},
+                    },
+                    w.surface, window.host.messages);
+}
+
+namespace {
+
+int RunInfo(const Invocation& call) {
+    Window window;
+    if (const auto status = OpenForCommand(window, call.operands[0], *call.err, true)) {
+        return *status;
+    }
+    call.json ? PrintInfoJson(*call.out, window) : PrintInfo(*call.out, window);
+    return kExitDone;
+}
+
+int RunSectors(const Invocation& call) {
+    Window window;
+    if (const auto status = OpenForCommand(window, call.operands[0], *call.err, true)) {
+        return *status;
+    }
+    const bool data = call.Has("--data");
+    call.json ? PrintSectorsJson(*call.out, window, data) : PrintSectors(*call.out, window, data);
+    return kExitDone;
+}
+
+int RunShow(const Invocation& call) {
+    const std::string& indexText = call.operands[1];
+    const std::int64_t index = ParseWhole(indexText, "INDEX");
+    Window window;
+    if (const auto status = OpenForCommand(window, call.operands[0], *call.err, true)) {
+        return *status;
+    }
+    const int count = SectorCount(window);
+    if (count == 0) {
+        throw UsageError{"this image has no sector index to show"};
+    }
+    if (index < 0 || index >= count) {
+        throw UsageError{"sector index " + indexText + " is outside 0.." +
+                         std::to_string(count - 1) + " of this image"};
+    }
+    ShowSector(window, index);
+    call.json ? PrintShowJson(*call.out, window) : PrintShow(*call.out, window, call.colour);
+    return kExitDone;
+}
+
+constexpr OptionSpec kSectorsOptions[] = {
+    {"--data", "",
+     "adds the 256 bytes of each sector's dump as 512 upper-case\n"
+     "hex digits: a \"data\" column, or a \"data\" member"},
+};
+
+} // namespace
+
+const Command kInfoCommand{
+    "info",
+    "FILE",
+    "The disk summary after opening FILE, one \"name<TAB>text\" line each:\n"
+    "format, tracks, density, sides, sectors, granule, newdos, then one\n"
+    "\"notice\" line per notice of the window, \"pdrive\" (Newdos/80 disks only)\n"
+    "and \"directory\" (the first directory sector index, or \"none\").\n"
+    "With --json: {\"format\", \"tracks\", \"density\", \"sides\", \"sectors_per_track\",\n"
+    "\"sectors_per_cylinder\", \"granule\", \"newdos\", \"notices\", \"pdrive\",\n"
+    "\"directory\"}, numbers as numbers, densities as \"single\", \"double\", \"dual\".",
+    {},
+    kJsonOnly,
+    RunInfo};
+
+const Command kSectorsCommand{
+    "sectors",
+    "FILE",
+    "A header line, then one line per sector index from 0 to the last, as\n"
+    "Next Sec steps through the image: index, track, side, sector, spt,\n"
+    "density, type, dam, position, separated by tabs.\n"
+    "With --json: {\"sectors\": [{\"index\", \"track\", ..., \"position\"}, ...]},\n"
+    "dam and position as numbers, type as \"data\" or \"directory\".",
+    kSectorsOptions,
+    kJsonOnly,
+    RunSectors};
+
+const Command kShowCommand{
+    "show",
+    "FILE INDEX",
+    "The window's fields and its sector dump with sector index INDEX shown\n"
+    "(0 to the last sector index), as Next Sec leaves the window there.\n"
+    "With --json: {\"window\": \"main\", \"fields\", \"surface\", \"messages\"}, the\n"
+    "window's controls by name, its display list in twips and drawing order,\n"
+    "and the message boxes raised.",
+    {},
+    kJsonAndColour,
+    RunShow};
 
 } // namespace ss::cli

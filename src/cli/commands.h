@@ -1,18 +1,23 @@
-// The commands of sectorscope-cli: each opens an image in a main window
-// without a screen and prints what that window shows.
+// The program without a screen, and the commands of the main window: each
+// opens an image in a main window and prints what that window shows.
 #pragma once
 
 #include "browser/mainform.h"
+#include "framework.h"
 #include "surface/host.h"
 #include "surface/surface.h"
 
+#include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 
 namespace ss::cli {
 
-// A main window with no screen: message boxes are recorded and answered at
-// once, text is measured with the fixed font metrics.
+// The program with no screen: one host that records every message box and
+// answers it at once, the fixed font metrics, and the main window. The sector
+// map and hex viewer windows are made on the same host and metrics, so that a
+// file handed on by the main window reaches them.
 struct Window {
     RecordingHost host;
     FixedMetrics metrics;
@@ -36,25 +41,47 @@ struct Opened {
     std::string message;
 };
 
-// File > Open of path in the window.
+// File > Open of path in the main window.
 Opened OpenImage(Window& window, const std::string& path);
+
+// File > Open of path for a command. A file that cannot be opened is reported
+// on err and ends the command with kExitUsage; a refused file, when
+// refusalEnds, with its box's text on err and kExitMessage. Otherwise empty:
+// the command goes on (a refusal's box stays in host.messages).
+std::optional<int> OpenForCommand(Window& window, const std::string& path, std::ostream& err,
+                                  bool refusalEnds);
+
+// The texts of every message box raised, on err; kExitMessage when there was
+// one, else kExitDone.
+int ReportMessages(const Window& window, std::ostream& err);
 
 // The sector indexes the window can step through: 0 to Totalsecs - 1.
 int SectorCount(const Window& window);
 
-// `info`: the disk summary of the window as it was opened, name<TAB>text lines.
+// Shows sector index directly, as Next Sec would after stepping there from the
+// index shown: same fields, same surface, in time independent of the index.
+void ShowSector(Window& window, std::int64_t index);
+
+// `info`: the disk summary of the window as it was opened, name<TAB>text lines,
+// or one JSON object of raw values.
 void PrintInfo(std::ostream& out, const Window& window);
+void PrintInfoJson(std::ostream& out, const Window& window);
 
 // `sectors`: a header and one line per sector index, stepping with Next Sec
-// from the sector shown (index 0) to the last. With data, a tenth column holds
-// the 256 bytes of each dump as hex digits.
+// from the sector shown (index 0) to the last; or one JSON object
+// {"sectors": [...]}. With data, each sector also gets the 256 bytes of its
+// dump as hex digits.
 void PrintSectors(std::ostream& out, Window& window, bool data);
+void PrintSectorsJson(std::ostream& out, Window& window, bool data);
 
-// `show`: steps with Next Sec from sector index 0 to index, then prints the
-// window's fields and its surface lines, in ANSI colour when colour is set.
-void PrintShow(std::ostream& out, Window& window, int index, bool colour);
+// `show`: the window's fields and its surface lines as the window stands, in
+// ANSI colour when colour is set; or the window as JSON ("window": "main").
+void PrintShow(std::ostream& out, const Window& window, bool colour);
+void PrintShowJson(std::ostream& out, const Window& window);
 
-// Text with the leading and trailing blanks removed.
-std::string Trim(const std::string& text);
+// The commands, for the table of main.cpp.
+extern const Command kInfoCommand;
+extern const Command kSectorsCommand;
+extern const Command kShowCommand;
 
 } // namespace ss::cli

@@ -92,4 +92,31 @@ std::vector<std::string> SurfaceLines(const Surface& surface, bool colour) {
     return out;
 }
 
+void PrintSurface(std::ostream& out, const Surface& surface, bool colour) {
+    for (const std::string& line : SurfaceLines(surface, colour)) {
+        out << line << '\n';
+    }
+}
+
+void PrintNamed(std::ostream& out, std::string_view name, const std::string& text) {
+    constexpr std::size_t kNameWidth = 10;
+    out << "  " << name;
+    if (!text.empty()) {
+        out << std::string(kNameWidth - std::min(kNameWidth, name.size()), ' ') << text;
+    }
+    out << '\n';
+}
+
+void PrintField(std::ostream& out, std::string_view name, const TextBox& box, bool colour) {
+    PrintNamed(out, name, BoxText(Trim(box.Text), box.ForeColor, box.BackColor, colour));
+}
+
+std::string Trim(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 } // namespace ss::cli

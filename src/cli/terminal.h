@@ -3,9 +3,12 @@
 #pragma once
 
 #include "surface/colours.h"
+#include "surface/controls.h"
 #include "surface/surface.h"
 
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ss::cli {
@@ -24,5 +27,19 @@ std::string BoxText(const std::string& text, Colour fore, Colour back, bool colo
 // height between two lines becomes one empty line. With colour, every line is
 // padded to the widest and painted on the surface's background.
 std::vector<std::string> SurfaceLines(const Surface& surface, bool colour);
+
+// Prints the surface's lines (SurfaceLines), one line end after each.
+void PrintSurface(std::ostream& out, const Surface& surface, bool colour);
+
+// One line of a window's fields: two blanks, the name, and the text (if any)
+// in a column of its own, ten characters on.
+void PrintNamed(std::ostream& out, std::string_view name, const std::string& text);
+
+// A text box as a named line: its text without the leading and trailing
+// blanks, in its colours when colour is set.
+void PrintField(std::ostream& out, std::string_view name, const TextBox& box, bool colour);
+
+// Text with the leading and trailing blanks removed.
+std::string Trim(const std::string& text);
 
 } // namespace ss::cli

@@ -2,6 +2,7 @@
 // the test writes, and its stdout, stderr and exit status are checked.
 
 #include "support/image_builder.h"
+#include "support/json_reader.h"
 #include "support/sample_disks.h"
 
 #include <fcntl.h>
@@ -392,6 +393,100 @@ TEST_F(CliTest, UsageErrorsAndUnopenableFilesExitTwoWithOneLine) {
     }
     EXPECT_NE(RunCli({"info", (dir_ / "missing.dsk").string()}).err.find("missing.dsk"),
               std::string::npos);
+}
+
+TEST_F(CliTest, JsonGivesTheSameFactsAsRawValues) {
+    // info: numbers as numbers, the density as a word, no directory as null.
+    std::vector<Jv3Entry> entries = TwoSidedJv3Entries();
+    Outcome run = RunCli({"info", "--json", Image("plain.dsk", PatternJv1())});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, R"({"format":"JV1","tracks":35,"density":"single","sides":1,)"
+                       R"("sectors_per_track":10,"sectors_per_cylinder":10,"granule":null,)"
+                       R"("newdos":false,"notices":[],"pdrive":null,"directory":170})"
+                       "\n");
+    std::vector<DmkTrack> records = DmkStandardTracks(3, 1, 18, true);
+    records[0].sectors[2].data = SamplePdriveSector({17, 0, 0x14, 40, 18, 2, 0, 0, 0, 2});
+    run = RunCli({"info", "--json", Image("newdos.dmk", MakeDmk(records, OneSide()).bytes)});
+    const JsonValue dmk = ParseJson(run.out);
+    EXPECT_EQ(dmk["density"].Str(), "double");
+    EXPECT_EQ(dmk["granule"].Int(), 5);
+    EXPECT_TRUE(dmk["newdos"].Bool());
+    EXPECT_TRUE(dmk["directory"].IsNull());
+    EXPECT_EQ(dmk["pdrive"]["TI"].Str(), "E");
+    EXPECT_EQ(dmk["pdrive"]["TC"].Int(), 40);
+    EXPECT_EQ(dmk["pdrive"]["DDGA"].Int(), 2);
+
+    // sectors: the line of index 23 as values, the dump as hex with --data.
+    const std::string jv3 = Image("two.jv3", MakeJv3(entries));
+    run = RunCli({"sectors", "--json", "--data", jv3});
+    EXPECT_EQ(run.status, 0);
+    const JsonValue sectors = ParseJson(run.out)["sectors"];
+    ASSERT_EQ(sectors.Items().size(), 40u);
+    EXPECT_EQ(ParseJson(run.out).Members().size(), 1u);
+    const JsonValue& dir = sectors[23];
+    EXPECT_EQ(dir["index"].Int(), 23);
+    EXPECT_EQ(dir["track"].Int(), 1);
+    EXPECT_EQ(dir["side"].Int(), 0);
+    EXPECT_EQ(dir["sector"].Int(), 3);
+    EXPECT_EQ(dir["spt"].Int(), 10);
+    EXPECT_EQ(dir["density"].Str(), "double");
+    EXPECT_EQ(dir["type"].Str(), "directory");
+    EXPECT_EQ(dir["dam"].Int(), 0x20);
+    EXPECT_EQ(dir["position"].Int(), 0x3900);
+    EXPECT_EQ(dir["data"].Str(), HexOf(PatternData(1, 0, 3)));
+    EXPECT_EQ(sectors[0]["density"].Str(), "single");
+    EXPECT_EQ(sectors[0]["type"].Str(), "data");
+
+    // show: the window as data, its fields as the text output shows them and
+    // its dump texts where the window draws them.
+    run = RunCli({"show", "--json", jv3, "23"});
+    EXPECT_EQ(run.status, 0);
+    const JsonValue window = ParseJson(run.out);
+    EXPECT_EQ(window["window"].Str(), "main");
+    EXPECT_EQ(window["fields"].Members().size(), 20u);
+    EXPECT_EQ(window["fields"]["Txtsecnum"]["text"].Str(), "23");
+    EXPECT_EQ(window["fields"]["Txtsecnum"]["back"].Int(), 8421631);
+    EXPECT_EQ(window["fields"]["Txtsectype"]["text"].Str(), "Dir Sec.");
+    EXPECT_EQ(window["fields"]["Combo1"]["items"].Items().size(), 2u);
+    EXPECT_TRUE(window["messages"].Items().empty());
+    const JsonValue::Array& surface = window["surface"].Items();
+    ASSERT_EQ(surface.size(), 1u + 16 * 33);
+    EXPECT_EQ(surface[0]["box"][2].Int(), 8800);
+    EXPECT_EQ(surface[0]["color"].Int(), 0x8000000F);
+    const JsonValue& firstByte = surface[2];
+    EXPECT_EQ(firstByte["text"].Str(), HexOf({PatternData(1, 0, 3)[0]}));
+    EXPECT_EQ(firstByte["x"].Int(), 1100);
+    EXPECT_EQ(firstByte["y"].Int(), 2490);
+
+    // A refused file: as without --json, status 1 and nothing on stdout.
+    DmkOptions real = OneSide();
+    real.realDisk = true;
+    run = RunCli({"show", "--json",
+                  Image("real.dmk", MakeDmk(DmkStandardTracks(2, 1, 10, true), real).bytes), "0"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+}
+
+TEST_F(CliTest, SharedOptionsApplyOnlyWhereTheCommandTakesThem) {
+    const std::string jv1 = Image("plain.dsk", PatternJv1());
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"info", "--json=yes", jv1},
+             {"info", "--color=never", "--json", jv1},
+             {"sectors", "--color", jv1},
+             {"sectors", "--data=1", jv1},
+             {"show", "--json", "--data", jv1, "0"},
+             {"show", "--color", jv1, "0"},
+         }) {
+        const Outcome run = RunCli(args);
+        EXPECT_EQ(run.status, 2) << args[1];
+        EXPECT_EQ(run.out, "") << args[1];
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
+    // Options may stand before the command; --color is ignored with --json.
+    const Outcome early = RunCli({"--json", "show", "--color=always", jv1, "171"});
+    EXPECT_EQ(early.status, 0);
+    EXPECT_EQ(early.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(ParseJson(early.out)["fields"]["Txtsecnum"]["text"].Str(), "171");
 }
 
 TEST_F(CliTest, HelpDescribesEveryCommand) {

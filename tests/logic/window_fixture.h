@@ -19,6 +19,8 @@ class WindowTest : public ::testing::Test {
     RecordingHost host;
     FixedMetrics metrics;
     MainformLogic w{host, metrics};
+    // What the last Open reported.
+    OpenResult opened;
 
     void TearDown() override {
         for (const std::string& p : files_) {
@@ -35,7 +37,7 @@ class WindowTest : public ::testing::Test {
                                  info->name() + "_" + std::to_string(files_.size()) + ".img";
         testimg::WriteFile(path, bytes);
         files_.push_back(path);
-        w.MnuOpen(path);
+        opened = w.MnuOpen(path);
         return path;
     }
 
