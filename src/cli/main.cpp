@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "framework.h"
+#include "map_command.h"
 #include "sectorscope_version.h"
 
 #include <iostream>
@@ -18,6 +19,7 @@ const ss::cli::Command* const kCommands[] = {
     &ss::cli::kInfoCommand,
     &ss::cli::kSectorsCommand,
     &ss::cli::kShowCommand,
+    &ss::cli::kMapCommand,
 };
 
 } // namespace
