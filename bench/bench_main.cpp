@@ -61,12 +61,6 @@ std::vector<std::uint8_t> FullJv3() {
     return MakeJv3(entries);
 }
 
-std::vector<std::uint8_t> Jv1() {
-    std::vector<std::uint8_t> image = MakeJv1(35, FillJv1Pattern);
-    SetJv1BootBytes(image);
-    return image;
-}
-
 struct Images {
     std::vector<std::vector<std::uint8_t>> bytes;
     std::vector<std::string> paths;
@@ -79,7 +73,7 @@ struct Images {
         }
         dir = pattern;
         const char* names[] = {"large.dmk", "full.jv3", "plain.dsk"};
-        bytes = {LargeDmk(), FullJv3(), Jv1()};
+        bytes = {LargeDmk(), FullJv3(), PatternJv1()};
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             paths.push_back((dir / names[i]).string());
             WriteFile(paths.back(), bytes[i]);

@@ -1,5 +1,8 @@
 #include "mainform.h"
 
+#include "image/dmk.h"
+#include "image/jv1.h"
+#include "image/jv3.h"
 #include "surface/numtext.h"
 
 #include <cctype>
@@ -13,6 +16,50 @@ namespace ss {
 namespace {
 constexpr const char* kDirSector = "Dir Sec.";
 constexpr const char* kDataSector = "Data Sec.";
+
+// The dump: 16 rows of 16 bytes, a directory entry every two rows.
+constexpr int kDumpRows = 16;
+constexpr int kDumpColumns = 16;
+
+// Where the Model 1 DOSes keep the directory. On an image whose track sectors
+// are numbered from 1, the sector indexes from the directory's first to 17
+// past it count as directory sectors.
+constexpr int kDirectoryTrack = 17;
+constexpr int kFirstSecnumDirLast = 17;
+
+// A 32-byte directory entry: its first byte holds the attributes (0 for an
+// unused entry, 0x90 for an extension entry of a file), bytes 20 and 21 the
+// end-of-file record, bytes 22 to 31 the extents (0xFF where unused).
+namespace direntry {
+constexpr int kAttributes = 0;
+constexpr int kEndRecordFirst = 20;
+constexpr int kEndRecordLast = 21;
+constexpr int kExtentsFirst = 22;
+constexpr int kExtentsLast = 31;
+constexpr int kExtension = 0x90;
+constexpr int kNoExtent = 0xFF;
+} // namespace direntry
+
+// The colour of the hex text of byte b at offset o of a directory entry whose
+// first byte is entryFirst: an entry in use shows its attributes, end-of-file
+// record and extents in colour.
+Colour EntryByteColour(int o, int b, int entryFirst) {
+    using namespace direntry;
+    Colour c = colour::Black;
+    if (entryFirst == 0) {
+        return c;
+    }
+    if (o >= kExtentsFirst && o <= kExtentsLast && b != kNoExtent) {
+        c = entryFirst == kExtension ? colour::Magenta : colour::Red;
+    }
+    if (o >= kEndRecordFirst && o <= kEndRecordLast && entryFirst != kExtension) {
+        c = colour::Blue;
+    }
+    if (o == kAttributes && b != 0) {
+        c = colour::BrightGreen;
+    }
+    return c;
+}
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     std::int64_t q = a / b;
@@ -80,16 +127,7 @@ void MainformLogic::GetDispSector() {
     if (!imageShown_) {
         return;
     }
-    const SectorTables& tb = img.tables;
-
-    // No-directory notice.
-    if (img.dirstartsecfnd == 0) {
-        surface.CurrentX = mainlayout::kNoticeX;
-        surface.CurrentY = mainlayout::kNoticeY;
-        surface.ForeColor = colour::Red;
-        surface.Print(kNoDirectoryNotice);
-    }
-
+    ShowNoDirectoryNotice();
     host_.Yield();
     // What ran meanwhile may have opened a file that was refused.
     if (!imageShown_) {
@@ -97,7 +135,27 @@ void MainformLogic::GetDispSector() {
     }
     surface.ForeColor = colour::Black;
 
-    // Disk summary.
+    ShowDiskSummary();
+    LocateSector();
+    ShowSectorIdentity();
+    TakeDataPosition();
+    ShowDensity();
+    const bool dirSector = ClassifySector();
+    ShowTypeFields(dirSector);
+    ClearDumpArea();
+    DumpSector(dirSector);
+}
+
+void MainformLogic::ShowNoDirectoryNotice() {
+    if (img.dirstartsecfnd == 0) {
+        surface.CurrentX = mainlayout::kNoticeX;
+        surface.CurrentY = mainlayout::kNoticeY;
+        surface.ForeColor = colour::Red;
+        surface.Print(kNoDirectoryNotice);
+    }
+}
+
+void MainformLogic::ShowDiskSummary() {
     sptab = "  Sec/Cyl. =" + DecBlank(static_cast<std::int64_t>(img.sides) * img.spt) + " (" +
             DecBlank(img.spt) + " *" + DecBlank(img.sides) + ")";
     Text1.Text = DecBlank(img.tracks) + " Track";
@@ -110,12 +168,15 @@ void MainformLogic::GetDispSector() {
     if (img.newdosflag == 1) {
         Text5.Text = img.spgaa;
     }
+}
 
-    // Where the sector lies.
+// Track, sector and side of the sector on display: from its index for JV1,
+// from the sector tables otherwise, with the Newdos/80 fields on the way.
+void MainformLogic::LocateSector() {
     const std::int64_t p = img.PresSecnum;
     if (img.jv1 == 1) {
-        img.TrkToFind = static_cast<int>(FloorDiv(p, 10));
-        img.SecToFind = static_cast<int>(p - 10 * static_cast<std::int64_t>(img.TrkToFind));
+        img.TrkToFind = static_cast<int>(FloorDiv(p, jv1::kSectorsPerTrack));
+        img.SecToFind = static_cast<int>(p - jv1::SectorIndex(img.TrkToFind, 0));
         img.SideToFind = 0;
     } else {
         Text7.Text.clear();
@@ -133,131 +194,139 @@ void MainformLogic::GetDispSector() {
                 Txtlumpnum.Text = Dec(FloorDiv(p, img.spl));
             }
         }
-        img.TrkToFind = tb.sectrk(p);
-        img.SecToFind = tb.secno(p);
-        img.SideToFind = tb.secside(p);
+        img.TrkToFind = img.tables.sectrk(p);
+        img.SecToFind = img.tables.secno(p);
+        img.SideToFind = img.tables.secside(p);
     }
     disktrk = img.TrkToFind;
+}
 
-    // Identity fields.
-    Txtsecnum.Text = Dec(p);
+void MainformLogic::ShowSectorIdentity() {
+    Txtsecnum.Text = Dec(img.PresSecnum);
     Txttrk.Text = Dec(img.TrkToFind);
     Txtsector.Text = Dec(img.SecToFind);
     txtside.BackColor = img.SideToFind == 1 ? colour::LightBlue : colour::Peach;
     txtside.Text = Dec(img.SideToFind);
-    Txttrkspt.Text = Dec(tb.trkspt(disktrk));
+    Txttrkspt.Text = Dec(img.tables.trkspt(disktrk));
     Txtfiletype.Text = img.Emtype;
-    if (img.Emtype == "DMK") {
+    if (img.Emtype == LayoutName(Layout::DMK)) {
         Txtfiletype.BackColor = colour::Pink;
-    } else if (img.Emtype == "JV3") {
+    } else if (img.Emtype == LayoutName(Layout::JV3)) {
         Txtfiletype.BackColor = colour::BrightGreen;
-    } else if (img.Emtype == "JV1") {
+    } else if (img.Emtype == LayoutName(Layout::JV1)) {
         Txtfiletype.BackColor = colour::LightOrange;
     }
     if (img.jv1 == 1) {
-        Txttrkspt.Text = "10";
+        Txttrkspt.Text = Dec(jv1::kSectorsPerTrack);
     }
+}
 
-    // Data position, data mark and density.
+// Data position, data mark and density of the sector on display. A JV1
+// sector of the directory track counts as marked like a JV3 directory sector.
+void MainformLogic::TakeDataPosition() {
+    const std::int64_t p = img.PresSecnum;
+    const SectorTables& tb = img.tables;
     img.datamarkjv = 0;
     if (img.jv1 == 1) {
-        img.fpa = p * 256;
+        img.fpa = jv1::SectorOffset(p);
         img.trkdens = 0;
-        if (p >= 170 && p < 180) {
-            img.datamarkjv = 32;
+        if (jv1::IsDirectorySector(p)) {
+            img.datamarkjv = jv3::kFlagDirectoryMark;
         }
     }
     if (img.dmkflag == 1) {
-        img.Emtype = "DMK";
+        img.Emtype = LayoutName(Layout::DMK);
         img.fpa = tb.secfpa(p);
         img.datamarkDmk = tb.secdam(p);
         img.trkdens = tb.secdens(p);
     }
     if (img.jv3flag == 1) {
-        img.Emtype = "JV3";
+        img.Emtype = LayoutName(Layout::JV3);
         img.fpa = tb.secfpa(p);
         img.datamarkjv = tb.secdam(p);
         img.trkdens = tb.secdens(p);
     }
+}
 
-    // Density field.
-    const bool doubleDensity = img.trkdens == 128;
+void MainformLogic::ShowDensity() {
+    const bool doubleDensity = img.trkdens == kDoubleDensityFlag;
     TxtDens.BackColor = doubleDensity ? colour::Orange : colour::Lime;
     Txttrkspt.BackColor = TxtDens.BackColor;
     TxtDens.Text = doubleDensity ? "D/D  " : "S/D  ";
+}
 
-    // Sector type from the data mark.
-    const std::string damText = img.dmkflag == 1
-                                    ? Hex(static_cast<std::uint64_t>(img.datamarkDmk & 0xFFFF))
-                                    : Hex(static_cast<std::uint64_t>(img.datamarkjv & 0xFFFF));
-    bool dirSector = img.datamarkDmk == 0xF8 || img.datamarkDmk == 0xFA || img.datamarkjv == 32;
+// Whether the sector on display is a directory sector: by its data mark, or,
+// on an image whose track sectors are numbered from 1, by where it lies.
+bool MainformLogic::ClassifySector() {
+    bool dirSector =
+        dmk::IsDirectoryMark(img.datamarkDmk) || img.datamarkjv == jv3::kFlagDirectoryMark;
     Txtsecnum.BackColor = dirSector ? colour::Pink : colour::Peach;
 
-    // Track sectors numbered from 1: the directory is taken to start on track
-    // 17, counting both sides of every cylinder before it.
+    // Track sectors numbered from 1: the directory is taken to start on the
+    // directory track, counting both sides of every cylinder before it, and
+    // to span the 18 sector indexes from there.
     if (img.firstsecnum == 1) {
         List2.Clear();
         List2.AddItem(kFirstSectorOneNotice);
-        img.dirstartsec = static_cast<std::int64_t>(img.spt) * img.sides * 17;
-        dirSector = img.dirstartsec <= p && p <= img.dirstartsec + 17;
+        img.dirstartsec = static_cast<std::int64_t>(img.spt) * img.sides * kDirectoryTrack;
+        const std::int64_t p = img.PresSecnum;
+        dirSector = img.dirstartsec <= p && p <= img.dirstartsec + kFirstSecnumDirLast;
         if (dirSector) {
             Txtsecnum.BackColor = colour::Pink;
         }
     }
+    return dirSector;
+}
 
-    // Type, mark and position fields.
+void MainformLogic::ShowTypeFields(bool dirSector) {
+    const int mark = img.dmkflag == 1 ? img.datamarkDmk : img.datamarkjv;
     Txtsectype.BackColor = dirSector ? colour::Pink : colour::Peach;
     Txtsectype.Text = dirSector ? kDirSector : kDataSector;
-    Txtdam.Text = damText;
+    Txtdam.Text = Hex(static_cast<std::uint64_t>(mark & 0xFFFF));
     Text6.Text = Hex(static_cast<std::uint64_t>(img.fpa));
+}
 
+void MainformLogic::ClearDumpArea() {
     surface.Line(mainlayout::kDumpLeft, mainlayout::kDumpTop, mainlayout::kDumpRight,
                  mainlayout::kDumpBottom, colour::ButtonFace);
-    DumpSector(dirSector);
 }
 
 void MainformLogic::DumpSector(bool dirSector) {
-    const std::int64_t p = img.PresSecnum;
-    const int stride = img.DataStride(p);
-    const bool coloured = dirSector && p >= img.dirstartsec + 2;
+    // The first two directory sectors (granule and hash tables) hold no entries.
+    const bool coloured = dirSector && img.PresSecnum >= img.dirstartsec + 2;
+    const int stride = img.DataStride(img.PresSecnum);
     int entryFirst = 0;
-
     surface.CurrentY = mainlayout::kDumpTop;
-    for (int r = 1; r <= 16; ++r) {
-        surface.ForeColor = colour::Brown;
-        surface.CurrentX = mainlayout::kRowLabelX;
-        surface.Print("  " + Hex2(static_cast<std::uint64_t>((r - 1) * 16)), true);
-        surface.ForeColor = colour::Black;
-        for (int k = 1; k <= 16; ++k) {
-            const std::uint8_t b = img.filebuf.At(img.fpa);
-            dumped_[static_cast<std::size_t>((r - 1) * 16 + k - 1)] = b;
-            if (r % 2 == 1 && k == 1) {
-                entryFirst = b;
-            }
-            img.fpa += stride;
-
-            Colour c = colour::Black;
-            if (coloured && entryFirst != 0) {
-                const int o = (r % 2 == 1) ? k - 1 : 16 + k - 1;
-                if (o >= 22 && o <= 31 && b != 0xFF) {
-                    c = entryFirst == 0x90 ? colour::Magenta : colour::Red;
-                }
-                if ((o == 20 || o == 21) && entryFirst != 0x90) {
-                    c = colour::Blue;
-                }
-                if (o == 0 && b != 0) {
-                    c = colour::BrightGreen;
-                }
-            }
-            surface.CurrentX = mainlayout::HexColumn(k);
-            surface.ForeColor = c;
-            surface.Print(Hex2(b), true);
-            surface.CurrentX = mainlayout::TextColumn(k);
-            surface.ForeColor = colour::Black;
-            surface.Print(std::string(1, ShownChar(b)), true);
-        }
-        surface.Print();
+    for (int r = 1; r <= kDumpRows; ++r) {
+        DumpRow(r, stride, coloured, entryFirst);
     }
+}
+
+// Row r (1 to 16) of the dump: its offset label, then each byte as hex and as
+// a character, taking every stride-th byte of filebuf. entryFirst carries the first byte of the
+// directory entry that the row belongs to from its odd row to its even one.
+void MainformLogic::DumpRow(int r, int stride, bool coloured, int& entryFirst) {
+    surface.ForeColor = colour::Brown;
+    surface.CurrentX = mainlayout::kRowLabelX;
+    surface.Print("  " + Hex2(static_cast<std::uint64_t>((r - 1) * kDumpColumns)), true);
+    surface.ForeColor = colour::Black;
+    for (int k = 1; k <= kDumpColumns; ++k) {
+        const std::uint8_t b = img.filebuf.At(img.fpa);
+        dumped_[static_cast<std::size_t>((r - 1) * kDumpColumns + k - 1)] = b;
+        if (r % 2 == 1 && k == 1) {
+            entryFirst = b;
+        }
+        img.fpa += stride;
+
+        const int o = (r % 2 == 1) ? k - 1 : kDumpColumns + k - 1;
+        surface.CurrentX = mainlayout::HexColumn(k);
+        surface.ForeColor = coloured ? EntryByteColour(o, b, entryFirst) : colour::Black;
+        surface.Print(Hex2(b), true);
+        surface.CurrentX = mainlayout::TextColumn(k);
+        surface.ForeColor = colour::Black;
+        surface.Print(std::string(1, ShownChar(b)), true);
+    }
+    surface.Print();
 }
 
 void MainformLogic::CmndNextsec_Click() {

@@ -104,7 +104,19 @@ class MainformLogic {
     const std::array<std::uint8_t, 256>& DumpedBytes() const { return dumped_; }
 
   private:
+    // The steps of GetDispSector, in the order it takes them.
+    void ShowNoDirectoryNotice();
+    void ShowDiskSummary();
+    void LocateSector();
+    void ShowSectorIdentity();
+    void TakeDataPosition();
+    void ShowDensity();
+    bool ClassifySector();
+    void ShowTypeFields(bool dirSector);
+    void ClearDumpArea();
+    // The dump of the sector's 256 data bytes, row by row.
     void DumpSector(bool dirSector);
+    void DumpRow(int r, int stride, bool coloured, int& entryFirst);
 
     Host& host_;
     FileNumber1 file1_;

@@ -32,7 +32,7 @@ int ImageState::DataStride(std::int64_t i) const {
 
 void GetSectorInfo(ImageState& s) {
     const std::int64_t i = s.PresSecnum;
-    s.Emtype = s.dmkflag == 0 ? "JV3" : "DMK";
+    s.Emtype = LayoutName(s.dmkflag == 0 ? Layout::JV3 : Layout::DMK);
     s.fpa = s.tables.secfpa(i);
     if (s.dmkflag == 0) {
         s.datamarkjv = s.tables.secdam(i);

@@ -34,6 +34,7 @@
 
 #include "image_buffer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -199,9 +200,15 @@ inline constexpr int kMarkSearchLast = 50;
 
 // Distance from idPos to the first data mark in the search window, or none.
 inline std::optional<int> FindDataMark(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
-    for (int m = doubled ? kMarkSearchFirstDoubled : kMarkSearchFirst; m <= kMarkSearchLast; ++m) {
-        if (IsDataMark(buf.At(idPos + m))) {
-            return m;
+    // Positions outside the file read as 0, never a mark: only the part of
+    // the window that the file holds is scanned.
+    const std::int64_t from =
+        std::max<std::int64_t>(idPos + (doubled ? kMarkSearchFirstDoubled : kMarkSearchFirst), 0);
+    const std::int64_t end = std::min<std::int64_t>(idPos + kMarkSearchLast + 1, buf.Size());
+    const std::uint8_t* bytes = buf.Bytes().data();
+    for (std::int64_t p = from; p < end; ++p) {
+        if (IsDataMark(bytes[p])) {
+            return static_cast<int>(p - idPos);
         }
     }
     return std::nullopt;

@@ -65,13 +65,6 @@ std::string HexOf(const std::vector<std::uint8_t>& bytes) {
     return out;
 }
 
-// DMK options for images of one side.
-DmkOptions OneSide() {
-    DmkOptions options;
-    options.optionsByte = kDmkOptSingleSided;
-    return options;
-}
-
 class CliTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -123,14 +116,6 @@ class CliTest : public ::testing::Test {
 
     fs::path dir_;
 };
-
-// A JV1 image with the default pattern in every sector and the bytes by which
-// the window knows the layout.
-std::vector<std::uint8_t> PatternJv1(int tracks = 35) {
-    std::vector<std::uint8_t> image = MakeJv1(tracks, FillJv1Pattern);
-    SetJv1BootBytes(image);
-    return image;
-}
 
 // Two sides: track 0 single density, track 1 double density, the directory
 // mark on track 1 side 0 from sector 3 on.

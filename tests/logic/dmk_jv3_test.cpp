@@ -117,7 +117,7 @@ TEST_F(Jv3Tables, TwoSidedNumberedFromZeroOrOne) {
 
 TEST_F(Jv3Tables, AllEntriesOfTheTableUsed) {
     std::vector<Jv3Entry> e;
-    for (int n = 0; n < kJv3Entries; ++n)
+    for (int n = 0; n < jv3::kEntries; ++n)
         e.push_back(Entry(n / 18, n % 18, true));
     std::vector<std::uint8_t> file = MakeJv3(e);
     file[8703] = 0x00; // a write-protect byte that would read as a used entry of track 0

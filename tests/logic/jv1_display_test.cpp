@@ -22,11 +22,7 @@ using windowtest::RowY;
 using windowtest::TextX;
 using windowtest::TwoHex;
 
-std::vector<std::uint8_t> PatternJv1(int tracks = 35) {
-    auto img = testimg::MakeJv1(tracks, testimg::FillJv1Pattern);
-    testimg::SetJv1BootBytes(img);
-    return img;
-}
+using testimg::PatternJv1;
 
 class Jv1Display : public MainWindowTest {};
 

@@ -9,12 +9,6 @@ using namespace testimg;
 
 using Navigation = ViewerTest;
 
-std::vector<std::uint8_t> Jv1Disk() {
-    std::vector<std::uint8_t> img = MakeJv1(35, FillJv1Pattern);
-    SetJv1BootBytes(img);
-    return img;
-}
-
 Jv3Entry Plain(int track, int sector) {
     Jv3Entry e;
     e.track = track;
@@ -72,7 +66,7 @@ TEST_F(Navigation, SectorStepsStopAtBothEnds) {
 }
 
 TEST_F(Navigation, TrackStepsLandOnSideZeroOfTheNextTrack) {
-    Open(Jv1Disk());
+    Open(PatternJv1());
     Show(57);
     w.CmndNexTrack_Click();
     EXPECT_EQ(w.img.PresSecnum, 60);
@@ -136,7 +130,7 @@ TEST_F(Navigation, GotoTrackReadsTheLeadingNumber) {
         return w.img.PresSecnum;
     };
 
-    Open(Jv1Disk());
+    Open(PatternJv1());
     EXPECT_EQ(go(57, " 12"), 120);
     EXPECT_EQ(w.Txttrk.Text, "12");
     EXPECT_EQ(go(57, "abc"), 0);
@@ -172,7 +166,7 @@ TEST_F(Navigation, ToDirectory) {
     EXPECT_EQ(w.Txtsectype.Text, "Dir Sec.");
     EXPECT_EQ(Where(), "17/0/0");
 
-    Open(Jv1Disk());
+    Open(PatternJv1());
     w.CmndDirFind_Click();
     EXPECT_EQ(w.img.PresSecnum, 170);
     EXPECT_EQ(w.Txtsectype.Text, "Dir Sec.");
@@ -203,7 +197,7 @@ TEST_F(Navigation, ToDirectory) {
     // Sectors numbered from 1 without a directory mark: the step commands
     // count on from the directory index that the display worked out.
     DmkOptions opt;
-    opt.optionsByte = kDmkOptSingleSided;
+    opt.optionsByte = dmk::kOptionSingleSided;
     Open(MakeDmk(DmkStandardTracks(35, 1, 10, true, 1), opt).bytes);
     w.CmndDirFind_Click();
     ASSERT_EQ(host.messages.size(), 2u);

@@ -81,15 +81,6 @@ inline std::string Dec(std::int64_t v) {
     return std::to_string(v);
 }
 
-// Options of a one-sided DMK image.
-inline testimg::DmkOptions OneSide(int trackLength = 6400, int tracksByte = -1) {
-    testimg::DmkOptions o;
-    o.optionsByte = testimg::kDmkOptSingleSided;
-    o.trackLength = trackLength;
-    o.tracksByte = tracksByte;
-    return o;
-}
-
 // A single-density sector kept once per byte, as many 3264-byte-track images hold them.
 inline testimg::DmkSector SdOnce(int track, int side, int sector) {
     testimg::DmkSector s;

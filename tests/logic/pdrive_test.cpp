@@ -139,7 +139,7 @@ TEST_F(DriveParameters, SingleDensityDmkSectors) {
     const std::string readOut =
         "Pdrives: TI = BL  TD = A  TC = 35   SPT = 10  TSR = 0  GPL = 3  DDSL = 17  DDGA = 2";
     DmkOptions opt;
-    opt.optionsByte = kDmkOptSingleSided;
+    opt.optionsByte = dmk::kOptionSingleSided;
 
     // Data bytes kept twice: the marker lies 478 bytes into the data field.
     std::vector<DmkTrack> recs = DmkStandardTracks(3, 1, 10, false);

@@ -177,7 +177,7 @@ TEST_F(Recognition, DmkTrackLengthDecidesTheDensity) {
         SCOPED_TRACE(c.trackLength);
         testimg::DmkOptions opt;
         opt.trackLength = c.trackLength;
-        opt.optionsByte = testimg::kDmkOptSingleSided;
+        opt.optionsByte = dmk::kOptionSingleSided;
         Open(testimg::MakeDmk(testimg::DmkStandardTracks(3, 1, c.dd ? 10 : 2, c.dd), opt).bytes);
         EXPECT_TRUE(host.messages.empty());
         EXPECT_EQ(w.Txtfiletype.Text, "DMK");
@@ -338,7 +338,7 @@ TEST_F(Recognition, ASecondImageReplacesTheTrackList) {
     Open(testimg::MakeJv3(entries));
     EXPECT_EQ(w.Combo1.Items, TrackTexts(3));
     testimg::DmkOptions oneSide;
-    oneSide.optionsByte = testimg::kDmkOptSingleSided;
+    oneSide.optionsByte = dmk::kOptionSingleSided;
     Open(testimg::MakeDmk(testimg::DmkStandardTracks(5, 1, 10, true), oneSide).bytes);
     EXPECT_EQ(w.Combo1.Items, TrackTexts(5));
     Open(Jv1Bytes(3));

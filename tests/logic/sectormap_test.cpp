@@ -11,7 +11,6 @@ namespace ss::maptest {
 namespace {
 
 using namespace testimg;
-using opentest::OneSide;
 using opentest::SdOnce;
 
 constexpr int kH = FixedMetrics::kLineHeight;

@@ -62,58 +62,63 @@ void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
 std::vector<std::uint8_t> MakeJv1(int tracks, const Jv1Fill& fill) {
     if (tracks < 0)
         throw std::runtime_error("MakeJv1: negative track count");
-    const std::size_t perTrack = kJv1SectorsPerTrack * kJv1SectorSize;
+    const std::size_t perTrack = jv1::kSectorsPerTrack * jv1::kSectorSize;
     std::vector<std::uint8_t> image(static_cast<std::size_t>(tracks) * perTrack, 0);
     if (fill) {
         for (int t = 0; t < tracks; ++t)
-            for (int s = 0; s < kJv1SectorsPerTrack; ++s)
+            for (int s = 0; s < jv1::kSectorsPerTrack; ++s)
                 fill(t, s,
                      image.data() +
-                         (static_cast<std::size_t>(t) * kJv1SectorsPerTrack + s) * kJv1SectorSize);
+                         static_cast<std::size_t>(jv1::SectorOffset(jv1::SectorIndex(t, s))));
     }
     return image;
 }
 
 void FillJv1Pattern(int track, int sector, std::uint8_t* data256) {
-    for (std::size_t k = 0; k < kJv1SectorSize; ++k)
+    for (std::size_t k = 0; k < jv1::kSectorSize; ++k)
         data256[k] = PatternByte(track, 0, sector, k);
 }
 
 void SetJv1BootBytes(std::vector<std::uint8_t>& image) {
-    if (image.size() < 3)
-        image.resize(3);
-    image[0] = 0x00;
-    image[1] = 0xFE;
-    image[2] = 0x11;
+    if (image.size() < jv1::kSignature.size())
+        image.resize(jv1::kSignature.size());
+    std::copy(jv1::kSignature.begin(), jv1::kSignature.end(), image.begin());
+}
+
+std::vector<std::uint8_t> PatternJv1(int tracks) {
+    std::vector<std::uint8_t> image = MakeJv1(tracks, FillJv1Pattern);
+    SetJv1BootBytes(image);
+    return image;
 }
 
 // ---------------------------------------------------------------- JV3
 
 std::vector<std::uint8_t> MakeJv3(const std::vector<Jv3Entry>& entries) {
-    if (entries.size() > static_cast<std::size_t>(kJv3Entries))
+    if (entries.size() > static_cast<std::size_t>(jv3::kEntries))
         throw std::runtime_error("MakeJv3: " + std::to_string(entries.size()) +
                                  " entries, a JV3 header holds at most 2901");
-    std::vector<std::uint8_t> image(kJv3HeaderSize, 0xFF);
-    image.reserve(kJv3HeaderSize + entries.size() * 256);
+    std::vector<std::uint8_t> image(jv3::kHeaderSize, jv3::kFreeTrack);
+    image.reserve(static_cast<std::size_t>(jv3::DataOffset(static_cast<int>(entries.size()))));
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Jv3Entry& e = entries[i];
         std::uint8_t flags = 0;
         if (e.doubleDensity)
-            flags |= kJv3FlagDoubleDensity;
+            flags |= jv3::kFlagDoubleDensity;
         if (e.dirMark)
-            flags |= kJv3FlagDirMark;
+            flags |= jv3::kFlagDirectoryMark;
         if (e.side1)
-            flags |= kJv3FlagSide1;
-        image[i * 3] = Lo(e.track);
-        image[i * 3 + 1] = Lo(e.sector);
-        image[i * 3 + 2] = flags;
+            flags |= jv3::kFlagSide1;
+        const std::size_t at = static_cast<std::size_t>(jv3::EntryOffset(static_cast<int>(i)));
+        image[at] = Lo(e.track);
+        image[at + 1] = Lo(e.sector);
+        image[at + 2] = flags;
     }
     for (const Jv3Entry& e : entries) {
-        if (e.data.size() > 256)
+        if (e.data.size() > jv3::kDataBlockSize)
             throw std::runtime_error("MakeJv3: sector data longer than 256 bytes");
         std::vector<std::uint8_t> block =
             e.data.empty() ? PatternData(e.track, e.side1 ? 1 : 0, e.sector) : e.data;
-        block.resize(256, 0x00);
+        block.resize(jv3::kDataBlockSize, 0x00);
         image.insert(image.end(), block.begin(), block.end());
     }
     return image;
@@ -133,7 +138,7 @@ int Mult(const DmkSector& s) {
 }
 
 std::uint8_t GapByte(const DmkSector& s) {
-    return s.doubleDensity ? 0x4E : 0xFF;
+    return s.doubleDensity ? dmk::kGapDouble : dmk::kGapSingle;
 }
 
 std::size_t FixedLength(const DmkSector& s) {
@@ -177,14 +182,14 @@ SectorSpots WriteSector(RecordWriter& w, const DmkSector& s) {
     std::vector<std::uint8_t> id;
     if (s.doubleDensity) {
         w.Put(0x00, 12, 1);
-        w.Put(0xA1, 3, 1);
-        id = {0xA1, 0xA1, 0xA1};
+        w.Put(dmk::kSyncDouble, 3, 1);
+        id = {dmk::kSyncDouble, dmk::kSyncDouble, dmk::kSyncDouble};
     } else {
-        w.Put(0x00, 6, m);
+        w.Put(dmk::kSyncSingle, 6, m);
     }
     spots.id = w.Pos();
-    const std::vector<std::uint8_t> fields = {0xFE, Lo(s.track), Lo(s.side), Lo(s.sector),
-                                              Lo(s.sizeCode)};
+    const std::vector<std::uint8_t> fields = {dmk::kIdAddressMark, Lo(s.track), Lo(s.side),
+                                              Lo(s.sector), Lo(s.sizeCode)};
     id.insert(id.end(), fields.begin(), fields.end());
     const std::uint16_t idCrc = Crc16(id.data(), id.size());
     std::array<std::uint8_t, 2> idCrcBytes = {static_cast<std::uint8_t>(idCrc >> 8),
@@ -196,13 +201,13 @@ SectorSpots WriteSector(RecordWriter& w, const DmkSector& s) {
 
     std::vector<std::uint8_t> mark;
     if (s.doubleDensity) {
-        w.Put(0x4E, 22, 1);
+        w.Put(dmk::kGapDouble, 22, 1);
         w.Put(0x00, 12, 1);
-        w.Put(0xA1, 3, 1);
-        mark = {0xA1, 0xA1, 0xA1};
+        w.Put(dmk::kSyncDouble, 3, 1);
+        mark = {dmk::kSyncDouble, dmk::kSyncDouble, dmk::kSyncDouble};
     } else {
-        w.Put(0xFF, 11, m);
-        w.Put(0x00, 6, m);
+        w.Put(dmk::kGapSingle, 11, m);
+        w.Put(dmk::kSyncSingle, 6, m);
     }
     spots.dam = w.Pos();
     w.Put(s.dam, 1, m);
@@ -221,12 +226,20 @@ SectorSpots WriteSector(RecordWriter& w, const DmkSector& s) {
 
 } // namespace
 
+DmkOptions OneSide(int trackLength, int tracksByte) {
+    DmkOptions options;
+    options.optionsByte = dmk::kOptionSingleSided;
+    options.trackLength = trackLength;
+    options.tracksByte = tracksByte;
+    return options;
+}
+
 DmkImage MakeDmk(const std::vector<DmkTrack>& records, const DmkOptions& options) {
     const int len = options.trackLength;
-    if (len < kDmkPointerTableSize)
+    if (len < dmk::kPointerTableSize)
         throw std::runtime_error("MakeDmk: track length " + std::to_string(len) +
                                  " is shorter than the pointer table");
-    const int sides = (options.optionsByte & kDmkOptSingleSided) ? 1 : 2;
+    const int sides = (options.optionsByte & dmk::kOptionSingleSided) ? 1 : 2;
     const int tracksByte = options.tracksByte >= 0
                                ? options.tracksByte
                                : (static_cast<int>(records.size()) + sides - 1) / sides;
@@ -235,31 +248,30 @@ DmkImage MakeDmk(const std::vector<DmkTrack>& records, const DmkOptions& options
                                  " tracks do not fit in the header byte");
 
     DmkImage img;
-    img.bytes.assign(kDmkHeaderSize, 0);
-    img.bytes[1] = Lo(tracksByte);
-    img.bytes[2] = Lo(len);
-    img.bytes[3] = Lo(len >> 8);
-    img.bytes[4] = options.optionsByte;
-    if (options.realDisk) {
-        img.bytes[12] = 0x78;
-        img.bytes[13] = 0x56;
-        img.bytes[14] = 0x34;
-        img.bytes[15] = 0x12;
-    }
+    img.bytes.assign(dmk::kHeaderSize, 0);
+    img.bytes[dmk::kTracksOffset] = Lo(tracksByte);
+    img.bytes[dmk::kTrackLengthOffset] = Lo(len);
+    img.bytes[dmk::kTrackLengthOffset + 1] = Lo(len >> 8);
+    img.bytes[dmk::kOptionsOffset] = options.optionsByte;
+    if (options.realDisk)
+        std::copy(dmk::kRealDiskSignature.begin(), dmk::kRealDiskSignature.end(),
+                  img.bytes.begin() + dmk::kRealDiskOffset);
 
-    const std::size_t avail = static_cast<std::size_t>(len) - kDmkPointerTableSize;
+    const std::size_t avail = static_cast<std::size_t>(len) - dmk::kPointerTableSize;
     for (std::size_t r = 0; r < records.size(); ++r) {
         const std::vector<DmkSector>& secs = records[r].sectors;
-        if (secs.size() > 64)
+        if (secs.size() > static_cast<std::size_t>(dmk::kPointers))
             throw std::runtime_error("MakeDmk: record " + std::to_string(r) + " has " +
                                      std::to_string(secs.size()) + " sectors, at most 64 fit");
         std::vector<std::uint8_t> rec(static_cast<std::size_t>(len), 0);
         std::vector<DmkPlaced> placed;
         RecordWriter w(rec);
-        w.Seek(kDmkPointerTableSize);
+        w.Seek(dmk::kPointerTableSize);
 
         if (secs.empty()) {
-            w.Put((options.optionsByte & kDmkOptSingleDensity) ? 0xFF : 0x4E, avail, 1);
+            w.Put((options.optionsByte & dmk::kOptionSingleDensity) ? dmk::kGapSingle
+                                                                    : dmk::kGapDouble,
+                  avail, 1);
         } else {
             // Work out the gaps: a leading gap before the first sector and the
             // same gap (in undoubled bytes) after every sector. Start from
@@ -297,14 +309,13 @@ DmkImage MakeDmk(const std::vector<DmkTrack>& records, const DmkOptions& options
             for (std::size_t i = 0; i < secs.size(); ++i) {
                 const DmkSector& s = secs[i];
                 const SectorSpots spots = WriteSector(w, s);
-                if (spots.id > 0x7FFF)
+                if (spots.id > dmk::kPointerOffsetMask)
                     throw std::runtime_error("MakeDmk: ID field beyond what a pointer can hold");
-                const std::uint16_t ptr =
-                    static_cast<std::uint16_t>(spots.id | (s.doubleDensity ? 0x8000u : 0u));
+                const std::uint16_t ptr = static_cast<std::uint16_t>(
+                    spots.id | (s.doubleDensity ? dmk::kPointerDoubleDensity : 0u));
                 rec[i * 2] = Lo(ptr);
                 rec[i * 2 + 1] = Lo(ptr >> 8);
-                const std::int64_t base =
-                    kDmkHeaderSize + static_cast<std::int64_t>(r) * static_cast<std::int64_t>(len);
+                const std::int64_t base = dmk::RecordStart(len, static_cast<std::int64_t>(r));
                 placed.push_back({base + static_cast<std::int64_t>(spots.id),
                                   base + static_cast<std::int64_t>(spots.dam),
                                   base + static_cast<std::int64_t>(spots.data)});

@@ -1,12 +1,7 @@
 // Writes disk image files byte for byte, for the tests and the sample disks.
 //
-// Three layouts are produced:
-//   JV1  no header; 10 sectors of 256 bytes per track, one side, sector s of
-//        track t at file offset (10 * t + s) * 256.
-//   JV3  an 8704-byte header (2901 three-byte sector entries, then the
-//        write-protect byte), followed by one 256-byte block per used entry.
-//   DMK  a 16-byte header, then fixed-length track records: a 128-byte table of
-//        64 ID-field pointers followed by the raw track bytes.
+// Three layouts are produced, JV1, JV3 and DMK, laid out as image/jv1.h,
+// image/jv3.h and image/dmk.h set out.
 //
 // Default sector contents: unless a caller supplies data, a sector on track t,
 // side h, sector number s gets the pattern
@@ -14,6 +9,10 @@
 //     byte k (k >= 3) = (t * 7 + h * 3 + s * 11 + k) & 0xFF,
 // so a test can tell from any block which sector it came from.
 #pragma once
+
+#include "image/dmk.h"
+#include "image/jv1.h"
+#include "image/jv3.h"
 
 #include <array>
 #include <cstddef>
@@ -41,9 +40,6 @@ void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // ---------------------------------------------------------------- JV1
 
-constexpr int kJv1SectorsPerTrack = 10;
-constexpr int kJv1SectorSize = 256;
-
 using Jv1Fill = std::function<void(int track, int sector, std::uint8_t* data256)>;
 
 // A JV1 image of `tracks` tracks. `fill` is called once per sector with the
@@ -58,13 +54,11 @@ void FillJv1Pattern(int track, int sector, std::uint8_t* data256);
 //     auto img = MakeJv1(35, FillJv1Pattern); SetJv1BootBytes(img);
 void SetJv1BootBytes(std::vector<std::uint8_t>& image);
 
-// ---------------------------------------------------------------- JV3
+// A JV1 image of `tracks` tracks with the default pattern in every sector and
+// the bytes by which the window knows the layout.
+std::vector<std::uint8_t> PatternJv1(int tracks = jv1::kTracks);
 
-constexpr int kJv3Entries = 2901;
-constexpr int kJv3HeaderSize = 8704; // 2901 * 3 entry bytes + the write-protect byte
-constexpr std::uint8_t kJv3FlagDoubleDensity = 0x80;
-constexpr std::uint8_t kJv3FlagDirMark = 0x20;
-constexpr std::uint8_t kJv3FlagSide1 = 0x10;
+// ---------------------------------------------------------------- JV3
 
 struct Jv3Entry {
     int track = 0;
@@ -83,11 +77,6 @@ struct Jv3Entry {
 std::vector<std::uint8_t> MakeJv3(const std::vector<Jv3Entry>& entries);
 
 // ---------------------------------------------------------------- DMK
-
-constexpr int kDmkHeaderSize = 16;
-constexpr int kDmkPointerTableSize = 128;
-constexpr std::uint8_t kDmkOptSingleSided = 0x10;
-constexpr std::uint8_t kDmkOptSingleDensity = 0x40;
 
 // How a single-density sector is kept in the raw track: every byte twice in a
 // row (the usual layout of 6400-byte tracks), or every byte once (common in
@@ -130,12 +119,15 @@ struct DmkImage {
 
 struct DmkOptions {
     // Header byte 1. -1: records / sides rounded up, where sides is 1 when
-    // optionsByte has kDmkOptSingleSided and 2 otherwise.
+    // optionsByte has dmk::kOptionSingleSided and 2 otherwise.
     int tracksByte = -1;
-    int trackLength = 6400; // bytes per record, pointer table included
+    int trackLength = dmk::kTrackLengthDouble; // bytes per record, pointer table included
     std::uint8_t optionsByte = 0;
     bool realDisk = false; // header bytes 12..15 = 0x78 0x56 0x34 0x12
 };
+
+// Options of a one-sided DMK image.
+DmkOptions OneSide(int trackLength = dmk::kTrackLengthDouble, int tracksByte = -1);
 
 // A DMK image of the given track records, back to back. Gaps are shrunk when
 // the sectors would not fit otherwise; throws std::runtime_error when they

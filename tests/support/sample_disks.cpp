@@ -1,5 +1,6 @@
 #include "support/sample_disks.h"
 
+#include "image/newdos.h"
 #include "support/image_builder.h"
 
 #include <algorithm>
@@ -465,7 +466,7 @@ std::vector<std::uint8_t> SamplePdriveSector(const std::array<std::uint8_t, 10>&
     std::memcpy(sec.data(), drive0.data(), 10);
     for (int d = 1; d < 10; ++d)
         std::memcpy(sec.data() + d * 10, others[(d - 1) % 4].data(), 10);
-    sec[239] = 0xA5;
+    sec[newdos::kPdriveMarkerOffset] = newdos::kPdriveMarker;
     return sec;
 }
 
@@ -495,7 +496,7 @@ std::vector<std::uint8_t> SampleDmk() {
     for (DmkTrack& t : records) {
         for (DmkSector& s : t.sectors) {
             const bool dir = s.track == g.dirTrack && s.side == 0;
-            s.dam = dir ? 0xF8 : 0xFB;
+            s.dam = dir ? dmk::kMarkDirectoryF8 : dmk::kMarkData;
             s.data = (s.track == 0 && s.side == 0 && s.sector == 2)
                          ? pdrive
                          : dos.Sector(s.track, s.side * 18 + s.sector);
