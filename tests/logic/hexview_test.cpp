@@ -3,6 +3,7 @@
 // and paging with the scroll bar.
 #include "hexview/form2.h"
 #include "hexview/hex_layout.h"
+#include "image/dmk.h"
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
 #include "window_fixture.h"
@@ -89,7 +90,7 @@ class HexViewerTest : public testwindow::WindowTest {
 
 // A one-sided DMK image of standard tracks.
 testimg::DmkImage Dmk(int tracks, bool dd, int trackLength = 6400, bool realDisk = false) {
-    DmkOptions o{-1, trackLength, testimg::kDmkOptSingleSided, realDisk};
+    DmkOptions o{-1, trackLength, dmk::kOptionSingleSided, realDisk};
     return testimg::MakeDmk(testimg::DmkStandardTracks(tracks, 1, 8, dd), o);
 }
 
