@@ -3,6 +3,7 @@
 // sectorscope-cli over a whole image.
 
 #include "cli/commands.h"
+#include "hexview/form2.h"
 #include "image/analysis.h"
 #include "sectormap/form1.h"
 #include "support/image_builder.h"
@@ -151,6 +152,21 @@ void BM_GetDispSector(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GetDispSector)->Unit(benchmark::kMicrosecond);
+
+// DispHexPage of one page of the hex viewer in the middle of an image, drawn
+// again and again as Resize does: DMK marking, JV3 marking or JV1 blocks.
+void BM_DispHexPage(benchmark::State& state) {
+    ss::RecordingHost host;
+    ss::FixedMetrics metrics;
+    ss::Form2Logic hex{host, metrics};
+    hex.MnuOpen(TheImages().paths[state.range(0)]);
+    hex.VScroll1.SetValue(static_cast<int>(hex.VScroll1.Max / 2));
+    for (auto _ : state) {
+        hex.Form_Resize();
+        benchmark::DoNotOptimize(hex.surface.Items().size());
+    }
+}
+BENCHMARK(BM_DispHexPage)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
 
 // `sectorscope-cli show IMAGE INDEX` at the first and at the last sector index
 // of the large DMK: open, go to the index, print the fields and the dump.

@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "form1.h"
+#include "hexviewer.h"
 #include "open_dialog.h"
 
 #include <QComboBox>
@@ -32,6 +33,8 @@ Mainform::Mainform(QWidget* parent)
     : WindowFrame("Mainform", QString::fromLatin1(kProgramName), parent), metrics_(SurfaceFont()),
       logic_(host_, metrics_) {
     BuildMenus(kMainformFilter, 1, MenuHelp::Shown);
+    host_.SetWindowMaker(WindowId::HexViewer,
+                         [](QtHost& host) { return std::make_unique<HexViewer>(host); });
     BuildControls();
     ShowFileNameInTitle(logic_.TxtFilename);
     Load(host_, WindowId::Mainform);
@@ -192,6 +195,9 @@ void Mainform::BuildControls() {
     navigation->addWidget(AddButton(
         "Cmndsecdisp", logic_.Cmndsecdisp, QKeySequence(Qt::CTRL | Qt::Key_M),
         tr("Each track's sector numbers, page by page"), &MainformLogic::Cmndsecdisp_Click));
+    navigation->addWidget(
+        AddButton("Cmndhexedit", logic_.Cmndhexedit, QKeySequence(Qt::CTRL | Qt::Key_H),
+                  tr("The file in the hex viewer"), &MainformLogic::Cmndhexedit_Click));
     navigation->addStretch(1);
     bottomRow->addLayout(navigation);
     outer->addLayout(bottomRow, 1);

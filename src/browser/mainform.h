@@ -58,6 +58,7 @@ class MainformLogic {
     CommandButton CmndNextsec{"Next Sec"}, CmndPrevsec{"Prev Sec"}, CmndNexTrack{"Next Track"},
         CmndPrevTrk{"Prev. Track"}, CmndGotoTrk{"Goto Track"}, CmndDirFind{" To Directory"};
     CommandButton Cmndsecdisp{"Sector Display"};
+    CommandButton Cmndhexedit{"Hex Editor"};
     Surface surface;
 
     // Image state of the analysis, and the browser's own variables.

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "framework.h"
+#include "hex_command.h"
 #include "map_command.h"
 #include "sectorscope_version.h"
 
@@ -16,10 +17,8 @@ namespace {
 
 // Every command, in the order --help lists them.
 const ss::cli::Command* const kCommands[] = {
-    &ss::cli::kInfoCommand,
-    &ss::cli::kSectorsCommand,
-    &ss::cli::kShowCommand,
-    &ss::cli::kMapCommand,
+    &ss::cli::kInfoCommand, &ss::cli::kSectorsCommand, &ss::cli::kShowCommand,
+    &ss::cli::kHexCommand,  &ss::cli::kMapCommand,
 };
 
 } // namespace

@@ -1,50 +1,25 @@
 // Writes a picture of the main window on the DMK sample disk, showing a
 // directory sector with its coloured entries:
 //   ss_app_screenshot OUT.png
-#include "app/mainform.h"
-#include "support/image_builder.h"
-#include "support/sample_disks.h"
-
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTest>
-#include <cstdio>
+#include "screenshot_support.h"
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    ss::screenshot::PreferOffscreen();
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: ss_app_screenshot OUT.png\n");
+    const auto out = ss::screenshot::OutputPaths(argc, argv, 1, "ss_app_screenshot OUT.png");
+    if (!out) {
         return 2;
     }
-    // Named from the folder the tool was started in: the window makes its
-    // program's folder the current one.
-    const QString out = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
-
-    ss::Mainform window;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
+    ss::screenshot::DmkSampleInMainWindow sample;
+    if (!sample.Shown()) {
         return 1;
     }
-    const QString disk = QDir::temp().filePath(QStringLiteral("sectorscope-sample.dmk"));
-    ss::testimg::WriteFile(QFile::encodeName(disk).toStdString(), ss::testimg::SampleDmk());
-    window.OpenImage(disk);
     // The first directory sectors hold the granule and hash tables; the third
     // holds file entries, which the window colours.
-    window.Logic().CmndDirFind_Click();
-    window.Logic().CmndNextsec_Click();
-    window.Logic().CmndNextsec_Click();
-    window.SyncFromModels();
-    QTest::qWait(50);
-    const bool saved = window.grab().save(out);
-    QFile::remove(disk);
-    if (!saved) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
-        return 1;
-    }
-    return 0;
+    ss::MainformLogic& logic = sample.window.Logic();
+    logic.CmndDirFind_Click();
+    logic.CmndNextsec_Click();
+    logic.CmndNextsec_Click();
+    sample.window.SyncFromModels();
+    return ss::screenshot::Save(sample.window, out->first()) ? 0 : 1;
 }

@@ -600,5 +600,72 @@ TEST_F(CliTest, MapUsageErrorsExitTwo) {
     }
 }
 
+// ---------------------------------------------------------------- hex
+
+TEST_F(CliTest, HexShowsTheViewerAfterTheHexEditorButtonAndItsPaging) {
+    // Text: the page, a blank line, the format, the legend and the notice. An
+    // offset past the end snaps back to the last page; the next one moves on.
+    const std::string jv1 = Image("plain.dsk", PatternJv1());
+    Outcome run = RunCli({"hex", jv1, "--offset", "100000,32"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 32u);
+    EXPECT_EQ(lines[0].substr(0, 28), "   0000020  20 21 22 23  24 ");
+    EXPECT_EQ(lines[28], "");
+    EXPECT_EQ(lines[29], "  format    JV1");
+    EXPECT_EQ(lines[30], "  legend    Tracks in Red or Black");
+    EXPECT_EQ(lines[31], "  notice");
+
+    // JSON: the hex viewer's fields, its scroll bar and its display list.
+    run = RunCli({"hex", "--json", "--offset=6420", Image("sample.dmk", SampleDmk())});
+    EXPECT_EQ(run.status, 0);
+    const JsonValue json = ParseJson(run.out);
+    EXPECT_EQ(json["window"].Str(), "hex");
+    EXPECT_EQ(json["fields"]["VScroll1"]["value"].Int(), 401);
+    EXPECT_EQ(json["fields"]["Text2"]["text"].Str(), "DMK");
+    EXPECT_EQ(json["fields"]["Text8"]["back"].Int(), 0xC0C0FF);
+    EXPECT_EQ(json["surface"].Items().size(), 28u * (3 + 32 + 1 + 16));
+    EXPECT_EQ(json["surface"][1]["text"].Str(), "0001910");
+    EXPECT_EQ(json["surface"][3]["color"].Int(), 0x007F00); // a track header byte
+    EXPECT_TRUE(json["messages"].Items().empty());
+
+    // A megabyte image pages to its end, whatever the offset asked.
+    run = RunCli({"hex", "--json", "--offset", "99999999999",
+                  Image("large.dmk", MakeDmk(DmkStandardTracks(80, 2, 18, true)).bytes)});
+    EXPECT_EQ(ParseJson(run.out)["fields"]["VScroll1"]["value"].Int(), (1024016 - 256) / 16);
+}
+
+TEST_F(CliTest, HexShowsFilesTheMainWindowRefusesAndRejectsBadOffsets) {
+    DmkOptions real = OneSide();
+    real.realDisk = true;
+    const std::string realDisk =
+        Image("real.dmk", MakeDmk(DmkStandardTracks(2, 1, 10, true), real).bytes);
+    Outcome run = RunCli({"hex", realDisk});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("REAL disk"), std::string::npos);
+    EXPECT_NE(run.out.find("  legend    DMK Real Disk type\n"), std::string::npos);
+    run = RunCli({"hex", "--json", realDisk});
+    EXPECT_EQ(run.status, 0);
+    const JsonValue json = ParseJson(run.out);
+    ASSERT_EQ(json["messages"].Items().size(), 1u);
+    EXPECT_EQ(json["messages"][0]["title"].Str(), "Error");
+    EXPECT_EQ(json["fields"]["Text3"]["text"].Str(), " DMK Real Disk type");
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"hex"},
+             {"hex", realDisk, "--offset", "-16"},
+             {"hex", realDisk, "--offset", "16,,32"},
+             {"hex", realDisk, "--offset", "16,"},
+             {"hex", realDisk, "--offset", "0x10"},
+             {"hex", (dir_ / "missing.dmk").string()},
+         }) {
+        run = RunCli(args);
+        EXPECT_EQ(run.status, 2) << args.back();
+        EXPECT_EQ(run.out, "") << args.back();
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
+}
+
 } // namespace
 } // namespace ss::testimg

@@ -1,0 +1,192 @@
+#include "form2.h"
+
+#include "image/open_file.h"
+#include "surface/numtext.h"
+
+#include <utility>
+
+namespace ss {
+
+namespace {
+// The address of a line: upper-case hex, at least 7 digits.
+std::string AddressText(std::int64_t offset) {
+    std::string digits = Hex(static_cast<std::uint64_t>(offset));
+    if (digits.size() < 7) {
+        digits.insert(0, 7 - digits.size(), '0');
+    }
+    return digits;
+}
+
+// The blanks after the hex digits of column k (1 to 16): two after every
+// fourth column inside the line, one elsewhere.
+const char* Separator(int k) {
+    return (k % 4 == 0 && k < HexLayout::kBytesPerLine) ? "  " : " ";
+}
+} // namespace
+
+Form2Logic::Form2Logic(Host& host, const FontMetrics& metrics)
+    : surface(metrics, colour::HexBackground), host_(host) {
+    TxtFilename.BackColor = hexcolour::FileNameBack;
+    Text1.BackColor = hexcolour::LengthBack;
+    Text8.BackColor = hexcolour::LengthBack;
+    for (TextBox* box : {&Text2, &Text3, &Text4, &Text5, &Text6, &Text7}) {
+        box->BackColor = colour::HexBackground;
+    }
+    VScroll1.Max = 0;
+    VScroll1.SmallChange = 1;
+    VScroll1.LargeChange = HexLayout::kLinesPerPage;
+    VScroll1.Change = [this] { VScroll1_Change(); };
+}
+
+bool Form2Logic::OpenFile(const std::string& name) {
+    return OpenFileNumber1(file1_, host_, name);
+}
+
+bool Form2Logic::LoadFile(const std::string& name) {
+    Filename = name;
+    if (!OpenFile(Filename)) {
+        return false;
+    }
+    TxtFilename.Text = Filename;
+    openflag = 1;
+    filebuf = HexBytes(file1_.ReadAllAndClose());
+    Text1.Text = Hex(static_cast<std::uint64_t>(fileend()));
+    // The bar reaches the last line a page may start at, however long the file.
+    VScroll1.Max = static_cast<int>(HexLayout::LastPageLine(fileend()));
+    fpa = 0;
+    return true;
+}
+
+void Form2Logic::Form_Activate() {
+    if (host_.SharedFilename.empty() || openflag != 0) {
+        return;
+    }
+    if (!LoadFile(host_.SharedFilename)) {
+        return;
+    }
+    stepval = 0;
+    VScroll1.SetValue(0);
+    fpa = 0;
+    DispHexPage();
+}
+
+OpenResult Form2Logic::MnuOpen(const std::string& name) {
+    if (!LoadFile(name)) {
+        return OpenResult::CannotOpen(CannotOpenReason(name));
+    }
+    VScroll1.SetValue(0);
+    fpa = 0;
+    marking.clrsave = 0;
+    DispHexPage();
+    return OpenResult::Opened();
+}
+
+void Form2Logic::VScroll1_Change() {
+    stepval = VScroll1.Value();
+    if (!HexLayout::Pages(fileend())) {
+        return;
+    }
+    const std::int64_t last = HexLayout::LastPageLine(fileend());
+    if (stepval > last) {
+        // Past the last page: the bar snaps back, and that Change draws it.
+        VScroll1.SetValue(static_cast<int>(last));
+        return;
+    }
+    if (stepval < 0) {
+        VScroll1.SetValue(0);
+        return;
+    }
+    fpa = HexLayout::LineStart(stepval);
+    if (fpa < fileend()) {
+        DispHexPage();
+    }
+}
+
+void Form2Logic::Form_Resize() {
+    if (openflag == 1) {
+        fpa = fpasave2;
+        DispHexPage();
+    }
+}
+
+void Form2Logic::DispHexPage() {
+    fpasave2 = fpa;
+    trklength = HexTrackLength(filebuf);
+    const HexFormat format = ClassifyHexFile(filebuf);
+    marking.BeginPage(format, trklength, fpa);
+
+    surface.Cls();
+    surface.CurrentY = hexlayout::kTopLines * surface.TextHeight("sample");
+    for (int line = 0; line < HexLayout::kLinesPerPage; ++line) {
+        surface.ForeColor = hexcolour::Address;
+        surface.CurrentX = hexlayout::kLineLeft;
+        surface.Print({std::string(" "), AddressText(fpa), std::string("  ")}, true);
+        surface.ForeColor = colour::Black;
+        const std::int64_t lineStart = fpa;
+        for (int k = 1; k <= HexLayout::kBytesPerLine; ++k) {
+            const std::uint8_t b = filebuf.At(fpa);
+            surface.ForeColor = marking.HexColour(filebuf, fpa);
+            surface.Print({Hex2(b), std::string(Separator(k))}, true);
+            ++fpa;
+        }
+        surface.Print(" ", true);
+        fpa = lineStart;
+        for (int k = 1; k <= HexLayout::kBytesPerLine; ++k) {
+            const std::uint8_t b = filebuf.At(fpa);
+            ++fpa;
+            surface.ForeColor = marking.TextColour(b);
+            surface.Print(std::string(1, ShownChar(b)), true);
+        }
+        surface.Print();
+    }
+
+    SetLegend(format, fpasave2);
+    Text8.Text = marking.DoubleByteNotice() ? std::string(hextext::kDoubleByteNotice)
+                                            : std::string(hextext::kNoticeBlanks, ' ');
+}
+
+void Form2Logic::SetLegend(HexFormat format, std::int64_t pageStart) {
+    for (TextBox* box : {&Text2, &Text3, &Text4, &Text5, &Text6, &Text7}) {
+        box->Text.clear();
+    }
+    switch (format) {
+    case HexFormat::Dmk:
+        Text2.Text = hextext::kDmk;
+        Text3 = TextBox{hextext::kIdam, colour::HexBackground, colour::Blue};
+        Text4 = TextBox{hextext::kTrackHeader, colour::HexBackground, hexcolour::LegendHeader};
+        Text5 = TextBox{hextext::kTrack, colour::HexBackground, colour::Blue};
+        Text6 = TextBox{hextext::kSide, colour::HexBackground, colour::Blue};
+        Text7.Text = hextext::kSector;
+        Text7.ForeColor = colour::Blue;
+        break;
+    case HexFormat::DmkRealDisk:
+        Text3.Text = hextext::kRealDisk;
+        break;
+    case HexFormat::Jv1:
+        Text2.Text = hextext::kJv1;
+        Text4.Text = hextext::kTracksRedBlack;
+        break;
+    case HexFormat::Jv3:
+        // Every byte of the page inside the header gives the header legend
+        // its colours; what the window shows is the legend of the last byte,
+        // and a box keeps its colour after its text is gone.
+        if (InJv3Header(pageStart)) {
+            Text3.ForeColor = colour::Red;
+            Text5.ForeColor = colour::Blue;
+            Text6.ForeColor = hexcolour::Jv3Flags;
+        }
+        Text2.Text = hextext::kJv3;
+        if (InJv3Header(pageStart + HexLayout::kPageBytes - 1)) {
+            Text3.Text = hextext::kJv3Track;
+            Text5.Text = hextext::kSector;
+            Text6.Text = hextext::kJv3Flags;
+        } else {
+            Text4.Text = hextext::kTracksRedBlack;
+        }
+        break;
+    case HexFormat::None:
+        break;
+    }
+}
+
+} // namespace ss

@@ -1,0 +1,77 @@
+// How the hex viewer colours the bytes of a page: it tells the file's layout
+// from its first 16 bytes and marks the structure of that layout, byte by
+// byte. The marking state that carries from one page to the next lives here
+// for the life of the window.
+#pragma once
+
+#include "hex_bytes.h"
+#include "surface/colours.h"
+
+#include <cstdint>
+
+namespace ss {
+
+// Colours of the hex viewer (0x00BBGGRR).
+namespace hexcolour {
+inline constexpr Colour HeaderZero = 0x00CF00;   // 0, 207, 0: a 0 byte of a DMK track header
+inline constexpr Colour HeaderByte = 0x007F00;   // 0, 127, 0: any other track header byte
+inline constexpr Colour LegendHeader = 0x008F00; // 0, 143, 0: "Track Header in Green"
+inline constexpr Colour FreeEntry = 0x008000;    // 0, 128, 0: track byte of a free JV3 entry
+inline constexpr Colour Jv3Flags = 0x009000;     // 0, 144, 0: flags byte of a JV3 entry
+inline constexpr Colour Address = colour::Brown; // 192, 64, 0: the address of a line
+inline constexpr Colour LengthBack = 0xC0C0FF;   // 255, 192, 192: file length and notice boxes
+inline constexpr Colour FileNameBack = colour::LightOrange; // 255, 192, 128
+} // namespace hexcolour
+
+// The layout a page is marked as.
+enum class HexFormat { None, Dmk, DmkRealDisk, Jv1, Jv3 };
+
+// The hex viewer's own recognition, from the first 16 bytes: DMK by its track
+// length (3264, 6400 or 6528), split by the real-disk mark; JV1 by 00 FE 11;
+// JV3 when neither holds and the track bytes of the first six header entries
+// are all 0. Missing bytes read as 0, so an empty file is JV3.
+HexFormat ClassifyHexFile(const HexBytes& filebuf);
+
+// The DMK track length as the page reads it: the 16-bit number at offset 2.
+std::int64_t HexTrackLength(const HexBytes& filebuf);
+
+// Whether position p lies in the header of a JV3 image (its first 8704 bytes).
+bool InJv3Header(std::int64_t p);
+
+class HexMarking {
+  public:
+    // State that carries from page to page, whatever page is drawn next.
+    // fpasave is the exception: every page starts it at its own first byte.
+    std::int64_t fpasave = 0;  // JV3: the position the next track byte is compared with
+    int clrsave = 0;           // JV3: colour phase of the track bytes, 0 or 1
+    std::int64_t idamflag = 0; // DMK: 0 outside an ID field, else bytes since its mark + 1
+    std::int64_t fpasave1 = 0; // DMK: position of the last ID address mark found
+    int doublebyte = 0;        // DMK: the current ID field has every byte doubled
+
+    // Starts a page at pageStart: the format and track length hold for the
+    // whole page; the data-mark search and the double-byte notice start off.
+    void BeginPage(HexFormat format, std::int64_t trklength, std::int64_t pageStart);
+
+    // The colour of the hex digits of byte p, moving the marking state on.
+    // Called once for every byte of a page, in order.
+    Colour HexColour(const HexBytes& filebuf, std::int64_t p);
+    // The colour of byte b in the text column.
+    Colour TextColour(std::uint8_t b) const;
+
+    HexFormat Format() const { return format_; }
+    // On when this page found an ID address mark and the last one it found
+    // was written with doubled bytes.
+    bool DoubleByteNotice() const { return doubleByteNotice_; }
+
+  private:
+    Colour DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b);
+    Colour Jv3Colour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b);
+    bool InTrackHeader(std::int64_t fileend, std::int64_t p) const;
+
+    HexFormat format_ = HexFormat::None;
+    std::int64_t trklength_ = 0;
+    bool dataMarkSearch_ = false;
+    bool doubleByteNotice_ = false;
+};
+
+} // namespace ss

@@ -1,0 +1,77 @@
+// What every screenshot tool does first: an offscreen application unless a
+// display is asked for, the pictures' paths from its arguments, and the main
+// window shown with the DMK sample disk open.
+#pragma once
+
+#include "app/mainform.h"
+#include "support/image_builder.h"
+#include "support/sample_disks.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTest>
+#include <cstdio>
+#include <optional>
+
+namespace ss::screenshot {
+
+// Offscreen unless QT_QPA_PLATFORM names a platform; call before the
+// application is made.
+inline void PreferOffscreen() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
+// The pictures' paths, named from the folder the tool was started in (the
+// windows make their program's folder the current one); none, after the
+// usage line, when the arguments are not `count` paths.
+inline std::optional<QStringList> OutputPaths(int argc, char* argv[], int count,
+                                              const char* usage) {
+    if (argc != count + 1) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return std::nullopt;
+    }
+    QStringList paths;
+    for (int i = 1; i <= count; ++i) {
+        paths << QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath();
+    }
+    return paths;
+}
+
+// The DMK sample written to a temporary file and opened in the main window,
+// which is shown; the file goes with the object.
+class DmkSampleInMainWindow {
+  public:
+    DmkSampleInMainWindow()
+        : disk_(QDir::temp().filePath(QStringLiteral("sectorscope-sample.dmk"))) {
+        window.show();
+        shown_ = QTest::qWaitForWindowExposed(&window);
+        testimg::WriteFile(QFile::encodeName(disk_).toStdString(), testimg::SampleDmk());
+        window.OpenImage(disk_);
+    }
+    ~DmkSampleInMainWindow() { QFile::remove(disk_); }
+    bool Shown() const { return shown_; }
+
+    Mainform window;
+
+  private:
+    QString disk_;
+    bool shown_ = false;
+};
+
+// Lets the window paint, then saves its picture; false (after saying so)
+// when the file cannot be written.
+inline bool Save(QWidget& window, const QString& path) {
+    QTest::qWait(50);
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace ss::screenshot
