@@ -3,6 +3,7 @@
 // exit statuses are in the table below and in framework.h.
 
 #include "commands.h"
+#include "dos_commands.h"
 #include "framework.h"
 #include "sectorscope_version.h"
 
@@ -15,9 +16,8 @@ namespace {
 
 // Every command, in the order --help lists them.
 const ss::cli::Command* const kCommands[] = {
-    &ss::cli::kInfoCommand,
-    &ss::cli::kSectorsCommand,
-    &ss::cli::kShowCommand,
+    &ss::cli::kInfoCommand,  &ss::cli::kSectorsCommand, &ss::cli::kShowCommand,
+    &ss::cli::kFilesCommand, &ss::cli::kExtractCommand,
 };
 
 } // namespace

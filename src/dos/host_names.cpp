@@ -143,4 +143,24 @@ WriteResult WriteHostFile(const std::filesystem::path& folder, const std::string
     return {WriteOutcome::Written, {}};
 }
 
+std::vector<Saved> SaveFiles(const SectorSource& source, const std::vector<const DirFile*>& files,
+                             const std::filesystem::path& folder,
+                             const std::function<bool(const std::string& hostName)>& replace) {
+    std::vector<std::array<std::uint8_t, 11>> raws;
+    for (const DirFile* f : files) {
+        raws.push_back(f->rawName);
+    }
+    const std::vector<std::string> names = DistinctHostNames(raws);
+    std::vector<Saved> saved;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        Saved s{files[k], names[k], ReadFile(source, *files[k]), {}};
+        s.result = WriteHostFile(folder, s.hostName, s.content.bytes, false);
+        if (s.result.outcome == WriteOutcome::Exists && replace && replace(s.hostName)) {
+            s.result = WriteHostFile(folder, s.hostName, s.content.bytes, true);
+        }
+        saved.push_back(std::move(s));
+    }
+    return saved;
+}
+
 } // namespace ss::dos

@@ -2,9 +2,12 @@
 // leave the chosen folder nor replace a file unasked.
 #pragma once
 
+#include "dos_disk.h"
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,5 +42,20 @@ struct WriteResult {
 // without writing through a link.
 WriteResult WriteHostFile(const std::filesystem::path& folder, const std::string& name,
                           const std::vector<std::uint8_t>& bytes, bool replace);
+
+// One file of a disk saved to the host.
+struct Saved {
+    const DirFile* file = nullptr;
+    std::string hostName;
+    FileBytes content;
+    WriteResult result;
+};
+
+// Saves the files' bytes into `folder` under distinct host names. A file
+// already there is replaced only when `replace(hostName)` says so. Damaged
+// files are written as far as they can be read.
+std::vector<Saved> SaveFiles(const SectorSource& source, const std::vector<const DirFile*>& files,
+                             const std::filesystem::path& folder,
+                             const std::function<bool(const std::string& hostName)>& replace);
 
 } // namespace ss::dos
