@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "image/analysis.h"
+#include "sectormap/form1.h"
 #include "support/image_builder.h"
 
 #include <benchmark/benchmark.h>
@@ -192,6 +193,24 @@ void BM_SectorsWalk(benchmark::State& state) {
         static_cast<double>(sectors), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_SectorsWalk)->Apply(PerImage)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// DrawSectorPage of the sector map's first page, redrawn again and again as
+// Resize and the order options do.
+void BM_DrawSectorPage(benchmark::State& state) {
+    ss::RecordingHost host;
+    ss::FixedMetrics metrics;
+    ss::Form1Logic map(host, metrics);
+    map.MnuOpen(TheImages().paths[state.range(0)]);
+    if (!map.HasPage()) {
+        state.SkipWithError("the image was not drawn");
+        return;
+    }
+    for (auto _ : state) {
+        map.Form_Resize();
+        benchmark::DoNotOptimize(map.surface.Items().size());
+    }
+}
+BENCHMARK(BM_DrawSectorPage)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "mainform.h"
 
+#include "form1.h"
 #include "open_dialog.h"
 
 #include <QComboBox>
@@ -34,6 +35,8 @@ Mainform::Mainform(QWidget* parent)
     BuildControls();
     ShowFileNameInTitle(logic_.TxtFilename);
     Load(host_, WindowId::Mainform);
+    host_.SetWindowMaker(WindowId::SectorMap,
+                         [](QtHost& host) { return std::make_unique<Form1>(host); });
 }
 
 Mainform::~Mainform() {
@@ -186,6 +189,9 @@ void Mainform::BuildControls() {
     navigation->addWidget(
         AddButton("CmndDirFind", logic_.CmndDirFind, QKeySequence(Qt::CTRL | Qt::Key_D),
                   tr("First directory sector"), &MainformLogic::CmndDirFind_Click));
+    navigation->addWidget(AddButton(
+        "Cmndsecdisp", logic_.Cmndsecdisp, QKeySequence(Qt::CTRL | Qt::Key_M),
+        tr("Each track's sector numbers, page by page"), &MainformLogic::Cmndsecdisp_Click));
     navigation->addStretch(1);
     bottomRow->addLayout(navigation);
     outer->addLayout(bottomRow, 1);

@@ -30,13 +30,7 @@ MainformLogic::MainformLogic(Host& host, const FontMetrics& metrics)
 }
 
 bool MainformLogic::OpenFile(const std::string& name) {
-    file1_.Close();
-    if (!file1_.Open(name)) {
-        host_.MsgBox(kOpenFailedMessage, kMsgOkExclamation, kOpenFailedTitle);
-        file1_.Close();
-        return false;
-    }
-    return true;
+    return OpenFileNumber1(file1_, host_, name);
 }
 
 OpenResult MainformLogic::MnuOpen(const std::string& name) {

@@ -6,6 +6,7 @@
 #include "dos/image_sectors.h"
 #include "image/analysis.h"
 #include "image/image_buffer.h"
+#include "image/open_file.h"
 #include "surface/controls.h"
 #include "surface/host.h"
 #include "surface/open_result.h"
@@ -41,9 +42,6 @@ constexpr int TextColumn(int k) {
 inline constexpr const char* kNoDirectoryNotice =
     " ***********  No Directory was found on this disk ***********";
 inline constexpr const char* kNoDirectoryMessage = "No Directory was found on this disk";
-inline constexpr const char* kOpenFailedMessage =
-    "Error encountered while trying to open file, please retry.";
-inline constexpr const char* kOpenFailedTitle = "Text Editor";
 inline constexpr const char* kDualDensityNotice = "    This Disk has Dual Density";
 inline constexpr const char* kFirstSectorOneNotice = "This files Track Sectors start at 1";
 inline constexpr const char* kNewdosMarkerText = "         Newdos/80";
@@ -65,6 +63,7 @@ class MainformLogic {
     CommandButton CmndNextsec{"Next Sec"}, CmndPrevsec{"Prev Sec"}, CmndNexTrack{"Next Track"},
         CmndPrevTrk{"Prev. Track"}, CmndGotoTrk{"Goto Track"}, CmndDirFind{" To Directory"},
         CmndFiles{"Files..."};
+    CommandButton Cmndsecdisp{"Sector Display"};
     Surface surface;
 
     // Image state of the analysis, and the browser's own variables.

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "dos_commands.h"
 #include "framework.h"
+#include "map_command.h"
 #include "sectorscope_version.h"
 
 #include <iostream>
@@ -17,7 +18,7 @@ namespace {
 // Every command, in the order --help lists them.
 const ss::cli::Command* const kCommands[] = {
     &ss::cli::kInfoCommand,  &ss::cli::kSectorsCommand, &ss::cli::kShowCommand,
-    &ss::cli::kFilesCommand, &ss::cli::kExtractCommand,
+    &ss::cli::kMapCommand,   &ss::cli::kFilesCommand,   &ss::cli::kExtractCommand,
 };
 
 } // namespace

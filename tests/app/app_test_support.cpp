@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <gtest/gtest.h>
 
 namespace ss::apptest {
 
@@ -42,6 +43,16 @@ void ModalAnswerer::Poll() {
 
 void Pump(int ms) {
     QTest::qWait(ms);
+}
+
+void MakeActive(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    if (!QTest::qWaitForWindowActive(&w)) {
+        ADD_FAILURE() << "the window did not become active";
+        return;
+    }
+    Pump(10);
 }
 
 QString WriteImage(const QString& name, const std::vector<std::uint8_t>& bytes) {

@@ -39,6 +39,10 @@ class ModalAnswerer : public QObject {
 // Lets the application run its events for `ms` milliseconds.
 void Pump(int ms);
 
+// Shows the window, makes it the active one and lets the events of that run;
+// a test failure when it does not become active.
+void MakeActive(QWidget& w);
+
 // Writes `bytes` as a file in a folder that lives as long as the test program.
 QString WriteImage(const QString& name, const std::vector<std::uint8_t>& bytes);
 

@@ -22,6 +22,7 @@
 namespace ss {
 namespace {
 
+using apptest::MakeActive;
 using apptest::ModalAnswerer;
 using apptest::Pump;
 using apptest::WriteImage;
@@ -62,12 +63,6 @@ class MainWindow : public ::testing::Test {
         auto* action = w.findChild<QAction*>(QLatin1String(name));
         EXPECT_NE(action, nullptr) << name;
         return action;
-    }
-    static void MakeActive(QWidget& w) {
-        w.show();
-        w.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-        Pump(10);
     }
     static void TypeTrack(Mainform& w, const QString& text) {
         auto* combo = w.findChild<QComboBox*>(QStringLiteral("Combo1"));

@@ -19,6 +19,7 @@
 namespace ss {
 namespace {
 
+using apptest::MakeActive;
 using apptest::ModalAnswerer;
 using apptest::Pump;
 
@@ -72,12 +73,6 @@ class SecondWindow : public WindowFrame {
 class Frame : public ::testing::Test {
   protected:
     void SetUp() override { WindowActivation::Reset(); }
-    static void MakeActive(QWidget& w) {
-        w.show();
-        w.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-        Pump(10);
-    }
 };
 
 TEST_F(Frame, MenusDialogTitleAndTheOpenOutcome) {

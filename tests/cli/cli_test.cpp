@@ -430,5 +430,105 @@ TEST_F(CliTest, HelpDescribesEveryCommand) {
     }
 }
 
+// ---------------------------------------------------------------- map
+
+TEST_F(CliTest, MapPrintsThePageRowsThenTheLegend) {
+    const std::string dmk = Image("sample.dmk", SampleDmk());
+    const Outcome run = RunCli({"map", "--color=never", dmk});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 4u + 21u + 1u + 2u);
+    EXPECT_EQ(lines[0], "  file      " + dmk);
+    EXPECT_EQ(lines[1], "  format    DMK");
+    EXPECT_EQ(lines[2], "  order     numeric");
+    EXPECT_EQ(lines[3], "");
+    EXPECT_EQ(lines[4].rfind("  Trk  0 : 0        0   1   2   3", 0), 0u) << lines[4];
+    EXPECT_EQ(lines[24].rfind("  Trk 10 : 0 ", 0), 0u) << lines[24];
+    EXPECT_EQ(lines[25], "");
+    EXPECT_EQ(lines[26], "    Single Density       Dir.Secs. S/D");
+    EXPECT_EQ(lines[27], "    Double Density      Possible Dir.Secs. D/D    FBh");
+
+    // The same page in the window's colours.
+    const Outcome coloured = RunCli({"map", "--color=always", dmk});
+    EXPECT_NE(coloured.out.find("\x1b[38;2;255;0;0m"), std::string::npos);
+}
+
+TEST_F(CliTest, MapRunsTheOrderThePagesAndTheKeysInTurn) {
+    const std::string jv3 = Image("sample.jv3", SampleJv3());
+    struct Case {
+        std::vector<std::string> args;
+        bool numeric;
+        std::string firstRow; // the label of the first row
+    };
+    const Case cases[] = {
+        {{"map", "--json", jv3}, true, "Trk;  0 : 0 "},
+        {{"map", "--json", "--order", "interleave", "--page", "1", jv3}, false, "Trk; 21 : 0 "},
+        {{"map", "--json", "--page=5", jv3}, true, "Trk; 21 : 0 "}, // two pages only
+        {{"map", "--json", "--order=interleave", "--page", "1", "--press", "pnrup", jv3},
+         true,
+         "Trk;  0 : 0 "},
+        {{"map", "--json", "--page", "1", "--press", "ia", jv3}, false, "Trk;  0 : 0 "},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = RunCli(c.args);
+        ASSERT_EQ(run.status, 0) << c.args[3] << run.err;
+        const JsonValue json = ParseJson(run.out);
+        EXPECT_EQ(json["window"].Str(), "map");
+        EXPECT_EQ(json["fields"]["TxtFilename"]["text"].Str(), jv3);
+        EXPECT_EQ(json["fields"]["Text1"]["text"].Str(), "JV3");
+        EXPECT_EQ(json["fields"]["Option1"]["value"].Bool(), c.numeric);
+        EXPECT_EQ(json["fields"]["Option2"]["value"].Bool(), !c.numeric);
+        EXPECT_TRUE(json["messages"].Items().empty());
+        std::string label;
+        for (const JsonValue& item : json["surface"].Items()) {
+            if (item["y"].Int() == 9 * 195 + 180 && item["x"].Int() < 2100) {
+                label += item["text"].Str();
+            }
+        }
+        EXPECT_EQ(label, c.firstRow) << c.args.size();
+    }
+}
+
+TEST_F(CliTest, MapExitsOneWithEveryMessageBoxRaised) {
+    DmkOptions real = OneSide();
+    real.realDisk = true;
+    const std::string realDisk =
+        Image("real.dmk", MakeDmk(DmkStandardTracks(2, 1, 10, true), real).bytes);
+    const std::string box = "** ERROR **  This file is a DMK type REAL disk format,\n"
+                            "                     used to access REAL Disks\n";
+    // The main window refuses the file, and so does the sector map; its
+    // controls then raise nothing more.
+    Outcome run = RunCli({"map", "--press", "nrpia", realDisk});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, box + box + box);
+    EXPECT_EQ(Lines(run.out).size(), 5u); // the fields, and no row or legend
+
+    run = RunCli({"map", "--json", realDisk});
+    EXPECT_EQ(run.status, 1);
+    const JsonValue json = ParseJson(run.out);
+    ASSERT_EQ(json["messages"].Items().size(), 2u);
+    EXPECT_EQ(json["messages"][1]["title"].Str(), "Error");
+    EXPECT_TRUE(json["surface"].Items().empty());
+}
+
+TEST_F(CliTest, MapUsageErrorsExitTwo) {
+    const std::string jv1 = Image("plain.dsk", PatternJv1());
+    const std::vector<std::vector<std::string>> cases = {
+        {"map", "--order", "sideways", jv1},
+        {"map", "--page", "-1", jv1},
+        {"map", "--page", "two", jv1},
+        {"map", "--press", "nx", jv1},
+        {"map", jv1, jv1},
+        {"map", (dir_ / "missing.dsk").string()},
+    };
+    for (const std::vector<std::string>& args : cases) {
+        const Outcome run = RunCli(args);
+        EXPECT_EQ(run.status, 2) << args[1] << " " << args[2];
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("sectorscope-cli: ", 0), 0u) << run.err;
+    }
+}
+
 } // namespace
 } // namespace ss::testimg

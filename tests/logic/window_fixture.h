@@ -31,13 +31,19 @@ class WindowTest : public ::testing::Test {
 
     // Writes the bytes to a fresh temporary file and opens it with File > Open.
     std::string Open(const std::vector<std::uint8_t>& bytes) {
+        const std::string path = TempFile(bytes);
+        opened = w.MnuOpen(path);
+        return path;
+    }
+
+    // Writes the bytes to a fresh temporary file, removed after the test.
+    std::string TempFile(const std::vector<std::uint8_t>& bytes) {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         const std::string path = ::testing::TempDir() + "sectorscope_" +
                                  std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" +
                                  info->name() + "_" + std::to_string(files_.size()) + ".img";
         testimg::WriteFile(path, bytes);
         files_.push_back(path);
-        opened = w.MnuOpen(path);
         return path;
     }
 

@@ -1,0 +1,455 @@
+#include "form1.h"
+
+#include "image/analysis.h"
+#include "image/dmk.h"
+#include "image/jv1.h"
+#include "image/jv3.h"
+#include "image/open_file.h"
+#include "surface/numtext.h"
+
+#include <optional>
+
+namespace ss {
+
+namespace {
+
+// The most ID marks the window takes from one DMK track record.
+constexpr int kMapPointers = 31;
+// The fixed distance from an ID address mark to its data mark, by the density
+// the DMK track length stands for.
+constexpr int kDamDistanceDouble = 44;
+constexpr int kDamDistanceSingle = 24;
+
+// Pages.
+constexpr int kDmkRecordsPerPage = 21;
+constexpr int kJv3RowsPerPage = 21;
+constexpr int kJv1RowsPerPage = 21;
+
+// The side byte a new row is compared with at the start of a page: no real
+// side byte, so the first sector always starts a row.
+constexpr int kDmkNoSide = 250;
+constexpr int kJv3NoSide = 200;
+
+// The data mark of the sector whose ID address mark lies at p: the first
+// 0xF8, 0xFA or 0xFB in the search window; when there is none, the byte at the
+// fixed distance, or the one after it when that is no mark either.
+int DataMarkAt(const ImageBuffer& buf, std::int64_t p, bool doubled, int damindx) {
+    if (const std::optional<int> found = dmk::FindDataMark(buf, p, doubled)) {
+        return buf.At(p + *found);
+    }
+    const int mark = buf.At(p + damindx);
+    return dmk::IsDataMark(mark) ? mark : buf.At(p + damindx + 1);
+}
+
+} // namespace
+
+Form1Logic::Form1Logic(Host& host, const FontMetrics& metrics)
+    : surface(metrics, colour::LightGrey), host_(host) {}
+
+bool Form1Logic::OpenFile(const std::string& name) {
+    return OpenFileNumber1(file1_, host_, name);
+}
+
+OpenResult Form1Logic::StartLoad(const std::string& name) {
+    Filename = name;
+    if (!OpenFile(Filename)) {
+        return OpenResult::CannotOpen(
+            CannotOpenReason(Filename)); // the window keeps what it showed
+    }
+    TxtFilename.Text = Filename;
+    openflag = 1;
+    return ReadAndCheckFile();
+}
+
+OpenResult Form1Logic::MnuOpen(const std::string& name) {
+    return StartLoad(name);
+}
+
+void Form1Logic::Form_Activate() {
+    if (!host_.SharedFilename.empty()) {
+        StartLoad(host_.SharedFilename);
+    }
+}
+
+OpenResult Form1Logic::ReadAndCheckFile() {
+    std::vector<std::uint8_t> bytes = file1_.ReadAllAndClose();
+    fileend = static_cast<std::int64_t>(bytes.size());
+    filebuf = ImageBuffer(std::move(bytes));
+
+    fpa = 0;
+    secnum = 0;
+    startchk = 0;
+    dirstartsec = 0;
+    direndsec = 0;
+    surface.Cls();
+    dmkflag = 0;
+    // Every load starts at page 0 with a fresh page table, whatever the layout.
+    Pagenum = 0;
+    pagepsn.clear();
+    pagecounters.clear();
+    endflag = 0;
+    pageShown_ = false;
+
+    if (jv1::HasSignature(filebuf)) {
+        jv1 = 1;
+        pageShown_ = DrawPage();
+        return OpenResult::Opened();
+    }
+    jv1 = 0;
+
+    const dmk::Header header = dmk::ReadHeader(filebuf);
+    trkindex = header.trackLength;
+    if (header.knownTrackLength) {
+        dmkflag = 1;
+        damindx = header.doubleDensity ? kDamDistanceDouble : kDamDistanceSingle;
+    }
+
+    if (dmkflag == 1) {
+        if (header.realDisk) {
+            host_.MsgBox(kRealDiskMessage, kMsgOk, kRefusalTitle);
+            return OpenResult::Refused(kRealDiskMessage);
+        }
+        filepsn = dmk::kHeaderSize;
+        fpa = dmk::kHeaderSize;
+    } else {
+        filepsn = 0;
+        fpa = 0;
+    }
+    pageShown_ = DrawPage();
+    return pageShown_ ? OpenResult::Opened() : OpenResult::Refused(kNoHeaderMessage);
+}
+
+void Form1Logic::DrawSectorPage() {
+    DrawPage();
+}
+
+bool Form1Logic::DrawPage() {
+    surface.Cls();
+    if (dmkflag != 0) {
+        DrawDmkPage();
+        return true;
+    }
+    if (jv1 != 0) {
+        DrawJv1Page();
+        return true;
+    }
+    return DrawJv3Page();
+}
+
+void Form1Logic::SavePageStart(std::int64_t start) {
+    const auto page = static_cast<std::size_t>(Pagenum);
+    if (pagepsn.size() <= page) {
+        pagepsn.resize(page + 1);
+        pagecounters.resize(page + 1);
+    }
+    pagepsn[page] = start;
+    pagecounters[page] = PageCounters{secnum, startchk, dirstartsec, direndsec};
+}
+
+void Form1Logic::RestorePageStart() {
+    const auto page = static_cast<std::size_t>(Pagenum);
+    if (page >= pagepsn.size()) {
+        return;
+    }
+    filepsn = fpa = pagepsn[page];
+    const PageCounters& c = pagecounters[page];
+    secnum = c.secnum;
+    startchk = c.startchk;
+    dirstartsec = c.dirstartsec;
+    direndsec = c.direndsec;
+}
+
+void Form1Logic::PrintRowLabel(const char* text, int track, int y) {
+    surface.CurrentX = maplayout::kLabelX;
+    surface.CurrentY = y;
+    surface.Print({std::string(text), std::string(track < 10 ? " " : ""), std::int64_t{track}},
+                  true);
+}
+
+void Form1Logic::PrintDensityLegend(int lineHeight) {
+    surface.CurrentX = maplayout::kLabelX;
+    surface.CurrentY = maplayout::kSingleLegendLine * lineHeight;
+    surface.ForeColor = mapcolour::SingleDensity;
+    surface.Print(kMapSingleLegend, true);
+    surface.ForeColor = mapcolour::SingleDir;
+    surface.Print(kMapSingleDirLegend);
+    surface.CurrentX = maplayout::kLabelX;
+    surface.CurrentY = maplayout::kDoubleLegendLine * lineHeight;
+    surface.ForeColor = mapcolour::DoubleDensity;
+    surface.Print(kMapDoubleLegend, true);
+}
+
+void Form1Logic::DrawDmkPage() {
+    const int h = surface.TextHeight("sample");
+    const bool numeric = Option1.Value;
+    SavePageStart(fpa);
+    endflag = 0;
+    Text1.Text = "DMK";
+
+    int prevTrack = 0;
+    int prevSide = kDmkNoSide;
+    int records = 0;
+    int y = maplayout::kRowsTopLines * h;
+    int x = maplayout::kDmkFirstColumn;
+    int datamark = 0;
+    bool lastDoubled = false;
+
+    while (fpa < fileend) {
+        const std::int64_t t = fpa;
+        // The record's ID-mark offsets, up to the first 0 or one whose ID
+        // field lies beyond the end of the file.
+        spt = kMapPointers;
+        for (int i = 0; i < kMapPointers; ++i) {
+            const std::int64_t offset = dmk::IdPointer(filebuf, t, i).offset;
+            idoffset[static_cast<std::size_t>(i)] = static_cast<int>(offset);
+            if (offset == 0 || !filebuf.Has(t + offset)) {
+                spt = i;
+                break;
+            }
+        }
+
+        for (int j = 0; j < spt; ++j) {
+            const dmk::Pointer pointer = dmk::IdPointer(filebuf, t, j);
+            const std::int64_t p = t + pointer.offset;
+            // A Model 1 double-byte sector stores every byte of its ID field
+            // twice: the window knows one by the second of its two 0xFE bytes.
+            const bool doubled = filebuf.At(p + 1) == dmk::kIdAddressMark;
+            const int track = dmk::IdTrack(filebuf, p, doubled);
+            const int sideByte = dmk::IdSide(filebuf, p, doubled);
+            const int sector = dmk::IdSector(filebuf, p, doubled);
+            const int sideShown = sideByte == 1 ? 1 : 0;
+
+            if (track != prevTrack || sideByte != prevSide) {
+                x = maplayout::kDmkFirstColumn;
+                y += maplayout::kRowPitch;
+                surface.ForeColor = sideShown == 0 ? mapcolour::RowLabel : colour::Black;
+                PrintRowLabel("Trk", track, y);
+                surface.Print({std::string(":"), std::int64_t{sideShown}});
+            }
+
+            datamark = DataMarkAt(filebuf, p, doubled, damindx);
+            if (dmk::IsDirectoryMark(datamark)) {
+                surface.ForeColor =
+                    pointer.doubleDensity ? mapcolour::DmkDoubleDir : mapcolour::SingleDir;
+            } else {
+                surface.ForeColor =
+                    pointer.doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
+            }
+
+            surface.CurrentY = y;
+            if (numeric) {
+                surface.CurrentX = maplayout::kDmkFirstColumn + maplayout::kColumnPitch * sector;
+                sptab = Dec(sector);
+                surface.Print({std::string(doubled ? "*" : " "), sptab});
+            } else {
+                surface.CurrentX = x;
+                surface.Print({std::int64_t{sector}});
+                x += maplayout::kColumnPitch;
+            }
+            lastDoubled = doubled;
+            ++secnum;
+            prevTrack = track;
+            prevSide = sideByte;
+        }
+
+        ++records;
+        fpa = t + trkindex;
+        if (records >= kDmkRecordsPerPage) {
+            break;
+        }
+    }
+
+    PrintDensityLegend(h);
+    surface.ForeColor = mapcolour::DmkDoubleDir;
+    surface.Print({std::string(kMapDmkDoubleDirLegend), Hex(static_cast<std::uint64_t>(datamark)),
+                   std::string("h")});
+    if (lastDoubled) {
+        surface.CurrentX = maplayout::kLabelX;
+        surface.CurrentY = maplayout::kNoteLine * h;
+        surface.ForeColor = colour::Black;
+        surface.Print(kMapDoubleByteNote);
+    }
+}
+
+bool Form1Logic::DrawJv3Page() {
+    if (!jv3::FourEqualTrackBytes(filebuf, fpa)) {
+        host_.MsgBox(kNoHeaderMessage, kMsgOk, kRefusalTitle);
+        return false;
+    }
+    const int h = surface.TextHeight("sample");
+    const bool numeric = Option1.Value;
+    SavePageStart(filepsn);
+    endflag = 0;
+
+    PrintDensityLegend(h);
+    surface.ForeColor = mapcolour::DirDoubleLegend;
+    surface.Print(kMapDoubleDirLegend, true);
+    Text1.Text = "JV3";
+
+    int prevTrack = 0;
+    int prevSide = kJv3NoSide;
+    int rows = 0;
+    int y = maplayout::kRowsTopLines * h;
+    int x = maplayout::kJv3FirstColumn;
+
+    for (;;) {
+        // The header ends after its last entry, and the file may end sooner.
+        const int n = static_cast<int>(filepsn / jv3::kEntrySize);
+        if (!jv3::HasEntry(filebuf, n)) {
+            endflag = 1;
+            break;
+        }
+        const jv3::Entry entry = jv3::ReadEntry(filebuf, n);
+        const int sideBits = entry.flags & jv3::kFlagSide1;
+        const int sideShown = entry.Side();
+        const int track = entry.track;
+        if (entry.IsFree()) {
+            endflag = 1;
+            break;
+        }
+        if (track != prevTrack || sideBits != prevSide) {
+            x = maplayout::kJv3FirstColumn;
+            y += maplayout::kRowPitch;
+            if (++rows > kJv3RowsPerPage) {
+                break;
+            }
+            surface.ForeColor = track % 2 == 0 ? colour::Black : mapcolour::RowLabel;
+            PrintRowLabel("Trk;", track, y);
+            surface.ForeColor = sideShown == 1 ? mapcolour::DmkDoubleDir : colour::Black;
+            surface.Print({std::string(":"), std::int64_t{sideShown}});
+        }
+
+        const bool doubleDensity = entry.DoubleDensity();
+        if (entry.DirectoryMark()) {
+            surface.ForeColor = doubleDensity ? mapcolour::Jv3DoubleDir : mapcolour::SingleDir;
+            if (startchk == 1) {
+                ++direndsec;
+            } else {
+                dirstartsec = direndsec = secnum;
+                startchk = 1;
+            }
+        } else {
+            surface.ForeColor = doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
+        }
+
+        const int sector = entry.sector;
+        surface.CurrentY = y;
+        if (numeric) {
+            surface.CurrentX = maplayout::kJv3FirstColumn + maplayout::kColumnPitch * sector;
+            surface.Print({std::int64_t{sector}});
+        } else {
+            surface.CurrentX = x;
+            surface.Print({std::int64_t{sector}});
+            x += maplayout::kColumnPitch;
+        }
+        prevTrack = track;
+        prevSide = sideBits;
+        filepsn += jv3::kEntrySize;
+        ++secnum;
+    }
+
+    if (dirstartsec > 0) {
+        surface.CurrentX = maplayout::kDirCountX;
+        surface.CurrentY = maplayout::kDirStartY;
+        surface.Print({dirstartsec});
+        surface.CurrentX = maplayout::kDirCountX;
+        surface.CurrentY = maplayout::kDirEndY;
+        surface.Print({direndsec});
+    }
+    return true;
+}
+
+void Form1Logic::DrawJv1Page() {
+    const int h = surface.TextHeight("sample");
+    SavePageStart(fpa);
+    endflag = 0;
+    PrintDensityLegend(h);
+    surface.ForeColor = mapcolour::DirDoubleLegend;
+    surface.Print(kMapDoubleDirLegend);
+    Text1.Text = "JV1";
+
+    int y = maplayout::kJv1FirstRowLine * h;
+    int rows = 0;
+    int track = Pagenum == 1 ? kJv1RowsPerPage : 0;
+    for (;;) {
+        surface.ForeColor = mapcolour::RowLabel;
+        PrintRowLabel("Trk", track, y);
+        surface.Print({std::string(":"), std::int64_t{0}}, true);
+        surface.ForeColor =
+            track == jv1::kDirectoryTrack ? mapcolour::SingleDir : mapcolour::SingleDensity;
+        for (int s = 0; s < jv1::kSectorsPerTrack; ++s) {
+            surface.CurrentX = maplayout::kJv1FirstColumn + maplayout::kColumnPitch * s;
+            surface.CurrentY = y;
+            surface.Print({std::int64_t{s}}, true);
+        }
+        if (++rows >= kJv1RowsPerPage || ++track >= jv1::kTracks) {
+            break;
+        }
+        surface.Print();
+        y += maplayout::kRowPitch;
+    }
+}
+
+void Form1Logic::Redraw() {
+    if (!pageShown_) {
+        return;
+    }
+    RestorePageStart();
+    DrawPage();
+}
+
+void Form1Logic::Form_Resize() {
+    if (openflag == 1) {
+        Redraw();
+    }
+}
+
+void Form1Logic::Option1_Click() {
+    Option1.Value = true;
+    Option2.Value = false;
+    if (openflag != 0) {
+        Redraw();
+    }
+}
+
+void Form1Logic::Option2_Click() {
+    Option1.Value = false;
+    Option2.Value = true;
+    if (openflag != 0) {
+        Redraw();
+    }
+}
+
+void Form1Logic::Cmndnext_Click() {
+    if (!(fpa < fileend && openflag != 0 && endflag != 1) || !pageShown_) {
+        return;
+    }
+    Pagenum += 1;
+    if (jv1 == 1 && Pagenum > 1) {
+        Pagenum = 1;
+        return;
+    }
+    // A page that fails the JV3 header test is not shown: stay on the one before.
+    if (!DrawPage()) {
+        Pagenum -= 1;
+    }
+}
+
+void Form1Logic::Cmndprev_Click() {
+    if (openflag == 0 || !pageShown_) {
+        return;
+    }
+    Pagenum -= 1;
+    if (Pagenum < 0) {
+        Pagenum = 0;
+        return;
+    }
+    RestorePageStart();
+    DrawPage();
+}
+
+void Form1Logic::Cmndfiledisp_Click() {
+    host_.ShowWindow(WindowId::Mainform);
+}
+
+} // namespace ss
