@@ -2,6 +2,7 @@
 // disks, opened in the main window as JV1, JV3 and DMK images.
 #include "dos/directory.h"
 #include "dos/dos_disk.h"
+#include "files/files_window.h"
 #include "support/dos_disks.h"
 #include "window_fixture.h"
 
@@ -308,6 +309,61 @@ TEST_F(DosTest, MainWindowNamesTheSectorsOwner) {
     EXPECT_TRUE(w.ShowSectorAt({1, 0, 1}));
     EXPECT_EQ(w.img.PresSecnum, 11);
     EXPECT_FALSE(w.ShowSectorAt({99, 0, 0}));
+}
+
+// The Files window: the table sorts, shows hidden files on request, opens a
+// file's first sector in the main window and saves files, asking before it
+// replaces one.
+TEST_F(DosTest, FilesWindowTable) {
+    DosDiskBuilder b(testimg::Trsdos23Geometry());
+    b.AddFile({"ZED     TXT", Bytes(600, 1)});
+    b.AddFile({"ALPHA   TXT", Bytes(100, 2)});
+    b.AddFile({"MIDDLE  DAT", Bytes(1500, 3)});
+    OpenDisk(b.Jv1());
+    FilesLogic files(host, w);
+    files.Form_Activate();
+    EXPECT_EQ(files.TxtDos.Text, "TRSDOS 2.3");
+    EXPECT_EQ(files.TxtFree.Text, std::to_string(62 * 1280) + " bytes free (62 granules)");
+    const auto names = [&] {
+        std::vector<std::string> n;
+        for (const auto& r : files.Rows()) {
+            n.push_back(r.cells[FilesLogic::Name]);
+        }
+        return n;
+    };
+    EXPECT_EQ(names(), (std::vector<std::string>{"ALPHA/TXT", "MIDDLE/DAT", "ZED/TXT"}));
+    files.SortBy(FilesLogic::Size);
+    EXPECT_EQ(names(), (std::vector<std::string>{"ALPHA/TXT", "ZED/TXT", "MIDDLE/DAT"}));
+    files.SortBy(FilesLogic::Size);
+    EXPECT_EQ(names(), (std::vector<std::string>{"MIDDLE/DAT", "ZED/TXT", "ALPHA/TXT"}));
+    files.SetShowAll(true);
+    EXPECT_EQ(files.Rows().size(), 5u);
+    files.SetShowAll(false);
+    const FilesLogic::Row& zed = files.Rows()[1];
+    EXPECT_EQ(zed.cells[FilesLogic::First], "1/0/0");
+    EXPECT_EQ(zed.cells[FilesLogic::Damage], "");
+
+    files.OpenRow(0); // MIDDLE/DAT: granules 4 and 5, track 2
+    EXPECT_EQ(w.Txtowner.Text, "MIDDLE/DAT, sector 1 of 6");
+    EXPECT_EQ(host.shown.back(), WindowId::Mainform);
+
+    const std::filesystem::path folder =
+        std::filesystem::path(::testing::TempDir()) / ("files_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    testimg::WriteFile((folder / "ZED.TXT").string(), {1, 2, 3});
+    std::vector<std::string> asked;
+    files.SaveRows({0, 1}, folder, [&](const std::string& name) {
+        asked.push_back(name);
+        return false;
+    });
+    EXPECT_EQ(asked, (std::vector<std::string>{"ZED.TXT"}));
+    EXPECT_EQ(host.messages.back().text,
+              "MIDDLE/DAT: saved as MIDDLE.DAT\rZED/TXT: ZED.TXT kept as it was");
+    EXPECT_EQ(std::filesystem::file_size(folder / "ZED.TXT"), 3u);
+    EXPECT_EQ(std::filesystem::file_size(folder / "MIDDLE.DAT"), 1500u);
+    files.SaveRows({1}, folder, [](const std::string&) { return true; });
+    EXPECT_EQ(std::filesystem::file_size(folder / "ZED.TXT"), 600u);
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
