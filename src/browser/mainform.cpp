@@ -96,6 +96,9 @@ OpenResult MainformLogic::AnalyseImage() {
     List2.Clear();
     Combo1.Clear();
 
+    sectors_.reset();
+    disk_ = dos::Disk{};
+    ++generation_;
     switch (ss::AnalyseImage(img, std::move(bytes))) {
     case AnalysisResult::RefusedRealDisk:
         imageShown_ = false;
@@ -110,6 +113,8 @@ OpenResult MainformLogic::AnalyseImage() {
     }
 
     imageShown_ = true;
+    sectors_.emplace(img);
+    disk_ = dos::ReadDisk(*sectors_);
     for (int t = 0; t < img.tracks; ++t) {
         Combo1.AddItem(DecBlank(t));
     }
@@ -284,6 +289,7 @@ void MainformLogic::ShowTypeFields(bool dirSector) {
     Txtsectype.Text = dirSector ? kDirSector : kDataSector;
     Txtdam.Text = Hex(static_cast<std::uint64_t>(mark & 0xFFFF));
     Text6.Text = Hex(static_cast<std::uint64_t>(img.fpa));
+    Txtowner.Text = dos::OwnerText(disk_, {img.TrkToFind, img.SideToFind, img.SecToFind});
 }
 
 void MainformLogic::ClearDumpArea() {
@@ -417,6 +423,21 @@ void MainformLogic::Cmndsecdisp_Click() {
 void MainformLogic::Cmndhexedit_Click() {
     host_.SharedFilename = Filename;
     host_.ShowWindow(WindowId::HexViewer);
+}
+
+void MainformLogic::CmndFiles_Click() {
+    host_.SharedFilename = Filename;
+    host_.ShowWindow(WindowId::Files);
+}
+
+bool MainformLogic::ShowSectorAt(const dos::SectorAddress& at) {
+    const std::optional<std::int64_t> index = sectors_ ? sectors_->IndexOf(at) : std::nullopt;
+    if (!imageShown_ || !index) {
+        return false;
+    }
+    img.PresSecnum = *index;
+    GetDispSector();
+    return true;
 }
 
 void MainformLogic::Form_Resize() {
