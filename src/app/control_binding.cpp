@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 namespace ss {
@@ -21,6 +22,21 @@ std::string ToFileName(const QString& path) {
 
 QString FromFileName(const std::string& name) {
     return QFile::decodeName(QByteArray::fromStdString(name));
+}
+
+std::string CommandLineFileName(int argc, char* argv[]) {
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (options && arg == "--") {
+            options = false;
+        } else if (!options || arg.empty() || arg[0] != '-') {
+            std::error_code ec;
+            const std::filesystem::path absolute = std::filesystem::absolute(arg, ec);
+            return ec ? arg : absolute.string();
+        }
+    }
+    return {};
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "surface_widget.h"
 
+#include <QFontInfo>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -43,15 +45,27 @@ QColor ToQColor(Colour c, const QPalette& palette) {
 }
 
 QtFontMetrics::QtFontMetrics(const QFont& font, const QPaintDevice* device)
-    : fm_(font, device), dpiX_(LogicalDpi(device, true)), dpiY_(LogicalDpi(device, false)) {}
+    : fm_(font, device), dpiX_(LogicalDpi(device, true)), dpiY_(LogicalDpi(device, false)) {
+    if (QFontInfo(font).fixedPitch()) {
+        charAdvance_ = fm_.horizontalAdvance(QLatin1Char('0'));
+    }
+    lineHeight_ = static_cast<int>(std::lround(fm_.height() * kTwipsPerInch / dpiY_));
+}
 
 int QtFontMetrics::TextWidth(std::string_view text) const {
-    return static_cast<int>(
-        std::lround(fm_.horizontalAdvance(ToQString(text)) * kTwipsPerInch / dpiX_));
+    // Printable ASCII in a fixed-pitch font: the count of characters times
+    // the one advance, as the font would shape it.
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 32 && static_cast<unsigned char>(c) < 127;
+    });
+    const double pixels = charAdvance_ > 0 && ascii
+                              ? charAdvance_ * static_cast<double>(text.size())
+                              : fm_.horizontalAdvance(ToQString(text));
+    return static_cast<int>(std::lround(pixels * kTwipsPerInch / dpiX_));
 }
 
 int QtFontMetrics::TextHeight(std::string_view) const {
-    return static_cast<int>(std::lround(fm_.height() * kTwipsPerInch / dpiY_));
+    return lineHeight_;
 }
 
 SurfaceWidget::SurfaceWidget(const Surface& surface, int widthTwips, int heightTwips,
@@ -63,8 +77,18 @@ SurfaceWidget::SurfaceWidget(const Surface& surface, int widthTwips, int heightT
 }
 
 void SurfaceWidget::Refresh() {
-    if (surface_.Revision() != shownRevision_) {
+    if (holds_ == 0 && surface_.Revision() != shownRevision_) {
         update();
+    }
+}
+
+void SurfaceWidget::Hold() {
+    ++holds_;
+}
+
+void SurfaceWidget::Release() {
+    if (holds_ > 0 && --holds_ == 0) {
+        Refresh();
     }
 }
 
@@ -85,14 +109,72 @@ QSize SurfaceWidget::minimumSizeHint() const {
     return sizeHint();
 }
 
+void SurfaceWidget::PrepareGlyphs() {
+    glyphs_ = Glyphs{};
+    glyphs_.font = font();
+    glyphs_.raw = QRawFont::fromFont(font());
+    if (!glyphs_.raw.isValid()) {
+        return;
+    }
+    QString ascii;
+    for (int c = 0; c < 128; ++c) {
+        ascii.append(QChar(c >= 32 && c < 127 ? c : ' '));
+    }
+    const QList<quint32> index = glyphs_.raw.glyphIndexesForString(ascii);
+    if (index.size() != 128) {
+        return;
+    }
+    const QList<QPointF> advances = glyphs_.raw.advancesForGlyphIndexes(index);
+    for (int c = 0; c < 128; ++c) {
+        glyphs_.index[static_cast<std::size_t>(c)] = index[c];
+        glyphs_.advance[static_cast<std::size_t>(c)] = advances.value(c).x();
+    }
+    glyphs_.valid = true;
+}
+
 void SurfaceWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (holds_ > 0 && painted_) {
+        return; // the last complete frame stays on the screen
+    }
     painter.fillRect(rect(), ToQColor(surface_.Background(), palette()));
+    if (holds_ > 0) {
+        return; // nothing complete to show yet: the background alone
+    }
     painter.setFont(font());
     const QFontMetricsF fm(font(), this);
+    if (glyphs_.font != font()) {
+        PrepareGlyphs();
+    }
+
+    // Consecutive texts of one colour are drawn as one glyph run, each glyph
+    // where the text's own position puts it; a box or a change of colour
+    // draws what has gathered first, so the drawing order stays the list's.
+    QList<quint32> runGlyphs;
+    QList<QPointF> runPositions;
+    QColor runColour;
+    const auto flush = [&] {
+        if (runGlyphs.isEmpty()) {
+            return;
+        }
+        QGlyphRun run;
+        run.setRawFont(glyphs_.raw);
+        run.setGlyphIndexes(runGlyphs);
+        run.setPositions(runPositions);
+        painter.setPen(runColour);
+        painter.drawGlyphRun(QPointF(0, 0), run);
+        runGlyphs.clear();
+        runPositions.clear();
+    };
+    const auto asciiOnly = [](const std::string& text) {
+        return std::all_of(text.begin(), text.end(), [](char c) {
+            return static_cast<unsigned char>(c) >= 32 && static_cast<unsigned char>(c) < 127;
+        });
+    };
 
     for (const DrawItem& item : surface_.Items()) {
         if (const auto* box = std::get_if<BoxItem>(&item)) {
+            flush();
             // Both corners belong to the box.
             const double left = TwipsToPixelsX(std::min(box->x1, box->x2));
             const double right = TwipsToPixelsX(std::max(box->x1, box->x2));
@@ -100,15 +182,35 @@ void SurfaceWidget::paintEvent(QPaintEvent*) {
             const double bottom = TwipsToPixelsY(std::max(box->y1, box->y2));
             painter.fillRect(QRectF(QPointF(left, top), QPointF(right + 1.0, bottom + 1.0)),
                              ToQColor(box->colour, palette()));
-        } else {
-            const auto& text = std::get<TextItem>(item);
-            painter.setPen(ToQColor(text.colour, palette()));
-            // A text item's position is the top-left corner of its first glyph cell.
-            painter.drawText(QPointF(TwipsToPixelsX(text.x), TwipsToPixelsY(text.y) + fm.ascent()),
-                             ToQString(text.text));
+            continue;
+        }
+        const auto& text = std::get<TextItem>(item);
+        const QColor colour = ToQColor(text.colour, palette());
+        // A text item's position is the top-left corner of its first glyph cell.
+        const QPointF origin(TwipsToPixelsX(text.x), TwipsToPixelsY(text.y) + fm.ascent());
+        if (!glyphs_.valid || !asciiOnly(text.text)) {
+            flush();
+            painter.setPen(colour);
+            painter.drawText(origin, ToQString(text.text));
+            continue;
+        }
+        if (colour != runColour) {
+            flush();
+            runColour = colour;
+        }
+        double x = origin.x();
+        for (const char c : text.text) {
+            const auto k = static_cast<std::size_t>(c);
+            if (c != ' ') {
+                runGlyphs.append(glyphs_.index[k]);
+                runPositions.append(QPointF(x, origin.y()));
+            }
+            x += glyphs_.advance[k];
         }
     }
+    flush();
     shownRevision_ = surface_.Revision();
+    painted_ = true;
 }
 
 } // namespace ss

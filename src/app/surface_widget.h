@@ -6,7 +6,9 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QRawFont>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 
 namespace ss {
@@ -35,6 +37,10 @@ class QtFontMetrics final : public FontMetrics {
     QFontMetricsF fm_;
     double dpiX_;
     double dpiY_;
+    // A fixed-pitch font is measured once: every character has the advance
+    // of "0" (0 when the font is not fixed-pitch, and every text is measured).
+    double charAdvance_ = 0;
+    int lineHeight_ = 0;
 };
 
 class SurfaceWidget : public QWidget {
@@ -46,6 +52,13 @@ class SurfaceWidget : public QWidget {
 
     // Schedules a repaint when the surface has changed since it was last painted.
     void Refresh();
+    // While held (calls nest), the widget keeps what it last painted: the
+    // logic is in the middle of drawing, and a half-drawn surface is never
+    // shown. Releasing the last hold repaints when the surface has changed.
+    void Hold();
+    void Release();
+    // The surface's revision that the last complete paint showed.
+    std::uint64_t PaintedRevision() const { return shownRevision_; }
 
     double TwipsToPixelsX(int twips) const;
     double TwipsToPixelsY(int twips) const;
@@ -57,10 +70,25 @@ class SurfaceWidget : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // The glyphs of the printable ASCII characters in the widget's font, so
+    // that a run of texts in one colour is drawn by one call with each glyph
+    // at its own position.
+    struct Glyphs {
+        QFont font; // the font they were taken from
+        QRawFont raw;
+        std::array<quint32, 128> index{};
+        std::array<double, 128> advance{};
+        bool valid = false;
+    };
+    void PrepareGlyphs();
+
     const Surface& surface_;
     int widthTwips_;
     int heightTwips_;
     std::uint64_t shownRevision_ = ~std::uint64_t{0};
+    int holds_ = 0;
+    bool painted_ = false;
+    Glyphs glyphs_;
 };
 
 } // namespace ss

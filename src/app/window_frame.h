@@ -60,6 +60,8 @@ class WindowFrame : public QMainWindow {
     // File > Open once the file name is known: the window's open, and then
     // the screen shows what it did.
     OpenResult OpenImage(const QString& path);
+    // The same for a file name given as the bytes the file system knows.
+    OpenResult OpenFileName(const std::string& name);
     // Shows the window's controls, surface and title as the logic left them.
     void SyncFromModels();
     // Ends the program when the window is closed by the user or the system.

@@ -142,7 +142,8 @@ Opened OpenImage(Window& window, const std::string& path) {
     const OpenResult result = window.logic.MnuOpen(path);
     switch (result.outcome) {
     case OpenResult::Outcome::CannotOpen:
-        return {OpenOutcome::CannotOpen, "cannot open '" + path + "': " + result.message};
+        return {OpenOutcome::CannotOpen,
+                "cannot open '" + EscapeName(path) + "': " + result.message};
     case OpenResult::Outcome::Refused: {
         std::string text = result.message;
         std::replace(text.begin(), text.end(), '\r', '\n');
@@ -289,7 +290,7 @@ void PrintShow(std::ostream& out, const Window& window, bool colour) {
         PrintField(out, field.name, w.*field.box, colour);
     };
     out << "disk\n";
-    PrintNamed(out, "file", w.TxtFilename.Text);
+    PrintNamed(out, "file", EscapeName(w.TxtFilename.Text));
     std::for_each(std::begin(kDiskFields), std::end(kDiskFields), print);
     for (const std::string& item : w.List2.Items) {
         PrintNamed(out, "notice", BoxText(Trim(item), colour::Black, colour::White, colour));

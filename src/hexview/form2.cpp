@@ -120,13 +120,16 @@ void Form2Logic::DispHexPage() {
     for (int line = 0; line < HexLayout::kLinesPerPage; ++line) {
         surface.ForeColor = hexcolour::Address;
         surface.CurrentX = hexlayout::kLineLeft;
-        surface.Print({std::string(" "), AddressText(fpa), std::string("  ")}, true);
+        surface.Print(" ", true);
+        surface.Print(AddressText(fpa), true);
+        surface.Print("  ", true);
         surface.ForeColor = colour::Black;
         const std::int64_t lineStart = fpa;
         for (int k = 1; k <= HexLayout::kBytesPerLine; ++k) {
             const std::uint8_t b = filebuf.At(fpa);
             surface.ForeColor = marking.HexColour(filebuf, fpa);
-            surface.Print({Hex2(b), std::string(Separator(k))}, true);
+            surface.Print(Hex2(b), true);
+            surface.Print(Separator(k), true);
             ++fpa;
         }
         surface.Print(" ", true);

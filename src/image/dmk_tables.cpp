@@ -121,6 +121,9 @@ void BuildDmkTables(ImageState& s) {
     s.tracks = dmk::ReadHeader(buf).tracks;
     s.fpa = dmk::kHeaderSize;
     s.sides = 1;
+    // An image without a track record has no sectors per track, whatever
+    // the image before it had.
+    s.spt = 0;
     s.Totalsecs = 0;
     s.dirstartsecfnd = 0;
 

@@ -224,7 +224,8 @@ void Form1Logic::DrawDmkPage() {
                 y += maplayout::kRowPitch;
                 surface.ForeColor = sideShown == 0 ? mapcolour::RowLabel : colour::Black;
                 PrintRowLabel("Trk", track, y);
-                surface.Print({std::string(":"), std::int64_t{sideShown}});
+                surface.Print(":", true);
+                surface.PrintNumber(sideShown);
             }
 
             datamark = DataMarkAt(filebuf, p, doubled, damindx);
@@ -240,10 +241,11 @@ void Form1Logic::DrawDmkPage() {
             if (numeric) {
                 surface.CurrentX = maplayout::kDmkFirstColumn + maplayout::kColumnPitch * sector;
                 sptab = Dec(sector);
-                surface.Print({std::string(doubled ? "*" : " "), sptab});
+                surface.Print(doubled ? "*" : " ", true);
+                surface.Print(sptab);
             } else {
                 surface.CurrentX = x;
-                surface.Print({std::int64_t{sector}});
+                surface.PrintNumber(sector);
                 x += maplayout::kColumnPitch;
             }
             lastDoubled = doubled;
@@ -316,7 +318,8 @@ bool Form1Logic::DrawJv3Page() {
             surface.ForeColor = track % 2 == 0 ? colour::Black : mapcolour::RowLabel;
             PrintRowLabel("Trk;", track, y);
             surface.ForeColor = sideShown == 1 ? mapcolour::DmkDoubleDir : colour::Black;
-            surface.Print({std::string(":"), std::int64_t{sideShown}});
+            surface.Print(":", true);
+            surface.PrintNumber(sideShown);
         }
 
         const bool doubleDensity = entry.DoubleDensity();
@@ -336,10 +339,10 @@ bool Form1Logic::DrawJv3Page() {
         surface.CurrentY = y;
         if (numeric) {
             surface.CurrentX = maplayout::kJv3FirstColumn + maplayout::kColumnPitch * sector;
-            surface.Print({std::int64_t{sector}});
+            surface.PrintNumber(sector);
         } else {
             surface.CurrentX = x;
-            surface.Print({std::int64_t{sector}});
+            surface.PrintNumber(sector);
             x += maplayout::kColumnPitch;
         }
         prevTrack = track;
@@ -380,7 +383,7 @@ void Form1Logic::DrawJv1Page() {
         for (int s = 0; s < jv1::kSectorsPerTrack; ++s) {
             surface.CurrentX = maplayout::kJv1FirstColumn + maplayout::kColumnPitch * s;
             surface.CurrentY = y;
-            surface.Print({std::int64_t{s}}, true);
+            surface.PrintNumber(s, true);
         }
         if (++rows >= kJv1RowsPerPage || ++track >= jv1::kTracks) {
             break;

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <variant>
 #include <vector>
 
@@ -81,6 +80,8 @@ class Surface {
     // item; otherwise it moves to the start of the next line.
     void Print(const std::vector<PrintItem>& items, bool stayOnLine = false);
     void Print(std::string_view text, bool stayOnLine = false);
+    // Print of one numeric item: a blank (or the minus sign), the digits, a blank.
+    void PrintNumber(std::int64_t n, bool stayOnLine = false);
     // A bare Print: only moves to the next line.
     void Print();
 
@@ -91,7 +92,12 @@ class Surface {
     void Line(int x1, int y1, int x2, int y2, Colour colour);
 
     Colour Background() const { return background_; }
-    const std::vector<DrawItem>& Items() const { return items_; }
+    const std::vector<DrawItem>& Items() const {
+        if (dropped_ != 0) {
+            Compact();
+        }
+        return items_;
+    }
     // Grows with every change; a window repaints when it has moved on.
     std::uint64_t Revision() const { return revision_; }
     const FontMetrics& Metrics() const { return *metrics_; }
@@ -104,14 +110,55 @@ class Surface {
     const TextItem* TextAt(int x, int y) const;
 
   private:
+    // The text items that start at each print position: how many, and the
+    // list index of the one drawn last. A text drawn where none starts (nearly
+    // every text) is added without a look through the list, and one drawn
+    // over its twin finds it at once. An open-addressing table of packed
+    // (x, y) keys: a position once used keeps its slot until Cls, as windows
+    // draw on the same positions over and over.
+    class PositionIndex {
+      public:
+        struct Entry {
+            std::uint64_t key = 0;
+            std::uint32_t count = 0;
+            std::uint32_t last = 0;
+            bool used = false;
+        };
+        void Clear();
+        // The entry of (x, y), made when there is none. It stays valid until
+        // the next entry is made.
+        Entry& At(int x, int y);
+
+      private:
+        static std::uint64_t Key(int x, int y) {
+            return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32) |
+                   static_cast<std::uint32_t>(y);
+        }
+        std::size_t Slot(std::uint64_t key) const;
+        void Grow();
+
+        std::vector<Entry> table_;
+        std::size_t used_ = 0;
+        int shift_ = 64; // 64 - log2 of the table size
+    };
+
     void AddText(std::string text);
+    // Marks item i as gone; the list drops it at the next Compact.
+    void Drop(std::size_t i) const;
+    // Drops the gone items from the list and indexes the rest again.
+    void Compact() const;
 
     const FontMetrics* metrics_;
     Colour background_;
-    std::vector<DrawItem> items_;
+    // The display list, with the items that were covered or replaced still in
+    // it until the next Compact (alive_[i] is 0 for those): taking an item out
+    // of the middle at once would move every item after it. Compact runs
+    // before the list is read, and when the gone items outnumber the rest.
+    mutable std::vector<DrawItem> items_;
+    mutable std::vector<std::uint8_t> alive_;
+    mutable std::size_t dropped_ = 0;
+    mutable PositionIndex textsAt_;
     std::uint64_t revision_ = 0;
-    // "x,y,text" of every text item, to find a text drawn over its twin quickly.
-    std::unordered_set<std::string> textKeys_;
 };
 
 // Text spans of one printed line, for showing a surface in a terminal: each
