@@ -29,11 +29,15 @@ OpenCheck Check(int statResult, const struct stat& st) {
     return {OpenCheck::Status::Ok, 0, size};
 }
 
+// "70000000 bytes (66.8 MiB)".
 std::string SizeText(std::uint64_t size) {
-    char mib[32];
-    std::snprintf(mib, sizeof mib, "%.1f", static_cast<double>(size) / (1024.0 * 1024.0));
-    return std::to_string(size) + " bytes (" + mib + " MiB)";
+    char text[64];
+    std::snprintf(text, sizeof text, "%llu bytes (%.1f MiB)", static_cast<unsigned long long>(size),
+                  static_cast<double>(size) / (1024.0 * 1024.0));
+    return text;
 }
+
+constexpr std::uint64_t kMaxImageMiB = kMaxImageBytes / (1024 * 1024);
 
 } // namespace
 
@@ -61,9 +65,10 @@ OpenCheck OpenImageFile(const std::string& path, int& fd) {
 }
 
 std::string TooLargeText(std::uint64_t size) {
-    return "This file is " + SizeText(size) + ", too large for a disk image.\r" +
-           "The viewer opens files of up to " + std::to_string(kMaxImageBytes / (1024 * 1024)) +
-           " MiB.";
+    std::string text = "This file is ";
+    text.append(SizeText(size)).append(", too large for a disk image.\r");
+    text.append("The viewer opens files of up to ").append(std::to_string(kMaxImageMiB));
+    return text.append(" MiB.");
 }
 
 std::string CannotOpenReason(const std::string& path) {
@@ -78,8 +83,11 @@ std::string CannotOpenReason(const std::string& path) {
     case OpenCheck::Status::NotRegular:
         return "not a regular file (a named pipe, a device or a socket)";
     case OpenCheck::Status::TooLarge:
-        return "the file is " + SizeText(check.size) + ", larger than any disk image (" +
-               std::to_string(kMaxImageBytes / (1024 * 1024)) + " MiB at most)";
+        return std::string("the file is ")
+            .append(SizeText(check.size))
+            .append(", larger than any disk image (")
+            .append(std::to_string(kMaxImageMiB))
+            .append(" MiB at most)");
     case OpenCheck::Status::Ok:
         break;
     }
