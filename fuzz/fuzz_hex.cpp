@@ -11,6 +11,10 @@
 
 namespace {
 
+// The most events one run reads from its input: each draws a page or a
+// display, and a run should take a few milliseconds.
+constexpr std::size_t kEvents = 8;
+
 void Scroll(ss::Form2Logic& hex, ss::fuzz::Script& script) {
     const int last = hex.VScroll1.Max;
     hex.VScroll1.SetValue(last);
@@ -51,13 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ss::Form2Logic hex(host, metrics);
     host.SharedFilename = file.Path();
     hex.Form_Activate();
-    ss::fuzz::Script script(data, size);
+    ss::fuzz::Script script(data, size, kEvents);
     Scroll(hex, script);
 
     const std::size_t half = size / 2;
     file.Write(data + half, size - half);
     hex.MnuOpen(file.Path());
-    ss::fuzz::Script again(data, half);
+    ss::fuzz::Script again(data, half, kEvents);
     Scroll(hex, again);
     return 0;
 }

@@ -14,9 +14,13 @@
 
 namespace {
 
+// The most events one run reads from its input: each draws a page or a
+// display, and a run should take a few milliseconds.
+constexpr std::size_t kEvents = 16;
+
 // The most sector displays one image gets; an image of more sectors has
 // this many indexes shown, spread evenly from the first to the last.
-constexpr int kMaxDisplays = 160;
+constexpr int kMaxDisplays = 16;
 
 void ShowIndexes(ss::cli::Window& window) {
     const int count = ss::cli::SectorCount(window);
@@ -89,11 +93,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ss::cli::Window window;
 
     file.Write(data, size);
-    ShowImage(window, file.Path(), ss::fuzz::Script(data, size), true);
+    ShowImage(window, file.Path(), ss::fuzz::Script(data, size, kEvents), true);
 
     // A second image over the state the first one left: the back half.
     const std::size_t half = size / 2;
     file.Write(data + half, size - half);
-    ShowImage(window, file.Path(), ss::fuzz::Script(data, half), false);
+    ShowImage(window, file.Path(), ss::fuzz::Script(data, half, kEvents), false);
     return 0;
 }

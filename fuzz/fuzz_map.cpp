@@ -11,6 +11,10 @@
 
 namespace {
 
+// The most events one run reads from its input: each draws a page or a
+// display, and a run should take a few milliseconds.
+constexpr std::size_t kEvents = 16;
+
 void Press(ss::Form1Logic& map, ss::fuzz::Script& script) {
     map.Option2_Click();
     map.Cmndnext_Click();
@@ -51,14 +55,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ss::Form1Logic map(host, metrics);
     host.SharedFilename = file.Path();
     map.Form_Activate();
-    ss::fuzz::Script script(data, size);
+    ss::fuzz::Script script(data, size, kEvents);
     Press(map, script);
 
     const std::size_t half = size / 2;
     file.Write(data + half, size - half);
     host.SharedFilename.clear();
     map.MnuOpen(file.Path());
-    ss::fuzz::Script again(data, half);
+    ss::fuzz::Script again(data, half, kEvents);
     Press(map, again);
     return 0;
 }

@@ -42,16 +42,14 @@ class MemoryFile {
     int fd_;
 };
 
-// The events of one run: the last bytes of the input (at most kMaxEvents of
+// The events of one run: the last bytes of the input (at most `most` of
 // them), read from the end backwards. The whole input stays the file, so an
 // image in the corpus stays that image, and a change to its tail changes what
 // the user does with it. Past its bytes the script reads 0.
 class Script {
   public:
-    static constexpr std::size_t kMaxEvents = 48;
-
-    Script(const std::uint8_t* data, std::size_t size)
-        : data_(data), size_(std::min(size, kMaxEvents)), end_(size) {}
+    Script(const std::uint8_t* data, std::size_t size, std::size_t most)
+        : data_(data), size_(std::min(size, most)), end_(size) {}
 
     bool Done() const { return read_ >= size_; }
     std::uint8_t Byte() {
