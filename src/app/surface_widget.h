@@ -46,6 +46,10 @@ class SurfaceWidget : public QWidget {
 
     // Schedules a repaint when the surface has changed since it was last painted.
     void Refresh();
+    // Lets the widget grow taller than its given height when something is
+    // drawn below it (the main window's dump of a sector longer than 256
+    // bytes), so that a scroll area around it can scroll to it.
+    void GrowWithContent() { grows_ = true; }
 
     double TwipsToPixelsX(int twips) const;
     double TwipsToPixelsY(int twips) const;
@@ -60,6 +64,8 @@ class SurfaceWidget : public QWidget {
     const Surface& surface_;
     int widthTwips_;
     int heightTwips_;
+    int baseHeightTwips_;
+    bool grows_ = false;
     std::uint64_t shownRevision_ = ~std::uint64_t{0};
 };
 
