@@ -32,7 +32,7 @@ QLabel* Caption(const char* text, const char* forControl) {
 } // namespace
 
 Mainform::Mainform(QWidget* parent)
-    : WindowFrame("Mainform", QString::fromLatin1(kProgramName), parent), metrics_(SurfaceFont()),
+    : WindowFrame("Mainform", QStringLiteral("main window"), parent), metrics_(SurfaceFont()),
       logic_(host_, metrics_) {
     BuildMenus(kMainformFilter, 1, MenuHelp::Shown);
     host_.SetWindowMaker(WindowId::HexViewer,
