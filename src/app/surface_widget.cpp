@@ -63,7 +63,8 @@ int QtFontMetrics::TextHeight(std::string_view) const {
 
 SurfaceWidget::SurfaceWidget(const Surface& surface, int widthTwips, int heightTwips,
                              QWidget* parent)
-    : QWidget(parent), surface_(surface), widthTwips_(widthTwips), heightTwips_(heightTwips) {
+    : QWidget(parent), surface_(surface), widthTwips_(widthTwips), heightTwips_(heightTwips),
+      baseHeightTwips_(heightTwips) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(SurfaceFont());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -88,9 +89,25 @@ double ZoomStepOut(double scale) {
 }
 
 void SurfaceWidget::Refresh() {
-    if (surface_.Revision() != shownRevision_) {
-        update();
+    if (surface_.Revision() == shownRevision_) {
+        return;
     }
+    if (grows_) {
+        int bottom = baseHeightTwips_;
+        const int line = surface_.TextHeight("0");
+        for (const DrawItem& item : surface_.Items()) {
+            if (const auto* box = std::get_if<BoxItem>(&item)) {
+                bottom = std::max({bottom, box->y1, box->y2});
+            } else {
+                bottom = std::max(bottom, std::get<TextItem>(item).y + line);
+            }
+        }
+        if (bottom != heightTwips_) {
+            heightTwips_ = bottom;
+            updateGeometry();
+        }
+    }
+    update();
 }
 
 void SurfaceWidget::SetZoom(double zoom) {

@@ -61,6 +61,10 @@ class SurfaceWidget : public QWidget {
 
     // Schedules a repaint when the surface has changed since it was last painted.
     void Refresh();
+    // Lets the widget grow taller than its given height when something is
+    // drawn below it (the main window's dump of a sector longer than 256
+    // bytes), so that a scroll area around it can scroll to it.
+    void GrowWithContent() { grows_ = true; }
 
     // The zoom asks for the widget's size: the drawn part at `zoom` times its
     // natural size (held within kMinZoom and kMaxZoom).
@@ -98,6 +102,8 @@ class SurfaceWidget : public QWidget {
     double zoom_ = 1.0;
     double leastZoom_ = kMinZoom;
     SurfaceFit fit_ = SurfaceFit::Fixed;
+    int baseHeightTwips_;
+    bool grows_ = false;
     std::uint64_t shownRevision_ = ~std::uint64_t{0};
 };
 

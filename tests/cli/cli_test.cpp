@@ -124,12 +124,13 @@ TEST_F(CliTest, SectorsStepsThroughEveryIndex) {
     EXPECT_EQ(run.err, "");
     std::vector<std::string> lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 41u);
-    EXPECT_EQ(lines[0], "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition");
-    EXPECT_EQ(lines[1], "0\t0\t0\t0\t10\tS/D\tData Sec.\t0\t2200");
-    EXPECT_EQ(lines[14], "13\t0\t1\t3\t10\tS/D\tData Sec.\t0\t2F00");
-    EXPECT_EQ(lines[23], "22\t1\t0\t2\t10\tD/D\tData Sec.\t0\t3800");
-    EXPECT_EQ(lines[24], "23\t1\t0\t3\t10\tD/D\tDir Sec.\t20\t3900");
-    EXPECT_EQ(lines[40], "39\t1\t1\t9\t10\tD/D\tData Sec.\t0\t4900");
+    // A JV3 entry records no ID field, and a data field read without a CRC error.
+    EXPECT_EQ(lines[0], "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition\tsize\tcrc");
+    EXPECT_EQ(lines[1], "0\t0\t0\t0\t10\tS/D\tData Sec.\t0\t2200\t256\tnone/good");
+    EXPECT_EQ(lines[14], "13\t0\t1\t3\t10\tS/D\tData Sec.\t0\t2F00\t256\tnone/good");
+    EXPECT_EQ(lines[23], "22\t1\t0\t2\t10\tD/D\tData Sec.\t0\t3800\t256\tnone/good");
+    EXPECT_EQ(lines[24], "23\t1\t0\t3\t10\tD/D\tDir Sec.\t20\t3900\t256\tnone/good");
+    EXPECT_EQ(lines[40], "39\t1\t1\t9\t10\tD/D\tData Sec.\t0\t4900\t256\tnone/good");
 
     // DMK, single density stored doubled: the data column takes every second
     // byte of the 512 the sector occupies.
@@ -138,10 +139,13 @@ TEST_F(CliTest, SectorsStepsThroughEveryIndex) {
     EXPECT_EQ(run.status, 0);
     lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 21u);
-    EXPECT_EQ(lines[0], "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition\tdata");
+    EXPECT_EQ(lines[0],
+              "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition\tdata\tsize\tcrc");
     for (int index = 0; index < 20; ++index) {
         const std::vector<std::string> cols = Columns(lines[static_cast<std::size_t>(index) + 1]);
-        ASSERT_EQ(cols.size(), 10u) << lines[static_cast<std::size_t>(index) + 1];
+        ASSERT_EQ(cols.size(), 12u) << lines[static_cast<std::size_t>(index) + 1];
+        EXPECT_EQ(cols[10], "256");
+        EXPECT_EQ(cols[11], "good/good");
         const int t = index / 10;
         const int s = index % 10;
         EXPECT_EQ(cols[0], std::to_string(index));
@@ -157,9 +161,8 @@ TEST_F(CliTest, SectorsStepsThroughEveryIndex) {
 }
 
 TEST_F(CliTest, SectorsDataColumnOnEveryLine) {
-    // A JV1 image shorter than the 350 sectors the window assumes, data on its
-    // directory track only: every index still gets a line, and the data
-    // column is always 512 hex digits.
+    // A JV1 image of 20 tracks, data on its directory track only: every index
+    // of its 200 sectors gets a line, and the data column is 512 hex digits.
     std::vector<std::uint8_t> image = MakeJv1(20, [](int track, int sector, std::uint8_t* data) {
         if (track == 17) {
             FillJv1Pattern(track, sector, data);
@@ -169,10 +172,11 @@ TEST_F(CliTest, SectorsDataColumnOnEveryLine) {
     const Outcome run = RunCli({"sectors", "--data", Image("short.dsk", image)});
     EXPECT_EQ(run.status, 0);
     const std::vector<std::string> lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 351u);
+    ASSERT_EQ(lines.size(), 201u);
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::vector<std::string> cols = Columns(lines[i]);
-        ASSERT_EQ(cols.size(), 10u) << lines[i];
+        ASSERT_EQ(cols.size(), 12u) << lines[i];
+        EXPECT_EQ(cols[10] + " " + cols[11], "256 none/none");
         ASSERT_EQ(cols[9].size(), 512u) << lines[i];
         EXPECT_EQ(cols[9].find_first_not_of("0123456789ABCDEF"), std::string::npos);
     }
@@ -359,7 +363,8 @@ TEST_F(CliTest, JsonGivesTheSameFactsAsRawValues) {
     EXPECT_EQ(run.status, 0);
     const JsonValue window = ParseJson(run.out);
     EXPECT_EQ(window["window"].Str(), "main");
-    EXPECT_EQ(window["fields"].Members().size(), 20u);
+    EXPECT_EQ(window["fields"].Members().size(), 21u);
+    EXPECT_EQ(window["fields"]["Txtcrc"]["text"].Str(), "ID --  Data ok");
     EXPECT_EQ(window["fields"]["Txtsecnum"]["text"].Str(), "23");
     EXPECT_EQ(window["fields"]["Txtsecnum"]["back"].Int(), 8421631);
     EXPECT_EQ(window["fields"]["Txtsectype"]["text"].Str(), "Dir Sec.");
