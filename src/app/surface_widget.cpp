@@ -173,31 +173,43 @@ QSize SurfaceWidget::minimumSizeHint() const {
     return fit_ == SurfaceFit::FillRoom ? SizeAt(leastZoom_) : SizeAt(zoom_);
 }
 
+QFont SurfaceWidget::ScaledFont(double scale) const {
+    QFont scaled = font();
+    if (scale == 1.0) {
+        return scaled;
+    }
+    // The font at the scale, its characters spaced so that a text keeps the
+    // width it has at the natural size times the scale, as the window logic
+    // measured it there: the font's own widths do not grow in step.
+    scaled.setPointSizeF(scaled.pointSizeF() * scale);
+    const QChar sample(QLatin1Char('0'));
+    const double wanted = QFontMetricsF(font(), this).horizontalAdvance(sample) * scale;
+    const double got = QFontMetricsF(scaled, this).horizontalAdvance(sample);
+    scaled.setLetterSpacing(QFont::AbsoluteSpacing, wanted - got);
+    return scaled;
+}
+
 void SurfaceWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), ToQColor(surface_.Background(), palette()));
-    // Drawn at the natural size and scaled as a whole, so that every text
-    // keeps its place and its width relative to the others.
-    const double scale = Scale();
-    painter.scale(scale, scale);
-    painter.setFont(font());
-    const QFontMetricsF fm(font(), this);
+    const QFont scaled = ScaledFont(Scale());
+    painter.setFont(scaled);
+    const QFontMetricsF fm(scaled, this);
 
     for (const DrawItem& item : surface_.Items()) {
         if (const auto* box = std::get_if<BoxItem>(&item)) {
-            // Both corners belong to the box: it reaches one pixel past the second.
-            const double left = NaturalX(std::min(box->x1, box->x2));
-            const double right = NaturalX(std::max(box->x1, box->x2));
-            const double top = NaturalY(std::min(box->y1, box->y2));
-            const double bottom = NaturalY(std::max(box->y1, box->y2));
-            painter.fillRect(
-                QRectF(QPointF(left, top), QPointF(right + 1.0 / scale, bottom + 1.0 / scale)),
-                ToQColor(box->colour, palette()));
+            // Both corners belong to the box.
+            const double left = TwipsToPixelsX(std::min(box->x1, box->x2));
+            const double right = TwipsToPixelsX(std::max(box->x1, box->x2));
+            const double top = TwipsToPixelsY(std::min(box->y1, box->y2));
+            const double bottom = TwipsToPixelsY(std::max(box->y1, box->y2));
+            painter.fillRect(QRectF(QPointF(left, top), QPointF(right + 1.0, bottom + 1.0)),
+                             ToQColor(box->colour, palette()));
         } else {
             const auto& text = std::get<TextItem>(item);
             painter.setPen(ToQColor(text.colour, palette()));
             // A text item's position is the top-left corner of its first glyph cell.
-            painter.drawText(QPointF(NaturalX(text.x), NaturalY(text.y) + fm.ascent()),
+            painter.drawText(QPointF(TwipsToPixelsX(text.x), TwipsToPixelsY(text.y) + fm.ascent()),
                              ToQString(text.text));
         }
     }

@@ -95,6 +95,7 @@ class SurfaceWidget : public QWidget {
     double NaturalX(int twips) const;
     double NaturalY(int twips) const;
     QSize SizeAt(double scale) const;
+    QFont ScaledFont(double scale) const;
 
     const Surface& surface_;
     int widthTwips_;

@@ -39,11 +39,13 @@ using apptest::WriteImage;
 
 class Desktop : public ::testing::Test {
   protected:
+    // Each test starts as a first run, and leaves none of its settings to
+    // the other window tests.
     void SetUp() override {
         WindowActivation::Reset();
-        // Each test starts as a first run.
         QSettings().clear();
     }
+    void TearDown() override { QSettings().clear(); }
 
     static QString Text(QWidget& w, const char* name) {
         auto* edit = w.findChild<QLineEdit*>(QLatin1String(name));
@@ -180,6 +182,9 @@ TEST_F(Desktop, ZoomScalesTheDrawingIsKeptAndAResizedMainWindowFillsWithIt) {
         Pump(50);
         EXPECT_GT(surface.Scale(), natural + 0.2);
         EXPECT_EQ(surface.Zoom(), 1.0);
+        w.OpenImage(WriteImage(QStringLiteral("zoomed.dmk"), testimg::SampleDmk()));
+        Pump(20);
+        EXPECT_TRUE(w.grab().save(QStringLiteral(SS_APP_TEST_OUTPUT_DIR "/main-enlarged.png")));
         const QImage shot = surface.grab().toImage();
         const int dumpRight = static_cast<int>(surface.TwipsToPixelsX(8800));
         EXPECT_LE(dumpRight, shot.width());
@@ -204,6 +209,9 @@ TEST_F(Desktop, ZoomScalesTheDrawingIsKeptAndAResizedMainWindowFillsWithIt) {
               bar.bottom())
         << "the frame below the page moves down with it";
     EXPECT_EQ(SavedZoom(QStringLiteral("form2")), page.Zoom());
+    hex.OpenImage(WriteImage(QStringLiteral("zoomed.dmk"), testimg::SampleDmk()));
+    Pump(20);
+    EXPECT_TRUE(hex.grab().save(QStringLiteral(SS_APP_TEST_OUTPUT_DIR "/hexviewer-zoomed.png")));
 }
 
 TEST_F(Desktop, TheFileDialogStartsInTheImagesFolderElseTheLastOneElseTheStartFolder) {
@@ -319,6 +327,9 @@ TEST_F(Desktop, HelpShowsKeysFieldsAndEachWindowsColoursAndAboutTheVersion) {
     EXPECT_EQ(help->windowTitle(), QStringLiteral("Help \u2014 sectorscope"));
     EXPECT_EQ(Action(w, QStringLiteral("mnuHelpItem"))->shortcut(),
               QKeySequence(QKeySequence::HelpContents));
+
+    help->resize(720, 900);
+    EXPECT_TRUE(help->grab().save(QStringLiteral(SS_APP_TEST_OUTPUT_DIR "/help.png")));
 
     // The sector map's Help shows the same window again.
     help->close();
