@@ -448,8 +448,9 @@ void MainformLogic::CmndPrevTrk_Click() {
 // The first sector of `track`, unless the image holds no sector there (a
 // track the header counts but the file does not hold).
 void MainformLogic::StepToTrack() {
+    const bool walked = img.jv1 == 1 || track < static_cast<int>(img.tables.trkstart.Size());
     const std::int64_t index = img.jv1 == 1 ? track * 10LL : img.tables.trkstart(track);
-    if (index >= img.secslots) {
+    if (!walked || index >= img.secslots) {
         return;
     }
     img.PresSecnum = index;

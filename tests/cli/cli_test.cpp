@@ -188,6 +188,46 @@ TEST_F(CliTest, SectorsDataColumnOnEveryLine) {
     EXPECT_EQ(dir[9], HexOf(PatternData(17, 0, 5)));
 }
 
+TEST_F(CliTest, SectorsGiveSizesCrcsAndMissingIndexes) {
+    // Track 0: a 1024-byte sector, a bad data CRC, then sector 3 after a gap.
+    DmkTrack t;
+    for (int s : {0, 1, 3}) {
+        DmkSector x;
+        x.sector = s;
+        x.sizeCode = s == 0 ? 3 : 1;
+        t.sectors.push_back(x);
+    }
+    t.sectors[1].dataCrc = std::array<std::uint8_t, 2>{0, 0};
+    const std::string path = Image("gap.dmk", MakeDmk({t}, OneSide()).bytes);
+    Outcome run = RunCli({"sectors", "--data", path});
+    EXPECT_EQ(run.status, 0);
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 5u);
+    std::vector<std::string> cols = Columns(lines[1]);
+    ASSERT_EQ(cols.size(), 12u);
+    EXPECT_EQ(cols[9], HexOf(PatternData(0, 0, 0, 1024)));
+    EXPECT_EQ(cols[10] + " " + cols[11], "1024 good/good");
+    EXPECT_EQ(Columns(lines[2])[11], "good/bad");
+    EXPECT_EQ(lines[3], "2\t\t\t\t\t\tmissing\t\t\t\t\t");
+
+    run = RunCli({"sectors", "--json", path});
+    const JsonValue sectors = ParseJson(run.out)["sectors"];
+    ASSERT_EQ(sectors.Items().size(), 4u);
+    EXPECT_FALSE(sectors[0]["missing"].Bool());
+    EXPECT_EQ(sectors[0]["size"].Int(), 1024);
+    EXPECT_EQ(sectors[1]["crc"]["data"].Str(), "bad");
+    EXPECT_EQ(sectors[1]["crc"]["id"].Str(), "good");
+    EXPECT_TRUE(sectors[2]["missing"].Bool());
+    EXPECT_EQ(sectors[2]["type"].Str(), "missing");
+    EXPECT_TRUE(sectors[2]["track"].IsNull());
+    EXPECT_TRUE(sectors[2]["size"].IsNull());
+
+    run = RunCli({"info", path});
+    EXPECT_NE(run.out.find("notice\t1 sector with a data CRC error\n"
+                           "notice\ttrack 0 has no sector 2\n"),
+              std::string::npos);
+}
+
 TEST_F(CliTest, ShowPrintsFieldsAndDumpRows) {
     const std::string path = Image("two.jv3", MakeJv3(TwoSidedJv3Entries()));
     const Outcome run = RunCli({"show", "--color=never", path, "23"});
