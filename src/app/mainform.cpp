@@ -1,5 +1,6 @@
 #include "mainform.h"
 
+#include "files_window.h"
 #include "form1.h"
 #include "hexviewer.h"
 #include "open_dialog.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
@@ -31,16 +33,28 @@ QLabel* Caption(const char* text, const char* forControl) {
 } // namespace
 
 Mainform::Mainform(QWidget* parent)
-    : WindowFrame("Mainform", QString::fromLatin1(kProgramName), parent), metrics_(SurfaceFont()),
+    : WindowFrame("Mainform", QStringLiteral("main window"), parent), metrics_(SurfaceFont()),
       logic_(host_, metrics_) {
     BuildMenus(kMainformFilter, 1, MenuHelp::Shown);
     host_.SetWindowMaker(WindowId::HexViewer,
                          [](QtHost& host) { return std::make_unique<HexViewer>(host); });
+    // File > Files..., after Open.
+    if (auto* file = findChild<QMenu*>(QStringLiteral("mnuFile"))) {
+        auto* files = new QAction(QString::fromStdString(logic_.CmndFiles.Caption), this);
+        files->setObjectName(QStringLiteral("mnuFileFiles"));
+        files->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+        connect(files, &QAction::triggered, this,
+                [this] { Handle([this] { logic_.CmndFiles_Click(); }); });
+        file->insertAction(file->actions().value(1), files);
+    }
     BuildControls();
     ShowFileNameInTitle(logic_.TxtFilename);
     Load(host_, WindowId::Mainform);
     host_.SetWindowMaker(WindowId::SectorMap,
                          [](QtHost& host) { return std::make_unique<Form1>(host); });
+    host_.SetWindowMaker(WindowId::Files, [this](QtHost& host) {
+        return std::make_unique<FilesWindow>(host, logic_);
+    });
 }
 
 Mainform::~Mainform() {
@@ -149,6 +163,16 @@ void Mainform::BuildControls() {
     sectorGrid->setColumnStretch(column, 1);
     outer->addLayout(sectorGrid);
 
+    // What the sector is to the disk's DOS.
+    auto* ownerRow = new QHBoxLayout;
+    ownerRow->addWidget(Caption("Owner", "Txtowner"));
+    QLineEdit* owner = AddTextBox("Txtowner", logic_.Txtowner, 36,
+                                  tr("The file (and which of its sectors), directory, GAT, HIT, "
+                                     "boot or free"));
+    ownerRow->addWidget(owner);
+    ownerRow->addStretch(1);
+    outer->addLayout(ownerRow);
+
     // The sector dump on the left, the navigation on the right.
     auto* bottomRow = new QHBoxLayout;
     // The dump of a sector longer than 256 bytes reaches below the surface:
@@ -160,7 +184,6 @@ void Mainform::BuildControls() {
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidget(surface);
-    scroll->setMinimumSize(surface->sizeHint());
     bottomRow->addWidget(scroll, 1);
 
     auto* navigation = new QVBoxLayout;
@@ -212,6 +235,13 @@ void Mainform::BuildControls() {
     navigation->addWidget(
         AddButton("Cmndhexedit", logic_.Cmndhexedit, QKeySequence(Qt::CTRL | Qt::Key_H),
                   tr("The file in the hex viewer"), &MainformLogic::Cmndhexedit_Click));
+    // The Files window; its key is the File menu's.
+    auto* cmndFiles = new QPushButton;
+    cmndFiles->setObjectName(QStringLiteral("CmndFiles"));
+    cmndFiles->setAutoDefault(false);
+    cmndFiles->setToolTip(tr("The files on the disk (Ctrl+L)"));
+    Bindings().Bind(logic_.CmndFiles, cmndFiles, [this] { logic_.CmndFiles_Click(); });
+    navigation->addWidget(cmndFiles);
     navigation->addStretch(1);
     bottomRow->addLayout(navigation);
     outer->addLayout(bottomRow, 1);

@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <variant>
 
 namespace ss {
@@ -23,6 +24,12 @@ double LogicalDpi(const QPaintDevice* device, bool horizontal) {
     }
     return 96.0;
 }
+
+// The zoom keys' steps.
+constexpr double kZoomSteps[] = {kMinZoom, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1,     1.25,
+                                 1.5,      1.75, 2.0,  2.5, 3.0, 3.5, kMaxZoom};
+// A scale this close to a step counts as that step.
+constexpr double kZoomSlack = 0.01;
 } // namespace
 
 QFont SurfaceFont() {
@@ -63,6 +70,24 @@ SurfaceWidget::SurfaceWidget(const Surface& surface, int widthTwips, int heightT
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
+double ZoomStepIn(double scale) {
+    for (const double step : kZoomSteps) {
+        if (step > scale + kZoomSlack) {
+            return step;
+        }
+    }
+    return kMaxZoom;
+}
+
+double ZoomStepOut(double scale) {
+    for (auto step = std::rbegin(kZoomSteps); step != std::rend(kZoomSteps); ++step) {
+        if (*step < scale - kZoomSlack) {
+            return *step;
+        }
+    }
+    return kMinZoom;
+}
+
 void SurfaceWidget::Refresh() {
     if (surface_.Revision() == shownRevision_) {
         return;
@@ -85,28 +110,91 @@ void SurfaceWidget::Refresh() {
     update();
 }
 
-double SurfaceWidget::TwipsToPixelsX(int twips) const {
+void SurfaceWidget::SetZoom(double zoom) {
+    zoom = std::isfinite(zoom) ? std::clamp(zoom, leastZoom_, kMaxZoom) : 1.0;
+    if (zoom == zoom_) {
+        return;
+    }
+    zoom_ = zoom;
+    updateGeometry();
+    update();
+    emit ZoomChanged();
+}
+
+void SurfaceWidget::SetLeastZoom(double zoom) {
+    leastZoom_ = std::clamp(zoom, kMinZoom, kMaxZoom);
+    SetZoom(zoom_);
+}
+
+void SurfaceWidget::SetFit(SurfaceFit fit) {
+    fit_ = fit;
+    updateGeometry();
+    update();
+}
+
+double SurfaceWidget::Scale() const {
+    if (fit_ == SurfaceFit::Fixed) {
+        return zoom_;
+    }
+    const double naturalWidth = NaturalX(widthTwips_);
+    const double naturalHeight = NaturalY(heightTwips_);
+    if (naturalWidth <= 0.0 || naturalHeight <= 0.0 || width() <= 0 || height() <= 0) {
+        return zoom_;
+    }
+    return std::min(width() / naturalWidth, height() / naturalHeight);
+}
+
+double SurfaceWidget::NaturalX(int twips) const {
     return twips * logicalDpiX() / kTwipsPerInch;
 }
 
-double SurfaceWidget::TwipsToPixelsY(int twips) const {
+double SurfaceWidget::NaturalY(int twips) const {
     return twips * logicalDpiY() / kTwipsPerInch;
 }
 
+double SurfaceWidget::TwipsToPixelsX(int twips) const {
+    return NaturalX(twips) * Scale();
+}
+
+double SurfaceWidget::TwipsToPixelsY(int twips) const {
+    return NaturalY(twips) * Scale();
+}
+
+QSize SurfaceWidget::SizeAt(double scale) const {
+    return QSize(static_cast<int>(std::ceil(NaturalX(widthTwips_) * scale)),
+                 static_cast<int>(std::ceil(NaturalY(heightTwips_) * scale)));
+}
+
 QSize SurfaceWidget::sizeHint() const {
-    return QSize(static_cast<int>(std::ceil(TwipsToPixelsX(widthTwips_))),
-                 static_cast<int>(std::ceil(TwipsToPixelsY(heightTwips_))));
+    return SizeAt(zoom_);
 }
 
 QSize SurfaceWidget::minimumSizeHint() const {
-    return sizeHint();
+    return fit_ == SurfaceFit::FillRoom ? SizeAt(leastZoom_) : SizeAt(zoom_);
+}
+
+QFont SurfaceWidget::ScaledFont(double scale) const {
+    QFont scaled = font();
+    if (scale == 1.0) {
+        return scaled;
+    }
+    // The font at the scale, its characters spaced so that a text keeps the
+    // width it has at the natural size times the scale, as the window logic
+    // measured it there: the font's own widths do not grow in step.
+    scaled.setPointSizeF(scaled.pointSizeF() * scale);
+    const QChar sample(QLatin1Char('0'));
+    const double wanted = QFontMetricsF(font(), this).horizontalAdvance(sample) * scale;
+    const double got = QFontMetricsF(scaled, this).horizontalAdvance(sample);
+    scaled.setLetterSpacing(QFont::AbsoluteSpacing, wanted - got);
+    return scaled;
 }
 
 void SurfaceWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), ToQColor(surface_.Background(), palette()));
-    painter.setFont(font());
-    const QFontMetricsF fm(font(), this);
+    const QFont scaled = ScaledFont(Scale());
+    painter.setFont(scaled);
+    const QFontMetricsF fm(scaled, this);
 
     for (const DrawItem& item : surface_.Items()) {
         if (const auto* box = std::get_if<BoxItem>(&item)) {

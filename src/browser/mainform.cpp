@@ -99,13 +99,16 @@ OpenResult MainformLogic::AnalyseImage() {
     List2.Clear();
     Combo1.Clear();
 
+    sectors_.reset();
+    disk_ = dos::Disk{};
+    ++generation_;
     const AnalysisResult result = ss::AnalyseImage(img, std::move(bytes));
     if (result != AnalysisResult::Shown) {
         // Nothing of the image shown before may stand under the new file's name.
         imageShown_ = false;
         for (TextBox* box : {&Text1, &Text2, &Text3, &Text4, &Text5, &Text6, &Text7, &Txtfiletype,
                              &Txttrk, &txtside, &Txtsector, &Txttrkspt, &TxtDens, &Txtsecnum,
-                             &Txtsectype, &Txtdam, &Txtlumpnum, &Txtcrc}) {
+                             &Txtsectype, &Txtdam, &Txtlumpnum, &Txtcrc, &Txtowner}) {
             box->Text.clear();
             box->BackColor = TextBox{}.BackColor;
         }
@@ -124,6 +127,8 @@ OpenResult MainformLogic::AnalyseImage() {
     }
 
     imageShown_ = true;
+    sectors_.emplace(img);
+    disk_ = dos::ReadDisk(*sectors_);
     for (int t = 0; t < img.tracks; ++t) {
         Combo1.AddItem(DecBlank(t));
     }
@@ -313,6 +318,7 @@ void MainformLogic::ShowTypeFields(bool dirSector) {
     Txtsectype.Text = dirSector ? kDirSector : kDataSector;
     Txtdam.Text = Hex(static_cast<std::uint64_t>(mark & 0xFFFF));
     Text6.Text = Hex(static_cast<std::uint64_t>(img.fpa));
+    Txtowner.Text = dos::OwnerText(disk_, {img.TrkToFind, img.SideToFind, img.SecToFind});
 }
 
 namespace {
@@ -342,7 +348,7 @@ void MainformLogic::ShowCrc() {
 // its type "No Sector", and one notice line where the dump would be.
 void MainformLogic::ShowMissingSector() {
     for (TextBox* box :
-         {&Txttrk, &txtside, &Txtsector, &Txttrkspt, &TxtDens, &Txtdam, &Text6, &Txtcrc}) {
+         {&Txttrk, &txtside, &Txtsector, &Txttrkspt, &TxtDens, &Txtdam, &Text6, &Txtcrc, &Txtowner}) {
         box->Text.clear();
         box->BackColor = TextBox{}.BackColor;
     }
@@ -505,6 +511,21 @@ void MainformLogic::Cmndsecdisp_Click() {
 void MainformLogic::Cmndhexedit_Click() {
     host_.SharedFilename = Filename;
     host_.ShowWindow(WindowId::HexViewer);
+}
+
+void MainformLogic::CmndFiles_Click() {
+    host_.SharedFilename = Filename;
+    host_.ShowWindow(WindowId::Files);
+}
+
+bool MainformLogic::ShowSectorAt(const dos::SectorAddress& at) {
+    const std::optional<std::int64_t> index = sectors_ ? sectors_->IndexOf(at) : std::nullopt;
+    if (!imageShown_ || !index) {
+        return false;
+    }
+    img.PresSecnum = *index;
+    GetDispSector();
+    return true;
 }
 
 void MainformLogic::Form_Resize() {

@@ -2,6 +2,8 @@
 // navigation commands, drawn on a toolkit-neutral surface and control models.
 #pragma once
 
+#include "dos/dos_disk.h"
+#include "dos/image_sectors.h"
 #include "image/analysis.h"
 #include "image/image_buffer.h"
 #include "image/open_file.h"
@@ -57,12 +59,16 @@ class MainformLogic {
     TextBox Text1, Text2, Text3, Text4, Text5, Text6, Text7;
     TextBox Txtfiletype, Txttrk, txtside, Txtsector, Txttrkspt, TxtDens, Txtsecnum, Txtsectype,
         Txtdam, Txtlumpnum;
+    // What the shown sector is to the disk's DOS: a file's sector, "directory",
+    // "GAT", "HIT", "boot", "free"; empty when no DOS directory was read.
+    TextBox Txtowner;
     // The CRC states of the sector's ID field and data field.
     TextBox Txtcrc;
     ListBox List2;
     ComboBox Combo1;
     CommandButton CmndNextsec{"Next Sec"}, CmndPrevsec{"Prev Sec"}, CmndNexTrack{"Next Track"},
-        CmndPrevTrk{"Prev. Track"}, CmndGotoTrk{"Goto Track"}, CmndDirFind{" To Directory"};
+        CmndPrevTrk{"Prev. Track"}, CmndGotoTrk{"Goto Track"}, CmndDirFind{" To Directory"},
+        CmndFiles{"Files..."};
     CommandButton Cmndsecdisp{"Sector Display"};
     CommandButton Cmndhexedit{"Hex Editor"};
     Surface surface;
@@ -98,6 +104,17 @@ class MainformLogic {
     // sector map ("Sector Display") or the hex viewer ("Hex Editor").
     void Cmndsecdisp_Click();
     void Cmndhexedit_Click();
+    // File > Files... and its button: shows the files window on this window's disk.
+    void CmndFiles_Click();
+
+    // The DOS directory read from the image shown (empty after a refusal),
+    // and the image's sectors by track, side and sector (none after a refusal).
+    const dos::Disk& DosDisk() const { return disk_; }
+    const dos::ImageSectors* Sectors() const { return sectors_ ? &*sectors_ : nullptr; }
+    // Counts the images analysed, so other windows can tell a new one.
+    int ImageGeneration() const { return generation_; }
+    // Shows the sector at `at`; false when the image holds no such sector.
+    bool ShowSectorAt(const dos::SectorAddress& at);
 
     // Window events.
     void Form_Activate();
@@ -136,6 +153,9 @@ class MainformLogic {
     Host& host_;
     FileNumber1 file1_;
     bool imageShown_ = false;
+    std::optional<dos::ImageSectors> sectors_;
+    dos::Disk disk_;
+    int generation_ = 0;
     std::vector<std::uint8_t> dumped_;
     int dumpBottom_ = 0;
     // The notice lines naming the damage the analysis found.

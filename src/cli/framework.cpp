@@ -302,7 +302,11 @@ int RunCommandLine(std::span<const Command* const> commands, const std::vector<s
             throw UsageError{"no command given"};
         } else {
             const Command& command = *line.command;
-            if (line.call.operands.size() != Words(command.operands).size()) {
+            // A last operand "NAME..." stands for one or more.
+            const std::vector<std::string_view> words = Words(command.operands);
+            const bool more = !words.empty() && words.back().ends_with("...");
+            if (more ? line.call.operands.size() < words.size()
+                     : line.call.operands.size() != words.size()) {
                 throw UsageError{std::string(command.name) + " takes " +
                                  OperandsPhrase(command.operands)};
             }

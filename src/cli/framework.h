@@ -74,8 +74,10 @@ struct Invocation {
 
 struct Command {
     std::string_view name;
-    std::string_view operands; // the operand names, blank-separated: "FILE INDEX"
-    std::string_view help;     // what it prints (lines end with \n between them)
+    // The operand names, blank-separated: "FILE INDEX"; a last name ending
+    // in "..." takes one or more operands ("FILE NAME...").
+    std::string_view operands;
+    std::string_view help; // what it prints (lines end with \n between them)
     std::span<const OptionSpec> options;
     SharedOptions shared;
     // Prints to call.out (and call.err); gives the exit status. May throw UsageError.

@@ -3,6 +3,7 @@
 // exit statuses are in the table below and in framework.h.
 
 #include "commands.h"
+#include "dos_commands.h"
 #include "framework.h"
 #include "hex_command.h"
 #include "map_command.h"
@@ -18,7 +19,8 @@ namespace {
 // Every command, in the order --help lists them.
 const ss::cli::Command* const kCommands[] = {
     &ss::cli::kInfoCommand, &ss::cli::kSectorsCommand, &ss::cli::kShowCommand,
-    &ss::cli::kHexCommand,  &ss::cli::kMapCommand,
+    &ss::cli::kHexCommand,  &ss::cli::kMapCommand,     &ss::cli::kFilesCommand,
+    &ss::cli::kExtractCommand,
 };
 
 } // namespace

@@ -306,12 +306,16 @@ TEST_F(MainWindow, AFileThatCannotBeOpenedGivesTheWarningAndKeepsTheDisk) {
     Pump(20);
     const std::uint64_t revision = w.Logic().surface.Revision();
 
-    w.OpenImage(QDir(QDir::tempPath()).filePath(QStringLiteral("no-such-folder/no-such.dsk")));
+    const QString missing =
+        QDir(QDir::tempPath()).filePath(QStringLiteral("no-such-folder/no-such.dsk"));
+    w.OpenImage(missing);
     Pump(50);
     ASSERT_EQ(answerer.boxes.size(), 1u);
     EXPECT_EQ(answerer.boxes[0].title, QStringLiteral("Text Editor"));
+    // The warning on its first line, then the file and the system's reason.
     EXPECT_EQ(answerer.boxes[0].text,
-              QStringLiteral("Error encountered while trying to open file, please retry."));
+              QStringLiteral("Error encountered while trying to open file, please retry.\nFile: ") +
+                  missing + QStringLiteral("\nReason: No such file or directory"));
     EXPECT_EQ(answerer.boxes[0].icon, QMessageBox::Warning);
     EXPECT_EQ(answerer.boxes[0].buttonCount, 1);
     EXPECT_EQ(Text(w, "TxtFilename"), path);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace ss {
@@ -338,9 +339,14 @@ TEST_F(Recognition, UnreadableFileKeepsTheWindowAsItWas) {
     const auto boxes = Boxes();
     const int yields = host.yields;
 
-    w.MnuOpen(::testing::TempDir() + "sectorscope_no_such_folder/none.dsk");
+    const std::string missing = ::testing::TempDir() + "sectorscope_no_such_folder/none.dsk";
+    w.MnuOpen(missing);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, "Error encountered while trying to open file, please retry.");
+    // The warning's first line, then the file and the system's reason.
+    EXPECT_EQ(
+        host.messages[0].text,
+        "Error encountered while trying to open file, please retry.\rFile: " + missing +
+            "\rReason: " + std::make_error_code(std::errc::no_such_file_or_directory).message());
     EXPECT_EQ(host.messages[0].buttons, 48);
     EXPECT_EQ(host.messages[0].title, "Text Editor");
     EXPECT_TRUE(w.HasImage());

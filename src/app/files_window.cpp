@@ -1,0 +1,168 @@
+#include "files_window.h"
+
+#include "open_dialog.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace ss {
+
+namespace {
+QString Q(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+FilesWindow::FilesWindow(QtHost& host, MainformLogic& main, QWidget* parent)
+    : WindowFrame("formFiles", QStringLiteral("files"), parent), main_(main), logic_(host, main) {
+    BuildMenus(kMainformFilter, 1, MenuHelp::None);
+    BuildControls();
+    ShowFileNameInTitle(logic_.TxtFilename);
+    logic_.Refresh();
+    ShowTable();
+    Load(host, WindowId::Files);
+    resize(760, 420);
+}
+
+void FilesWindow::BuildControls() {
+    auto* central = new QWidget;
+    auto* outer = new QVBoxLayout(central);
+
+    auto* grid = new QGridLayout;
+    struct Field {
+        const char* name;
+        const char* caption;
+        TextBox& model;
+    };
+    const Field fields[] = {
+        {"TxtDos", "DOS", logic_.TxtDos},
+        {"TxtDiskname", "Disk name", logic_.TxtDiskname},
+        {"TxtDiskdate", "Date", logic_.TxtDiskdate},
+        {"TxtFree", "Free", logic_.TxtFree},
+    };
+    int column = 0;
+    for (const Field& f : fields) {
+        auto* label = new QLabel(QString::fromLatin1(f.caption));
+        auto* edit = new QLineEdit;
+        edit->setObjectName(QLatin1String(f.name));
+        edit->setReadOnly(true);
+        Bindings().Bind(f.model, edit);
+        grid->addWidget(label, 0, column);
+        grid->addWidget(edit, 1, column);
+        ++column;
+    }
+    outer->addLayout(grid);
+
+    auto* list1 = new QListWidget;
+    list1->setObjectName(QStringLiteral("List1"));
+    list1->setFixedHeight(list1->fontMetrics().height() * 2 + 8);
+    Bindings().Bind(logic_.List1, list1);
+    outer->addWidget(list1);
+
+    table_ = new QTableWidget(0, FilesLogic::Columns);
+    table_->setObjectName(QStringLiteral("TableFiles"));
+    QStringList titles;
+    for (const char* t : FilesLogic::kColumnTitles) {
+        titles << QString::fromLatin1(t);
+    }
+    table_->setHorizontalHeaderLabels(titles);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->verticalHeader()->setVisible(false);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setSortIndicatorShown(true);
+    table_->horizontalHeader()->setSectionsClickable(true);
+    connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        logic_.SortBy(column);
+        ShowTable();
+    });
+    connect(table_, &QTableWidget::cellDoubleClicked, this,
+            [this](int row, int) { Handle([this, row] { logic_.OpenRow(row); }); });
+    outer->addWidget(table_, 1);
+
+    auto* buttons = new QHBoxLayout;
+    all_ = new QCheckBox(Q(logic_.ChkAll.Caption));
+    all_->setObjectName(QStringLiteral("ChkAll"));
+    connect(all_, &QCheckBox::toggled, this, [this](bool on) {
+        logic_.SetShowAll(on);
+        ShowTable();
+    });
+    buttons->addWidget(all_);
+    buttons->addStretch(1);
+    auto* save = new QPushButton(Q(logic_.CmndSave.Caption));
+    save->setObjectName(QStringLiteral("CmndSave"));
+    save->setToolTip(tr("Save the selected files' bytes in a folder"));
+    connect(save, &QPushButton::clicked, this, &FilesWindow::SaveAs);
+    buttons->addWidget(save);
+    outer->addLayout(buttons);
+    setCentralWidget(central);
+}
+
+void FilesWindow::ShowTable() {
+    const std::vector<FilesLogic::Row>& rows = logic_.Rows();
+    table_->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const FilesLogic::Row& row = rows[static_cast<std::size_t>(r)];
+        for (int c = 0; c < FilesLogic::Columns; ++c) {
+            auto* item = new QTableWidgetItem(Q(row.cells[static_cast<std::size_t>(c)]));
+            if (c == FilesLogic::Size || c == FilesLogic::Lrl) {
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            if (row.damaged) {
+                item->setForeground(QColor(192, 0, 0));
+            }
+            table_->setItem(r, c, item);
+        }
+    }
+    table_->horizontalHeader()->setSortIndicator(
+        logic_.SortColumn(), logic_.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+    table_->resizeColumnsToContents();
+    all_->setChecked(logic_.ChkAll.Value);
+    SyncFromModels();
+}
+
+void FilesWindow::SaveAs() {
+    std::vector<int> rows;
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    if (rows.empty()) {
+        return;
+    }
+    std::sort(rows.begin(), rows.end());
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("Save the files in"));
+    if (folder.isEmpty()) {
+        return;
+    }
+    Handle([&] {
+        logic_.SaveRows(rows, ToFileName(folder), [this](const std::string& name) {
+            return QMessageBox::question(
+                       this, tr("Save As"), tr("%1 is already there. Replace it?").arg(Q(name)),
+                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+        });
+    });
+}
+
+OpenResult FilesWindow::Open(const std::string& name) {
+    const OpenResult result = main_.MnuOpen(name);
+    logic_.Refresh();
+    ShowTable();
+    return result;
+}
+
+void FilesWindow::Activate() {
+    logic_.Form_Activate();
+    ShowTable();
+}
+
+} // namespace ss

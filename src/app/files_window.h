@@ -1,0 +1,41 @@
+// The Files window: the DOS, name, date and free space of the main window's
+// disk, a sortable table of its files, and Save As. The window only forwards
+// events to its logic and shows what the logic holds.
+#pragma once
+
+#include "files/files_window.h"
+#include "qt_host.h"
+#include "window_frame.h"
+
+class QCheckBox;
+class QTableWidget;
+
+namespace ss {
+
+class FilesWindow : public WindowFrame {
+    Q_OBJECT
+  public:
+    FilesWindow(QtHost& host, MainformLogic& main, QWidget* parent = nullptr);
+
+    FilesLogic& Logic() { return logic_; }
+    QTableWidget* Table() { return table_; }
+    // Shows the logic's rows in the table.
+    void ShowTable();
+    // Save As: asks for a folder, then saves the selected files into it.
+    void SaveAs();
+
+  protected:
+    // File > Open here opens the image in the main window, whose disk this shows.
+    OpenResult Open(const std::string& name) override;
+    void Activate() override;
+
+  private:
+    void BuildControls();
+
+    MainformLogic& main_;
+    FilesLogic logic_;
+    QTableWidget* table_ = nullptr;
+    QCheckBox* all_ = nullptr;
+};
+
+} // namespace ss

@@ -1,0 +1,129 @@
+// sectorscope-cli extract IMAGE NAME... [-o DIR] [--force]: copies files of
+// the disk's DOS directory to the host. The image is only read.
+#include "commands.h"
+#include "dos/dos_disk.h"
+#include "dos/host_names.h"
+#include "dos_commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace ss::cli {
+
+namespace {
+
+std::string Upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
+}
+
+std::string Addresses(const std::vector<dos::SectorAddress>& at) {
+    std::string s;
+    for (const dos::SectorAddress& a : at) {
+        s += (s.empty() ? "" : ", ") + dos::AddressText(a);
+    }
+    return s;
+}
+
+int RunExtract(const Invocation& call) {
+    Window window;
+    if (const auto status = OpenForCommand(window, call.operands[0], *call.err, true)) {
+        return *status;
+    }
+    const dos::Disk& disk = window.logic.DosDisk();
+    if (!disk.Recognised()) {
+        *call.err << "sectorscope-cli: no TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: " << disk.why
+                  << '\n';
+        return kExitMessage;
+    }
+
+    int status = kExitDone;
+    // Each name once, in the order given; names as NAME/EXT, case ignored.
+    std::vector<const dos::DirFile*> chosen;
+    for (std::size_t k = 1; k < call.operands.size(); ++k) {
+        // The name as given first, then regardless of case.
+        const std::string& given = call.operands[k];
+        auto it = std::find_if(disk.files.begin(), disk.files.end(),
+                               [&](const dos::DirFile& f) { return f.name == given; });
+        if (it == disk.files.end()) {
+            it = std::find_if(disk.files.begin(), disk.files.end(),
+                              [&](const dos::DirFile& f) { return Upper(f.name) == Upper(given); });
+        }
+        if (it == disk.files.end()) {
+            *call.err << "sectorscope-cli: no file " << call.operands[k] << " on this disk\n";
+            status = kExitMessage;
+        } else if (std::find(chosen.begin(), chosen.end(), &*it) == chosen.end()) {
+            chosen.push_back(&*it);
+        }
+    }
+
+    const std::filesystem::path folder = call.Value("-o").value_or(".");
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!std::filesystem::is_directory(folder)) {
+        *call.err << "sectorscope-cli: cannot make the folder " << folder.string() << '\n';
+        return kExitMessage;
+    }
+    const bool force = call.Has("--force");
+    const auto saved = dos::SaveFiles(*window.logic.Sectors(), chosen, folder,
+                                      [force](const std::string&) { return force; });
+    for (const dos::Saved& s : saved) {
+        const std::string path = (folder / s.hostName).string();
+        switch (s.result.outcome) {
+        case dos::WriteOutcome::Exists:
+            *call.err << "sectorscope-cli: " << path << " exists; --force replaces it\n";
+            status = kExitMessage;
+            continue;
+        case dos::WriteOutcome::Failed:
+            *call.err << "sectorscope-cli: cannot write " << s.result.error << '\n';
+            status = kExitMessage;
+            continue;
+        case dos::WriteOutcome::Written:
+            break;
+        }
+        *call.out << s.file->name << '\t' << path << '\t' << s.content.bytes.size() << '\n';
+        if (!s.content.missing.empty()) {
+            *call.err << "sectorscope-cli: " << s.file->name << ": sectors missing, written as "
+                      << "zeros: " << Addresses(s.content.missing) << '\n';
+        }
+        if (!s.content.crcErrors.empty()) {
+            *call.err << "sectorscope-cli: " << s.file->name
+                      << ": sectors with CRC errors: " << Addresses(s.content.crcErrors) << '\n';
+        }
+        for (const std::string& p : s.file->problems) {
+            *call.err << "sectorscope-cli: " << s.file->name << ": " << p << '\n';
+        }
+        if (s.file->Damaged() || !s.content.Complete()) {
+            status = kExitMessage;
+        }
+    }
+    return status;
+}
+
+constexpr OptionSpec kExtractOptions[] = {
+    {"-o", "DIR", "writes into DIR (made when missing) instead of the current folder"},
+    {"--force", "", "replaces files that are already there"},
+};
+
+} // namespace
+
+const Command kExtractCommand{
+    "extract",
+    "FILE NAME...",
+    "Copies each named file (NAME/EXT, case ignored) of the disk's DOS\n"
+    "directory to the host as NAME.EXT, every byte that is not a letter,\n"
+    "digit or one of -_$#@! written as _; names that meet get _2, _3, ...\n"
+    "Prints \"NAME/EXT<TAB>path<TAB>bytes\" for each file written. An existing\n"
+    "file is kept unless --force is given. Exits 1 when a name is not on the\n"
+    "disk, a file is kept or damaged (after writing what could be read, the\n"
+    "missing sectors as zeros, and saying which they were).",
+    kExtractOptions,
+    kNoSharedOptions,
+    RunExtract};
+
+} // namespace ss::cli

@@ -1,0 +1,134 @@
+// What is on a disk written by TRSDOS 2.3, LDOS 5.x or NEWDOS/80: the DOS,
+// the disk's name, date and free space, and its files, each with its
+// attributes, size, extents and the ordered list of its sectors. Anything the
+// reader cannot place is reported with the file (or the disk), never hidden.
+#pragma once
+
+#include "sector_source.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ss::dos {
+
+enum class Family { None, Trsdos23, Ldos5, Newdos80 };
+
+// How granules lie on the disk, the same rule for the three families: the
+// disk's sectors counted from cylinder `firstCylinder` on, across both sides
+// of each cylinder; granule n is made of relative sectors
+// n * sectorsPerGranule to n * sectorsPerGranule + sectorsPerGranule - 1.
+// An allocation unit (TRSDOS 2.3 track, LDOS cylinder, NEWDOS/80 lump) holds
+// granulesPerUnit granules.
+struct Allocation {
+    int sectorsPerGranule = 5;
+    int granulesPerUnit = 2;
+    int sectorsPerCylinder = 10; // both sides
+    int sides = 1;
+    int firstCylinder = 0; // NEWDOS/80: 1 when track 0 is in the other density
+    int units = 0;         // allocation units on the disk
+
+    int SectorsPerSide() const { return sectorsPerCylinder / sides; }
+};
+
+// An LDOS date.
+struct Date {
+    int year = 0; // 1980..1987
+    int month = 0;
+    int day = 0;
+};
+
+// One extent of a file, as the entry holds it.
+struct Extent {
+    int unit = 0;    // first byte: cylinder, track or lump
+    int granule = 0; // granule within the unit
+    int count = 0;   // granules
+};
+
+struct DirFile {
+    int dec = 0;
+    std::array<std::uint8_t, 11> rawName{}; // name and extension bytes as on disk
+    std::string name;                       // "NAME/EXT", unprintable bytes as '?'
+    int attributes = 0;                     // byte 0
+    bool system = false;
+    bool invisible = false;
+    bool flag5 = false; // bit 5 of the attributes
+    int protection = 0;
+    int lrl = 256;
+    int eof = 0;
+    int ern = 0;
+    std::int64_t size = 0;
+    std::optional<Date> date; // LDOS only
+    int updateHash = 0;
+    int accessHash = 0;
+    std::vector<Extent> extents;        // the entry's and its extended entries'
+    std::vector<SectorAddress> sectors; // ERN of them, in file order
+    std::vector<std::string> problems;  // what could not be placed or read
+
+    bool Damaged() const { return !problems.empty(); }
+};
+
+// What a sector of the disk is to the DOS.
+struct Owner {
+    enum class Kind { None, Boot, Gat, Hit, Directory, File, Free, InUse };
+    Kind kind = Kind::None;
+    int file = -1; // index into Disk::files (File)
+    int nth = 0;   // which of the file's sectors, from 0
+};
+
+struct Disk {
+    Family family = Family::None;
+    std::string dos;     // "TRSDOS 2.3", "LDOS 5.1", "NEWDOS/80 2.0", empty for None
+    std::string version; // from the GAT, "5.1"; empty when it does not read as one
+    std::string why;     // Family::None: why no directory was found
+    std::string diskName;
+    std::string diskDate;
+    int freeGranules = 0;
+    std::int64_t freeBytes = 0;
+    Allocation allocation;
+    SectorAddress boot;
+    std::vector<SectorAddress> directory; // [0] the GAT, [1] the HIT, then the entries
+    std::vector<DirFile> files;           // every live entry, in DEC order
+    std::vector<std::string> problems;    // the disk's own: unreadable directory sectors
+
+    bool Recognised() const { return family != Family::None; }
+    Owner OwnerOf(const SectorAddress& at) const;
+
+    std::map<SectorAddress, Owner> owners;
+};
+
+// Recognises the DOS of the disk and reads its directory.
+Disk ReadDisk(const SectorSource& source);
+
+// The name of a family: "TRSDOS 2.3", "LDOS 5.x", "NEWDOS/80".
+const char* FamilyName(Family family);
+
+// What an owner is, as the main window names it: "BASIC/CMD, sector 3 of 12",
+// "directory", "GAT", "HIT", "boot", "free", "in use, no file"; empty when
+// the disk has no DOS the reader knows or the sector is none of these.
+std::string OwnerText(const Disk& disk, const SectorAddress& at);
+
+// A file's bytes: its sectors in order, the last cut at the file's size.
+// Sectors the image does not hold are filled with zeros and listed in
+// `missing`; sectors read with a CRC error keep the bytes read and are listed
+// in `crcErrors`.
+struct FileBytes {
+    std::vector<std::uint8_t> bytes;
+    std::vector<SectorAddress> missing;
+    std::vector<SectorAddress> crcErrors;
+    bool Complete() const { return missing.empty() && crcErrors.empty(); }
+};
+FileBytes ReadFile(const SectorSource& source, const DirFile& file);
+
+// "track 17 side 0 sector 3".
+std::string AddressText(const SectorAddress& at);
+// An LDOS date as "12-Apr-83".
+std::string DateText(const Date& date);
+// The attributes as four characters: S (system) or -, I (invisible) or -,
+// * (bit 5) or -, and the protection level 0..7.
+std::string AttributeText(const DirFile& file);
+
+} // namespace ss::dos

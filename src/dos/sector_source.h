@@ -1,0 +1,55 @@
+// How the DOS layer reads a disk: sector by track, side and sector number,
+// never by position in the image file. The image layer gives one source over
+// the main window's analysed image (image_sectors.h); tests give their own.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace ss::dos {
+
+// What became of a sector read.
+enum class SectorStatus {
+    Good,     // read, and the image says its CRCs were right
+    Unknown,  // read; the image keeps no CRC state for it
+    CrcError, // read, but the image marks its ID or data CRC as bad
+    Missing,  // the image holds no such sector
+};
+
+struct SectorRead {
+    std::vector<std::uint8_t> bytes; // the sector's data, at its own size; empty when missing
+    SectorStatus status = SectorStatus::Missing;
+
+    bool Readable() const { return status != SectorStatus::Missing; }
+};
+
+// The sectors of one side of a track as the image holds them.
+struct TrackShape {
+    int sectors = 0;            // how many
+    int lowest = 0;             // the lowest sector number
+    bool doubleDensity = false; // density of its lowest-numbered sector
+};
+
+class SectorSource {
+  public:
+    virtual ~SectorSource() = default;
+    // Cylinders (tracks of side 0) and sides the image holds.
+    virtual int Cylinders() const = 0;
+    virtual int Sides() const = 0;
+    // The shape of one side of a track; none when the image holds no sector there.
+    virtual std::optional<TrackShape> Track(int cylinder, int side) const = 0;
+    // The sector whose ID says this track, side and sector number.
+    virtual SectorRead Read(int cylinder, int side, int sector) const = 0;
+};
+
+// Where a sector lies on the disk.
+struct SectorAddress {
+    int track = 0;
+    int side = 0;
+    int sector = 0;
+
+    auto operator<=>(const SectorAddress&) const = default;
+};
+
+} // namespace ss::dos

@@ -1,0 +1,72 @@
+// The Files window's logic: the DOS, name, date and free space of the disk
+// the main window shows, and a table of its files that can be sorted, shown
+// with or without system and invisible files, opened in the main window and
+// saved to a folder.
+#pragma once
+
+#include "browser/mainform.h"
+#include "dos/host_names.h"
+#include "surface/controls.h"
+#include "surface/host.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ss {
+
+inline constexpr const char* kFilesNoDos = "No TRSDOS 2.3, LDOS 5.x or NEWDOS/80 directory: ";
+inline constexpr const char* kFilesSaveTitle = "Save As";
+
+class FilesLogic {
+  public:
+    // The columns of the table, in order.
+    enum Column { Name, Attributes, Size, Lrl, Date, First, Damage, Columns };
+    static const char* const kColumnTitles[Columns];
+
+    struct Row {
+        std::vector<std::string> cells; // one per column
+        bool damaged = false;
+        int file = 0; // index into the disk's files
+    };
+
+    FilesLogic(Host& host, MainformLogic& main);
+
+    TextBox TxtFilename, TxtDos, TxtDiskname, TxtDiskdate, TxtFree;
+    // The disk's own problems, or why no directory was read.
+    ListBox List1;
+    OptionButton ChkAll{"Show system and invisible files"};
+    CommandButton CmndSave{"Save As..."};
+
+    // Reads the main window's disk again when it shows another image.
+    void Form_Activate();
+    // Fills the window from the main window's disk.
+    void Refresh();
+    // Sorts by a column; the same column again reverses the order.
+    void SortBy(int column);
+    int SortColumn() const { return sortColumn_; }
+    bool SortDescending() const { return descending_; }
+    void SetShowAll(bool all);
+
+    const std::vector<Row>& Rows() const { return rows_; }
+    // Double-click on a row: the file's first sector in the main window.
+    void OpenRow(int row);
+    // Save As: the rows' files into folder; a file already there is replaced
+    // when `replace` says so. Ends with a box saying what was written.
+    std::vector<dos::Saved> SaveRows(const std::vector<int>& rows,
+                                     const std::filesystem::path& folder,
+                                     const std::function<bool(const std::string&)>& replace);
+
+  private:
+    void FillRows();
+
+    Host& host_;
+    MainformLogic& main_;
+    int generation_ = -1;
+    int sortColumn_ = Name;
+    bool descending_ = false;
+    std::vector<Row> rows_;
+};
+
+} // namespace ss

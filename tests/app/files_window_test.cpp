@@ -1,0 +1,78 @@
+// The Files window in Qt: opened from the main window's button and File
+// menu, its table sorted by a header click, system files on request, and a
+// double-click that shows the file's first sector in the main window.
+#include "app/activation.h"
+#include "app/files_window.h"
+#include "app/mainform.h"
+#include "app_test_support.h"
+#include "support/dos_disks.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace ss {
+namespace {
+
+using namespace apptest;
+
+FilesWindow* ActiveFilesWindow() {
+    auto* files = qobject_cast<FilesWindow*>(WindowActivation::LastActive());
+    for (int i = 0; i < 50 && files == nullptr; ++i) {
+        Pump(10);
+        files = qobject_cast<FilesWindow*>(WindowActivation::LastActive());
+    }
+    return files;
+}
+
+QStringList Column(QTableWidget& table, int column) {
+    QStringList texts;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        texts << table.item(r, column)->text();
+    }
+    return texts;
+}
+
+TEST(FilesWindowTest, ListsSortsAndShowsAFileInTheMainWindow) {
+    WindowActivation::Reset();
+    testimg::DosDiskBuilder b(testimg::LdosDdTwoSidedGeometry());
+    b.AddFile({"ZED     TXT", std::vector<std::uint8_t>(2000, 'z')});
+    b.AddFile({"ALPHA   CMD", std::vector<std::uint8_t>(300, 'a')});
+    const QString path = WriteImage(QStringLiteral("files.dmk"), b.Dmk());
+    Mainform main;
+    MakeActive(main);
+    ASSERT_TRUE(main.OpenImage(path).IsOpened());
+    // The owner of sector index 0, the boot sector.
+    EXPECT_EQ(main.findChild<QLineEdit*>(QStringLiteral("Txtowner"))->text(),
+              QStringLiteral("boot"));
+    EXPECT_EQ(main.findChild<QAction*>(QStringLiteral("mnuFileFiles"))->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::Key_L));
+
+    main.findChild<QPushButton*>(QStringLiteral("CmndFiles"))->click();
+    FilesWindow* files = ActiveFilesWindow();
+    ASSERT_NE(files, nullptr);
+    EXPECT_EQ(files->findChild<QLineEdit*>(QStringLiteral("TxtDos"))->text(),
+              QStringLiteral("LDOS 5.1"));
+    QTableWidget& table = *files->Table();
+    EXPECT_EQ(Column(table, FilesLogic::Name), (QStringList{"ALPHA/CMD", "ZED/TXT"}));
+    table.horizontalHeader()->sectionClicked(FilesLogic::Size);
+    table.horizontalHeader()->sectionClicked(FilesLogic::Size);
+    EXPECT_EQ(Column(table, FilesLogic::Name), (QStringList{"ZED/TXT", "ALPHA/CMD"}));
+    files->findChild<QCheckBox*>(QStringLiteral("ChkAll"))->setChecked(true);
+    EXPECT_EQ(table.rowCount(), 4);
+    files->findChild<QCheckBox*>(QStringLiteral("ChkAll"))->setChecked(false);
+
+    table.cellDoubleClicked(0, 0);
+    Pump(20);
+    EXPECT_EQ(main.findChild<QLineEdit*>(QStringLiteral("Txtowner"))->text(),
+              QStringLiteral("ZED/TXT, sector 1 of 8"));
+    EXPECT_EQ(main.findChild<QLineEdit*>(QStringLiteral("Txttrk"))->text(), QStringLiteral("1"));
+}
+
+} // namespace
+} // namespace ss

@@ -1,0 +1,157 @@
+// sectorscope-cli files and extract on hand-made DOS disks: the listing, and
+// files copied out under safe names whatever the directory holds.
+#include "cli_fixture.h"
+#include "support/dos_disks.h"
+#include "support/json_reader.h"
+
+#include <gtest/gtest.h>
+#include <set>
+
+namespace ss::testimg {
+namespace {
+
+std::vector<std::uint8_t> Text(const std::string& s) {
+    return {s.begin(), s.end()};
+}
+
+std::set<std::string> Listing(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        names.insert(e.path().filename().string());
+    }
+    return names;
+}
+
+class DosCliTest : public CliTest {
+  protected:
+    // A TRSDOS 2.3 disk with a text file, a hidden system file and a file
+    // whose second sector is lost.
+    std::string Disk() {
+        DosDiskBuilder b(Trsdos23Geometry());
+        b.AddFile({"HELLO   TXT", Text(std::string(300, 'h'))});
+        b.AddFile({"SECRET  SYS", Text("s"), 0x10 | 0x40 | 0x08 | 0x02});
+        b.AddFile({"BROKEN  DAT", Text(std::string(600, 'b'))});
+        b.RemoveSector({2, 0, 1});
+        return Image("trsdos.dsk", b.Jv3());
+    }
+};
+
+TEST_F(DosCliTest, FilesListsTheDirectory) {
+    const std::string disk = Disk();
+    Outcome run = RunCli({"files", disk});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "dos\tTRSDOS 2.3\n"
+                       "disk\tTESTDISK\t01/02/85\n"
+                       "free\t63 granules\t80640 bytes\n"
+                       "name\tattributes\tsize\ttrack\tside\tsector\tdamage\n"
+                       "HELLO/TXT\t---0\t300\t1\t0\t0\t\n"
+                       "BROKEN/DAT\t---0\t600\t2\t0\t0\t"
+                       "sector 2 (track 2 side 0 sector 1) is missing\n");
+
+    run = RunCli({"files", "--all", disk});
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[4], "BOOT/SYS\tSI-6\t2560\t0\t0\t0\t");
+    EXPECT_EQ(lines[5], "DIR/SYS\tSI-6\t2560\t17\t0\t0\t");
+    EXPECT_EQ(lines[7], "SECRET/SYS\tSI-2\t1\t1\t0\t5\t");
+
+    run = RunCli({"files", "--json", disk});
+    EXPECT_EQ(run.status, 0);
+    const JsonValue json = ParseJson(run.out);
+    EXPECT_EQ(json["family"].Str(), "trsdos23");
+    EXPECT_EQ(json["free_bytes"].Int(), 80640);
+    ASSERT_EQ(json["files"].Items().size(), 2u);
+    const JsonValue& broken = json["files"][1];
+    EXPECT_EQ(broken["name"].Str(), "BROKEN/DAT");
+    EXPECT_EQ(broken["ern"].Int(), 3);
+    EXPECT_EQ(broken["eof"].Int(), 88);
+    EXPECT_EQ(broken["sectors"][2][2].Int(), 2);
+    EXPECT_EQ(broken["damage"][0].Str(), "sector 2 (track 2 side 0 sector 1) is missing");
+
+    // An image of no known DOS says so.
+    run = RunCli({"files", Image("blank.dsk", MakeJv3({{0, 0}, {0, 1}, {0, 2}, {0, 3}}))});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "sectorscope-cli: no TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: the boot "
+                       "sector does not start 00 FE\n");
+}
+
+TEST_F(DosCliTest, ExtractWritesFilesAndSaysWhatIsMissing) {
+    const std::string disk = Disk();
+    const fs::path out = dir_ / "out";
+    Outcome run =
+        RunCli({"extract", disk, "hello/txt", "Broken/Dat", "NONE/TXT", "-o", out.string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "HELLO/TXT\t" + (out / "HELLO.TXT").string() + "\t300\n" + "BROKEN/DAT\t" +
+                           (out / "BROKEN.DAT").string() + "\t600\n");
+    EXPECT_EQ(run.err, "sectorscope-cli: no file NONE/TXT on this disk\n"
+                       "sectorscope-cli: BROKEN/DAT: sectors missing, written as zeros: track 2 "
+                       "side 0 sector 1\n"
+                       "sectorscope-cli: BROKEN/DAT: sector 2 (track 2 side 0 sector 1) is "
+                       "missing\n");
+    EXPECT_EQ(Slurp(out / "HELLO.TXT"), std::string(300, 'h'));
+    EXPECT_EQ(Slurp(out / "BROKEN.DAT"),
+              std::string(256, 'b') + std::string(256, '\0') + std::string(88, 'b'));
+
+    // An existing file stays without --force; with it, a link there is
+    // replaced, not written through.
+    const fs::path outside = dir_ / "outside.txt";
+    WriteFile(outside.string(), Text("keep"));
+    fs::remove(out / "HELLO.TXT");
+    fs::create_symlink(outside, out / "HELLO.TXT");
+    run = RunCli({"extract", disk, "HELLO/TXT", "-o", out.string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "sectorscope-cli: " + (out / "HELLO.TXT").string() +
+                           " exists; --force replaces it\n");
+    run = RunCli({"extract", "--force", disk, "HELLO/TXT", "-o", out.string()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_FALSE(fs::is_symlink(out / "HELLO.TXT"));
+    EXPECT_EQ(Slurp(out / "HELLO.TXT"), std::string(300, 'h'));
+    EXPECT_EQ(Slurp(outside), "keep");
+}
+
+// Names on a disk are bytes: every host name stays a plain name in the
+// chosen folder, and names that meet are told apart.
+TEST_F(DosCliTest, ExtractMakesSafeDistinctNames) {
+    struct Case {
+        std::string raw;    // the entry's 11 name bytes
+        std::string listed; // as `files` names it, and extract takes it
+        std::string host;
+    };
+    const std::vector<Case> cases = {
+        {"A/B     TXT", "A/B/TXT", "A_B.TXT"},
+        {"..      .. ", "../..", "__.__"},
+        {std::string("\x01\x1F"
+                     "X     \x7F") +
+             "\n ",
+         "??X/??", "__X.__"},
+        {"\xC1\xE9\xFF"
+         "B    CMD",
+         "???B/CMD", "___B.CMD"},
+        {"A_B     TXT", "A_B/TXT", "A_B_2.TXT"}, // meets the first
+        {"a_b     txt", "a_b/txt", "a_b_3.txt"}, // and again, case aside
+        {"        $#@", "/$#@", "_.$#@"},
+        {"OK-1!   ", "OK-1!", "OK-1!"},
+    };
+    DosDiskBuilder b(Trsdos23Geometry());
+    std::vector<std::string> args = {"extract", "", "-o", (dir_ / "out").string()};
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        b.AddFile({cases[k].raw, Text("file " + std::to_string(k))});
+        args.push_back(cases[k].listed);
+    }
+    args[1] = Image("names.dsk", b.Jv1());
+    const Outcome run = RunCli(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+
+    std::set<std::string> want;
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        want.insert(cases[k].host);
+        EXPECT_EQ(Slurp(dir_ / "out" / cases[k].host), "file " + std::to_string(k))
+            << cases[k].listed;
+    }
+    EXPECT_EQ(Listing(dir_ / "out"), want);
+    EXPECT_EQ(Listing(dir_), (std::set<std::string>{"names.dsk", "out", "stderr", "stdout"}));
+}
+
+} // namespace
+} // namespace ss::testimg

@@ -1,0 +1,370 @@
+// The DOS directory reader on hand-made TRSDOS 2.3, LDOS 5.x and NEWDOS/80
+// disks, opened in the main window as JV1, JV3 and DMK images.
+#include "dos/directory.h"
+#include "dos/dos_disk.h"
+#include "files/files_window.h"
+#include "support/dos_disks.h"
+#include "window_fixture.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace ss {
+namespace {
+
+using dos::DirFile;
+using dos::Disk;
+using dos::Family;
+using dos::SectorAddress;
+using testimg::DosDiskBuilder;
+using testimg::DosFileSpec;
+
+std::vector<std::uint8_t> Bytes(std::size_t n, int seed) {
+    std::vector<std::uint8_t> b(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        b[k] = static_cast<std::uint8_t>((k * 7 + static_cast<std::size_t>(seed) * 31 + k / 256) &
+                                         0xFF);
+    }
+    return b;
+}
+
+const DirFile* Find(const Disk& disk, const std::string& name) {
+    for (const DirFile& f : disk.files) {
+        if (f.name == name) {
+            return &f;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<SectorAddress> Sectors(int track, int side, int first, int count) {
+    std::vector<SectorAddress> out;
+    for (int s = first; s < first + count; ++s) {
+        out.push_back({track, side, s});
+    }
+    return out;
+}
+
+std::vector<SectorAddress> Join(std::initializer_list<std::vector<SectorAddress>> parts) {
+    std::vector<SectorAddress> out;
+    for (const auto& p : parts) {
+        out.insert(out.end(), p.begin(), p.end());
+    }
+    return out;
+}
+
+TEST(NameHash, MatchesHandComputedValues) {
+    const std::map<std::string, int> cases = {
+        {"BOOT    SYS", 0xA2}, {"DIR     SYS", 0xC4},         {"HELLO   TXT", 0x41},
+        {"BASIC   CMD", 0xF0}, {std::string(11, '\0'), 0x01}, // a hash of 0 is kept as 1
+    };
+    for (const auto& [name, want] : cases) {
+        std::array<std::uint8_t, 11> raw{};
+        std::copy(name.begin(), name.end(), raw.begin());
+        EXPECT_EQ(dos::NameHash(raw), want) << name;
+    }
+}
+
+class DosTest : public testwindow::WindowTest {
+  protected:
+    const Disk& OpenDisk(const std::vector<std::uint8_t>& image) {
+        Open(image);
+        EXPECT_TRUE(opened.outcome == OpenResult::Outcome::Opened);
+        return w.DosDisk();
+    }
+};
+
+// TRSDOS 2.3 on a JV1 image: the fields of each entry, a file in five
+// pieces (one extended entry), a deleted entry, system and invisible files.
+TEST_F(DosTest, Trsdos23OnJv1) {
+    DosDiskBuilder b(testimg::Trsdos23Geometry());
+    b.AddFile({"HELLO   TXT", Bytes(300, 1)});
+    b.AddDeletedEntry("OLD     BAS");
+    DosFileSpec pieces{"PIECES  DAT", Bytes(5 * 5 * 256 - 56, 2), 0x10 | 0x08 | 0x05, 80};
+    pieces.runs = {{4, 1}, {8, 1}, {12, 1}, {16, 1}, {20, 1}};
+    b.AddFile(pieces);
+    b.AddFile({"SYSTEM  SYS", Bytes(256, 3), 0x10 | 0x40 | 0x20});
+
+    const Disk& d = OpenDisk(b.Jv1());
+    ASSERT_TRUE(d.Recognised()) << d.why;
+    EXPECT_EQ(d.family, Family::Trsdos23);
+    EXPECT_EQ(d.dos, "TRSDOS 2.3");
+    EXPECT_EQ(d.diskName, "TESTDISK");
+    EXPECT_EQ(d.diskDate, "01/02/85");
+    // 70 granules; used: track 0 (2), the directory (2), HELLO (1), the
+    // deleted file's granule stays marked (1), PIECES (5), SYSTEM (1).
+    EXPECT_EQ(d.freeGranules, 70 - 12);
+    EXPECT_EQ(d.freeBytes, 58 * 5 * 256);
+    EXPECT_TRUE(d.problems.empty());
+    ASSERT_EQ(d.directory.size(), 10u);
+    EXPECT_EQ(d.directory[0], (SectorAddress{17, 0, 0}));
+    EXPECT_EQ(d.directory[9], (SectorAddress{17, 0, 9}));
+
+    ASSERT_EQ(d.files.size(), 5u); // BOOT/SYS, DIR/SYS, HELLO, PIECES, SYSTEM; not OLD/BAS
+    EXPECT_EQ(Find(d, "OLD/BAS"), nullptr);
+
+    const DirFile* hello = Find(d, "HELLO/TXT");
+    ASSERT_NE(hello, nullptr);
+    EXPECT_EQ(hello->dec, 2);
+    EXPECT_EQ(hello->size, 300);
+    EXPECT_EQ(hello->ern, 2);
+    EXPECT_EQ(hello->eof, 44);
+    EXPECT_EQ(hello->lrl, 256);
+    EXPECT_EQ(dos::AttributeText(*hello), "---0");
+    EXPECT_EQ(hello->updateHash, 0x4296);
+    EXPECT_FALSE(hello->date.has_value());
+    // Granule 2: track 1, sectors 0 to 4.
+    EXPECT_EQ(hello->sectors, Sectors(1, 0, 0, 2));
+    EXPECT_TRUE(hello->problems.empty());
+
+    const DirFile* pieces1 = Find(d, "PIECES/DAT");
+    ASSERT_NE(pieces1, nullptr);
+    EXPECT_EQ(dos::AttributeText(*pieces1), "-I-5");
+    EXPECT_EQ(pieces1->lrl, 80);
+    EXPECT_EQ(pieces1->size, 25 * 256 - 56);
+    ASSERT_EQ(pieces1->extents.size(), 5u); // four in the entry, one in the extended entry
+    EXPECT_EQ(pieces1->extents[4].unit, 10);
+    EXPECT_EQ(pieces1->extents[4].granule, 0);
+    EXPECT_EQ(pieces1->sectors, Join({Sectors(2, 0, 0, 5), Sectors(4, 0, 0, 5), Sectors(6, 0, 0, 5),
+                                      Sectors(8, 0, 0, 5), Sectors(10, 0, 0, 5)}));
+    EXPECT_TRUE(pieces1->problems.empty());
+
+    const DirFile* sys = Find(d, "SYSTEM/SYS");
+    ASSERT_NE(sys, nullptr);
+    EXPECT_EQ(dos::AttributeText(*sys), "S-*0");
+
+    // The file's bytes come back whole, cut at its size.
+    const dos::FileBytes got = dos::ReadFile(*w.Sectors(), *pieces1);
+    EXPECT_TRUE(got.Complete());
+    EXPECT_EQ(got.bytes, pieces.bytes);
+}
+
+// LDOS 5.1, double density, two sides, on DMK and JV3: the date, and a file
+// whose granules run from side 1 of one cylinder to side 0 of the next.
+TEST_F(DosTest, LdosTwoSidedDoubleDensity) {
+    DosDiskBuilder b(testimg::LdosDdTwoSidedGeometry());
+    DosFileSpec across{"ACROSS  DAT", Bytes(2 * 6 * 256 - 10, 4)};
+    across.dateMonth = 0x04;            // April
+    across.dateDayYear = (12 << 3) | 3; // the 12th, 1983
+    across.runs = {{21 * 6 + 5, 2}};    // cylinder 21's last granule and the next
+    b.AddFile(across);
+
+    for (const auto& image : {b.Dmk(), b.Jv3()}) {
+        const Disk& d = OpenDisk(image);
+        ASSERT_TRUE(d.Recognised()) << d.why;
+        EXPECT_EQ(d.family, Family::Ldos5);
+        EXPECT_EQ(d.dos, "LDOS 5.1");
+        EXPECT_EQ(d.allocation.sectorsPerGranule, 6);
+        EXPECT_EQ(d.allocation.granulesPerUnit, 6);
+        EXPECT_EQ(d.directory.front(), (SectorAddress{20, 0, 0}));
+        EXPECT_EQ(d.directory.back(), (SectorAddress{20, 1, 15}));
+        const DirFile* f = Find(d, "ACROSS/DAT");
+        ASSERT_NE(f, nullptr);
+        ASSERT_TRUE(f->date.has_value());
+        EXPECT_EQ(dos::DateText(*f->date), "12-Apr-83");
+        EXPECT_EQ(f->sectors, Join({Sectors(21, 1, 12, 6), Sectors(22, 0, 0, 6)}));
+        EXPECT_TRUE(f->problems.empty()) << f->problems.front();
+        EXPECT_EQ(dos::ReadFile(*w.Sectors(), *f).bytes, across.bytes);
+        // 40 cylinders of 6 granules: cylinder 0, the directory and the file are used.
+        EXPECT_EQ(d.freeGranules, 240 - 6 - 6 - 2);
+    }
+}
+
+// NEWDOS/80 with drive parameters, with and without track 0 in the other
+// density: the directory starts at lump 70 and crosses to side 1.
+TEST_F(DosTest, Newdos80WithAndWithoutK) {
+    for (const bool k : {false, true}) {
+        DosDiskBuilder b(testimg::Newdos80Geometry(k));
+        const DosFileSpec file{"GAME    CMD", Bytes(1000, 5)};
+        b.AddFile(file);
+        for (const auto& image : {b.Dmk(), b.Jv3()}) {
+            const Disk& d = OpenDisk(image);
+            ASSERT_TRUE(d.Recognised()) << d.why;
+            EXPECT_EQ(d.family, Family::Newdos80);
+            EXPECT_EQ(d.dos, "NEWDOS/80 2.0");
+            EXPECT_EQ(d.allocation.firstCylinder, k ? 1 : 0);
+            const int c = k ? 1 : 0;
+            ASSERT_EQ(d.directory.size(), 12u);
+            EXPECT_EQ(d.directory[0], (SectorAddress{19 + c, 0, 16}));
+            EXPECT_EQ(d.directory[2], (SectorAddress{19 + c, 1, 0}));
+            const DirFile* f = Find(d, "GAME/CMD");
+            ASSERT_NE(f, nullptr);
+            // Granule 2 (lump 1), relative sectors 10 to 13.
+            EXPECT_EQ(f->sectors, Sectors(c, 0, 10, 4));
+            EXPECT_TRUE(f->problems.empty());
+            EXPECT_EQ(dos::ReadFile(*w.Sectors(), *f).bytes, file.bytes);
+        }
+    }
+}
+
+// A NEWDOS/80 data disk has no drive parameters: the reader finds its GAT
+// from the boot sector's lump by trying the lump sizes.
+TEST_F(DosTest, Newdos80DataDiskFoundByLumpSize) {
+    testimg::DosGeometry g = testimg::Newdos80Geometry(false);
+    g.pdrive.reset();
+    g.granulesPerUnit = 4;
+    g.dirUnit = 35;
+    g.bootByte = 35;
+    DosDiskBuilder b(g);
+    b.AddFile({"DATA    TXT", Bytes(700, 6)});
+    const Disk& d = OpenDisk(b.Dmk());
+    ASSERT_TRUE(d.Recognised()) << d.why;
+    EXPECT_EQ(d.family, Family::Newdos80);
+    EXPECT_EQ(d.allocation.granulesPerUnit, 4);
+    EXPECT_EQ(d.directory[0], (SectorAddress{19, 0, 16}));
+    const DirFile* f = Find(d, "DATA/TXT");
+    ASSERT_NE(f, nullptr);
+    // Granule 4 (lump 1): relative sectors 20 to 22, side 1 of cylinder 0.
+    EXPECT_EQ(f->sectors, Sectors(0, 1, 2, 3));
+}
+
+// Damage is reported with the file it hurts, and the rest is still read.
+TEST_F(DosTest, DamageReportedPerFile) {
+    DosDiskBuilder b(testimg::LdosDdTwoSidedGeometry());
+    const int lost = b.AddFile({"LOST    DAT", Bytes(3 * 256, 7)});
+    const int hash = b.AddFile({"HASH    DAT", Bytes(256, 8)});
+    const int past = b.AddFile({"PAST    DAT", Bytes(256, 9)});
+    const int shortFile = b.AddFile({"SHORT   DAT", Bytes(256, 10)});
+    b.AddFile({"GOOD    DAT", Bytes(256, 11)});
+    b.RemoveSector({1, 0, 1}); // LOST's second sector (granule 6 = cylinder 1, side 0)
+    b.PatchHit(hash, 0x5A);
+    b.PatchEntry(past, 22, 60);     // cylinder 60 of a 40-cylinder disk
+    b.PatchEntry(shortFile, 20, 9); // ERN 9 in a granule of 6 sectors
+    (void)lost;
+
+    const Disk& d = OpenDisk(b.Jv3());
+    ASSERT_TRUE(d.Recognised()) << d.why;
+    const std::map<std::string, std::string> want = {
+        {"LOST/DAT", "sector 2 (track 1 side 0 sector 1) is missing"},
+        {"HASH/DAT", "name hash 38 does not match the HIT byte 5A"},
+        {"PAST/DAT", "extent 1 (cylinder 60, granule 2) lies past the disk"},
+        {"SHORT/DAT", "the extents hold 6 sectors of the 9 the entry counts"},
+    };
+    for (const auto& [name, problem] : want) {
+        const DirFile* f = Find(d, name);
+        ASSERT_NE(f, nullptr) << name;
+        ASSERT_EQ(f->problems.size(), 1u) << name;
+        EXPECT_EQ(f->problems[0], problem);
+    }
+    EXPECT_FALSE(Find(d, "GOOD/DAT")->Damaged());
+
+    // What could be read is read; the lost sector comes back as zeros.
+    const dos::FileBytes got = dos::ReadFile(*w.Sectors(), *Find(d, "LOST/DAT"));
+    EXPECT_EQ(got.missing, (std::vector<SectorAddress>{{1, 0, 1}}));
+    std::vector<std::uint8_t> expected = Bytes(3 * 256, 7);
+    std::fill(expected.begin() + 256, expected.begin() + 512, 0);
+    EXPECT_EQ(got.bytes, expected);
+}
+
+// A JV3 image of one track whose first sector holds `boot`.
+std::vector<std::uint8_t> BootTrack(const std::vector<std::uint8_t>& boot) {
+    std::vector<testimg::Jv3Entry> entries;
+    for (int s = 0; s < 10; ++s) {
+        entries.push_back({0, s, false, false, false, s == 0 ? boot : std::vector<std::uint8_t>{}});
+    }
+    return testimg::MakeJv3(entries);
+}
+
+// A disk of none of the three families says why.
+TEST_F(DosTest, NoneOfTheFamilies) {
+    const std::map<std::string, std::vector<std::uint8_t>> cases = {
+        {"the boot sector does not start 00 FE", BootTrack(std::vector<std::uint8_t>(256, 0xE5))},
+        {"no TRSDOS 2.3, LDOS 5.x or NEWDOS/80 directory was found where the boot sector points",
+         BootTrack({0x00, 0xFE, 0x11})},
+    };
+    for (const auto& [why, image] : cases) {
+        const Disk& d = OpenDisk(image);
+        EXPECT_FALSE(d.Recognised());
+        EXPECT_EQ(d.why, why);
+        EXPECT_TRUE(d.files.empty());
+    }
+}
+
+// The main window names the owner of the sector shown.
+TEST_F(DosTest, MainWindowNamesTheSectorsOwner) {
+    DosDiskBuilder b(testimg::Trsdos23Geometry());
+    b.AddFile({"HELLO   TXT", Bytes(300, 1)});
+    OpenDisk(b.Jv1());
+    const std::map<std::int64_t, std::string> want = {
+        {0, "boot"},
+        {1, "BOOT/SYS, sector 2 of 10"},
+        {10, "HELLO/TXT, sector 1 of 2"},
+        {11, "HELLO/TXT, sector 2 of 2"},
+        {12, "in use, no file"},
+        {15, "free"},
+        {170, "GAT"},
+        {171, "HIT"},
+        {172, "directory"},
+        {179, "directory"},
+    };
+    for (const auto& [index, owner] : want) {
+        Show(index);
+        EXPECT_EQ(w.Txtowner.Text, owner) << index;
+    }
+    // The fields the window had before keep their texts.
+    Show(170);
+    EXPECT_EQ(w.Txtsectype.Text, "Dir Sec.");
+    EXPECT_TRUE(w.ShowSectorAt({1, 0, 1}));
+    EXPECT_EQ(w.img.PresSecnum, 11);
+    EXPECT_FALSE(w.ShowSectorAt({99, 0, 0}));
+}
+
+// The Files window: the table sorts, shows hidden files on request, opens a
+// file's first sector in the main window and saves files, asking before it
+// replaces one.
+TEST_F(DosTest, FilesWindowTable) {
+    DosDiskBuilder b(testimg::Trsdos23Geometry());
+    b.AddFile({"ZED     TXT", Bytes(600, 1)});
+    b.AddFile({"ALPHA   TXT", Bytes(100, 2)});
+    b.AddFile({"MIDDLE  DAT", Bytes(1500, 3)});
+    OpenDisk(b.Jv1());
+    FilesLogic files(host, w);
+    files.Form_Activate();
+    EXPECT_EQ(files.TxtDos.Text, "TRSDOS 2.3");
+    EXPECT_EQ(files.TxtFree.Text, std::to_string(62 * 1280) + " bytes free (62 granules)");
+    const auto names = [&] {
+        std::vector<std::string> n;
+        for (const auto& r : files.Rows()) {
+            n.push_back(r.cells[FilesLogic::Name]);
+        }
+        return n;
+    };
+    EXPECT_EQ(names(), (std::vector<std::string>{"ALPHA/TXT", "MIDDLE/DAT", "ZED/TXT"}));
+    files.SortBy(FilesLogic::Size);
+    EXPECT_EQ(names(), (std::vector<std::string>{"ALPHA/TXT", "ZED/TXT", "MIDDLE/DAT"}));
+    files.SortBy(FilesLogic::Size);
+    EXPECT_EQ(names(), (std::vector<std::string>{"MIDDLE/DAT", "ZED/TXT", "ALPHA/TXT"}));
+    files.SetShowAll(true);
+    EXPECT_EQ(files.Rows().size(), 5u);
+    files.SetShowAll(false);
+    const FilesLogic::Row& zed = files.Rows()[1];
+    EXPECT_EQ(zed.cells[FilesLogic::First], "1/0/0");
+    EXPECT_EQ(zed.cells[FilesLogic::Damage], "");
+
+    files.OpenRow(0); // MIDDLE/DAT: granules 4 and 5, track 2
+    EXPECT_EQ(w.Txtowner.Text, "MIDDLE/DAT, sector 1 of 6");
+    EXPECT_EQ(host.shown.back(), WindowId::Mainform);
+
+    const std::filesystem::path folder =
+        std::filesystem::path(::testing::TempDir()) / ("files_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    testimg::WriteFile((folder / "ZED.TXT").string(), {1, 2, 3});
+    std::vector<std::string> asked;
+    files.SaveRows({0, 1}, folder, [&](const std::string& name) {
+        asked.push_back(name);
+        return false;
+    });
+    EXPECT_EQ(asked, (std::vector<std::string>{"ZED.TXT"}));
+    EXPECT_EQ(host.messages.back().text,
+              "MIDDLE/DAT: saved as MIDDLE.DAT\rZED/TXT: ZED.TXT kept as it was");
+    EXPECT_EQ(std::filesystem::file_size(folder / "ZED.TXT"), 3u);
+    EXPECT_EQ(std::filesystem::file_size(folder / "MIDDLE.DAT"), 1500u);
+    files.SaveRows({1}, folder, [](const std::string&) { return true; });
+    EXPECT_EQ(std::filesystem::file_size(folder / "ZED.TXT"), 600u);
+    std::filesystem::remove_all(folder);
+}
+
+} // namespace
+} // namespace ss

@@ -1,0 +1,346 @@
+#include "support/dos_disks.h"
+
+#include "support/image_builder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace ss::testimg {
+
+namespace {
+
+constexpr std::uint8_t kFiller = 0xE5;
+constexpr int kSectorBytes = 256;
+constexpr int kEntry = 32;
+constexpr std::uint8_t kSystemFile = 0x5E; // system, in use, invisible, protection 6
+
+std::uint8_t Lo(int v) {
+    return static_cast<std::uint8_t>(v & 0xFF);
+}
+
+// The hash kept in the HIT, written out here once more so that the tests do
+// not lean on the reader's own.
+std::uint8_t Hash(const std::uint8_t* name11) {
+    int h = 0;
+    for (int i = 0; i < 11; ++i) {
+        h ^= name11[i];
+        h = ((h << 1) | (h >> 7)) & 0xFF;
+    }
+    return Lo(h == 0 ? 1 : h);
+}
+
+std::string Padded(const std::string& name) {
+    std::string s = name;
+    s.resize(11, ' ');
+    return s;
+}
+
+} // namespace
+
+DosGeometry Trsdos23Geometry() {
+    return DosGeometry{};
+}
+
+DosGeometry LdosDdTwoSidedGeometry() {
+    DosGeometry g;
+    g.cylinders = 40;
+    g.sides = 2;
+    g.sectorsPerSide = 18;
+    g.doubleDensity = true;
+    g.sectorsPerGranule = 6;
+    g.granulesPerUnit = 6; // 3 a side
+    g.dirUnit = 20;
+    g.bootByte = 20;
+    g.dirSectors = 34;
+    g.version = 0x51;
+    g.ldosCylinders = 5;
+    g.ldosFlags = 0x40 | 0x20 | 2;
+    return g;
+}
+
+DosGeometry Newdos80Geometry(bool trackZeroK) {
+    DosGeometry g;
+    g.cylinders = 40;
+    g.sides = 2;
+    g.sectorsPerSide = 18;
+    g.doubleDensity = true;
+    g.sectorsPerGranule = 5;
+    g.granulesPerUnit = 2;
+    g.firstCylinder = trackZeroK ? 1 : 0;
+    g.dirUnit = 70; // relative sector 700: cylinder 19 (or 20 with K), side 0, sector 16
+    g.bootByte = 70;
+    g.dirSectors = 12;
+    g.version = 0x20;
+    // DDSL 70, TI A (+K), 40 tracks, 36 sectors, GPL 2, DDGA 3
+    g.pdrive = std::array<std::uint8_t, 10>{
+        70, 0, Lo(0x04 | (trackZeroK ? 0x40 : 0)), 40, 36, 2, 0, 0, 0, 3};
+    return g;
+}
+
+DosDiskBuilder::DosDiskBuilder(const DosGeometry& g) : g_(g) {
+    for (int c = 0; c < g.cylinders; ++c) {
+        // Track 0 of a K disk is in the other density.
+        const int perSide =
+            IsCylinderZeroOutside(c) ? (g.doubleDensity ? 10 : 18) : g.sectorsPerSide;
+        for (int h = 0; h < g.sides; ++h) {
+            for (int s = 0; s < perSide; ++s) {
+                sectors_[{c, h, s}] = std::vector<std::uint8_t>(kSectorBytes, kFiller);
+            }
+        }
+    }
+    const int relSectors = (g.cylinders - g.firstCylinder) * g.sides * g.sectorsPerSide;
+    used_.assign(static_cast<std::size_t>(relSectors / g.sectorsPerGranule), false);
+    dirRel_ = g.dirUnit * g.granulesPerUnit * g.sectorsPerGranule;
+
+    std::vector<std::uint8_t>& boot = SectorAt({0, 0, 0});
+    boot[0] = 0x00;
+    boot[1] = 0xFE;
+    boot[2] = Lo(g.bootByte);
+    if (g.pdrive) {
+        std::vector<std::uint8_t>& p = SectorAt({0, 0, 2});
+        std::fill(p.begin(), p.end(), 0);
+        std::copy(g.pdrive->begin(), g.pdrive->end(), p.begin());
+        p[239] = 0xA5;
+    }
+
+    // The directory: a GAT, a HIT, and entry sectors of free entries.
+    for (int k = 0; k < g.dirSectors; ++k) {
+        std::vector<std::uint8_t>& s = SectorAt(Locate(dirRel_ + k));
+        std::fill(s.begin(), s.end(), 0);
+        if (k >= 2) {
+            for (int slot = 0; slot < 8; ++slot) {
+                std::memset(s.data() + slot * kEntry + 22, 0xFF, 10);
+            }
+        }
+    }
+    std::vector<std::uint8_t>& gat = SectorAt(Locate(dirRel_));
+    const int units = static_cast<int>(used_.size()) / g.granulesPerUnit;
+    const std::uint8_t absent = Lo(0xFF << g.granulesPerUnit);
+    for (int u = 0; u < 0x60; ++u) {
+        gat[static_cast<std::size_t>(u)] = u < units ? absent : 0xFF;
+        gat[static_cast<std::size_t>(0x60 + u)] = u < units ? absent : 0xFF;
+    }
+    gat[0xCB] = g.version;
+    gat[0xCC] = g.ldosCylinders;
+    gat[0xCD] = g.ldosFlags;
+    std::memcpy(gat.data() + 0xD0, "TESTDISK", 8);
+    std::memcpy(gat.data() + 0xD8, "01/02/85", 8);
+    std::memcpy(gat.data() + 0xE0, "BASIC\r", 6);
+
+    // BOOT/SYS holds the first unit, DIR/SYS the directory's granules; both
+    // entries only, their sectors keep the boot sector and the directory.
+    for (int n = 0; n < g.granulesPerUnit; ++n) {
+        Allocate(n);
+    }
+    DosFileSpec bootSys{"BOOT    SYS", {}, kSystemFile};
+    WriteEntry(bootSys, g.granulesPerUnit * g.sectorsPerGranule, 0, {{0, g.granulesPerUnit}});
+    const int dirGranules = (g.dirSectors + g.sectorsPerGranule - 1) / g.sectorsPerGranule;
+    for (int n = 0; n < dirGranules; ++n) {
+        Allocate(g.dirUnit * g.granulesPerUnit + n);
+    }
+    DosFileSpec dirSys{"DIR     SYS", {}, kSystemFile};
+    WriteEntry(dirSys, g.dirSectors, 0, {{g.dirUnit * g.granulesPerUnit, dirGranules}});
+}
+
+std::vector<std::uint8_t>& DosDiskBuilder::SectorAt(const DosAddress& at) {
+    auto it = sectors_.find(at);
+    if (it == sectors_.end()) {
+        throw std::runtime_error("DosDiskBuilder: no such sector");
+    }
+    return it->second;
+}
+
+DosAddress DosDiskBuilder::Locate(int rel) const {
+    const int perCylinder = g_.sides * g_.sectorsPerSide;
+    const int s = rel % perCylinder;
+    return {g_.firstCylinder + rel / perCylinder, s / g_.sectorsPerSide, s % g_.sectorsPerSide};
+}
+
+std::vector<DosAddress> DosDiskBuilder::DirectorySectors() const {
+    std::vector<DosAddress> out;
+    for (int k = 0; k < g_.dirSectors; ++k) {
+        out.push_back(Locate(dirRel_ + k));
+    }
+    return out;
+}
+
+std::uint8_t* DosDiskBuilder::Entry(int dec) {
+    return SectorAt(Locate(dirRel_ + (dec & 0x1F) + 2)).data() + (dec >> 5) * kEntry;
+}
+
+int DosDiskBuilder::NextDec() {
+    const std::vector<std::uint8_t>& hit = SectorAt(Locate(dirRel_ + 1));
+    for (; decCursor_ < 256; ++decCursor_) {
+        if ((decCursor_ & 0x1F) < g_.dirSectors - 2 &&
+            hit[static_cast<std::size_t>(decCursor_)] == 0) {
+            return decCursor_++;
+        }
+    }
+    throw std::runtime_error("DosDiskBuilder: the directory is full");
+}
+
+void DosDiskBuilder::Allocate(int granule) {
+    if (granule < 0 || granule >= static_cast<int>(used_.size())) {
+        throw std::runtime_error("DosDiskBuilder: granule past the disk");
+    }
+    used_[static_cast<std::size_t>(granule)] = true;
+    std::vector<std::uint8_t>& gat = SectorAt(Locate(dirRel_));
+    gat[static_cast<std::size_t>(granule / g_.granulesPerUnit)] |=
+        Lo(1 << (granule % g_.granulesPerUnit));
+}
+
+void DosDiskBuilder::WriteExtents(std::uint8_t* e,
+                                  const std::vector<std::pair<int, int>>& runs) const {
+    for (std::size_t i = 0; i < runs.size() && i < 4; ++i) {
+        e[22 + 2 * i] = Lo(runs[i].first / g_.granulesPerUnit);
+        e[23 + 2 * i] = Lo(((runs[i].first % g_.granulesPerUnit) << 5) | (runs[i].second - 1));
+    }
+}
+
+int DosDiskBuilder::AddFile(const DosFileSpec& spec) {
+    const int sectors = static_cast<int>((spec.bytes.size() + kSectorBytes - 1) / kSectorBytes);
+    const int granules = (sectors + g_.sectorsPerGranule - 1) / g_.sectorsPerGranule;
+    std::vector<std::pair<int, int>> runs = spec.runs;
+    if (runs.empty()) {
+        for (int n = 0; n < granules; ++n) {
+            while (nextGranule_ < static_cast<int>(used_.size()) &&
+                   used_[static_cast<std::size_t>(nextGranule_)]) {
+                ++nextGranule_;
+            }
+            if (!runs.empty() && runs.back().first + runs.back().second == nextGranule_) {
+                ++runs.back().second;
+            } else {
+                runs.push_back({nextGranule_, 1});
+            }
+            ++nextGranule_;
+        }
+    }
+    // The bytes, granule by granule in run order.
+    int k = 0;
+    for (const auto& [first, count] : runs) {
+        for (int n = 0; n < count; ++n) {
+            Allocate(first + n);
+            for (int j = 0; j < g_.sectorsPerGranule; ++j, ++k) {
+                const std::size_t from = static_cast<std::size_t>(k) * kSectorBytes;
+                if (from >= spec.bytes.size()) {
+                    continue;
+                }
+                std::vector<std::uint8_t>& s =
+                    SectorAt(Locate((first + n) * g_.sectorsPerGranule + j));
+                const std::size_t len =
+                    std::min<std::size_t>(kSectorBytes, spec.bytes.size() - from);
+                std::fill(s.begin(), s.end(), 0);
+                std::memcpy(s.data(), spec.bytes.data() + from, len);
+            }
+        }
+    }
+
+    return WriteEntry(spec, sectors, static_cast<int>(spec.bytes.size() % kSectorBytes), runs);
+}
+
+int DosDiskBuilder::WriteEntry(const DosFileSpec& spec, int ern, int eof,
+                               const std::vector<std::pair<int, int>>& runs) {
+    const int dec = NextDec();
+    std::uint8_t* e = Entry(dec);
+    const std::string name = Padded(spec.name);
+    e[0] = spec.attributes;
+    e[1] = spec.dateMonth;
+    e[2] = spec.dateDayYear;
+    e[3] = Lo(eof);
+    e[4] = spec.lrl;
+    std::memcpy(e + 5, name.data(), 11);
+    e[16] = e[18] = 0x96;
+    e[17] = e[19] = 0x42;
+    e[20] = Lo(ern);
+    e[21] = Lo(ern >> 8);
+    WriteExtents(e, runs);
+    PatchHit(dec, Hash(e + 5));
+
+    // Runs beyond four go to extended entries, four each.
+    int owner = dec;
+    for (std::size_t from = 4; from < runs.size(); from += 4) {
+        const int x = NextDec();
+        std::uint8_t* xe = Entry(x);
+        std::uint8_t* oe = Entry(owner);
+        oe[30] = 0xFE;
+        oe[31] = Lo(x);
+        xe[0] = 0x90;
+        xe[1] = Lo(owner);
+        WriteExtents(
+            xe, std::vector<std::pair<int, int>>(
+                    runs.begin() + static_cast<std::ptrdiff_t>(from),
+                    runs.begin() + static_cast<std::ptrdiff_t>(std::min(from + 4, runs.size()))));
+        PatchHit(x, Hash(xe + 5));
+        owner = x;
+    }
+    return dec;
+}
+
+int DosDiskBuilder::AddDeletedEntry(const std::string& name) {
+    const int dec = AddFile(DosFileSpec{name, std::vector<std::uint8_t>(300, 0x55), 0x00});
+    PatchHit(dec, 0);
+    return dec;
+}
+
+void DosDiskBuilder::PatchEntry(int dec, int offset, std::uint8_t value) {
+    Entry(dec)[offset] = value;
+}
+
+void DosDiskBuilder::PatchHit(int dec, std::uint8_t value) {
+    SectorAt(Locate(dirRel_ + 1))[static_cast<std::size_t>(dec)] = value;
+}
+
+void DosDiskBuilder::RemoveSector(const DosAddress& at) {
+    sectors_.erase(at);
+}
+
+std::vector<std::uint8_t> DosDiskBuilder::Jv1() const {
+    if (g_.sides != 1 || g_.sectorsPerSide != 10 || g_.doubleDensity) {
+        throw std::runtime_error(
+            "DosDiskBuilder: JV1 holds one side of ten single-density sectors");
+    }
+    return MakeJv1(g_.cylinders, [&](int track, int sector, std::uint8_t* data) {
+        const auto it = sectors_.find({track, 0, sector});
+        if (it != sectors_.end()) {
+            std::memcpy(data, it->second.data(), kSectorBytes);
+        }
+    });
+}
+
+std::vector<std::uint8_t> DosDiskBuilder::Jv3() const {
+    const std::vector<DosAddress> dir = DirectorySectors();
+    std::vector<Jv3Entry> entries;
+    for (const auto& [at, bytes] : sectors_) {
+        const auto [t, h, s] = at;
+        Jv3Entry e;
+        e.track = t;
+        e.sector = s;
+        e.side1 = h == 1;
+        e.doubleDensity = g_.doubleDensity != IsCylinderZeroOutside(t);
+        e.dirMark = std::find(dir.begin(), dir.end(), at) != dir.end();
+        e.data = bytes;
+        entries.push_back(std::move(e));
+    }
+    return MakeJv3(entries);
+}
+
+std::vector<std::uint8_t> DosDiskBuilder::Dmk() const {
+    const std::vector<DosAddress> dir = DirectorySectors();
+    std::vector<DmkTrack> records(static_cast<std::size_t>(g_.cylinders * g_.sides));
+    for (const auto& [at, bytes] : sectors_) {
+        const auto [t, h, s] = at;
+        DmkSector sec;
+        sec.track = t;
+        sec.side = h;
+        sec.sector = s;
+        sec.doubleDensity = g_.doubleDensity != IsCylinderZeroOutside(t);
+        const bool isDir = std::find(dir.begin(), dir.end(), at) != dir.end();
+        sec.dam = isDir ? (sec.doubleDensity ? 0xF8 : 0xFA) : 0xFB;
+        sec.data = bytes;
+        records[static_cast<std::size_t>(t * g_.sides + h)].sectors.push_back(std::move(sec));
+    }
+    return MakeDmk(records).bytes;
+}
+
+} // namespace ss::testimg

@@ -1,0 +1,103 @@
+// Small disks written the way TRSDOS 2.3, LDOS 5.x and NEWDOS/80 lay them
+// out, for the tests of the directory reader: a boot sector, a GAT, a HIT,
+// directory entries and files, on any geometry, then written as a JV1, JV3 or
+// DMK image.
+//
+// Granule n of a disk is made of its relative sectors n * spg .. n * spg +
+// spg - 1, the sectors counted from cylinder firstCylinder across both sides
+// of each cylinder (side 0's sectors first), each side's numbers from 0.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace ss::testimg {
+
+// A sector of the disk: track (cylinder), side, sector number.
+using DosAddress = std::tuple<int, int, int>;
+
+struct DosGeometry {
+    int cylinders = 35;
+    int sides = 1;
+    int sectorsPerSide = 10;
+    bool doubleDensity = false;
+    int sectorsPerGranule = 5;
+    int granulesPerUnit = 2; // per track (TRSDOS 2.3), cylinder (LDOS) or lump (NEWDOS/80)
+    int firstCylinder = 0;   // NEWDOS/80 with TI = K: cylinder 0 is outside the granules
+    // The boot sector's third byte and the unit that holds the directory.
+    int dirUnit = 17;
+    int bootByte = 17;
+    int dirSectors = 10;            // GAT, HIT and entry sectors
+    std::uint8_t version = 0x00;    // GAT byte 0xCB
+    std::uint8_t ldosCylinders = 0; // GAT byte 0xCC
+    std::uint8_t ldosFlags = 0;     // GAT byte 0xCD
+    // NEWDOS/80 drive parameters for drive 0 at track 0 sector 2, when set.
+    std::optional<std::array<std::uint8_t, 10>> pdrive;
+};
+
+// The three families' usual disks.
+DosGeometry Trsdos23Geometry();                // 35 x 10 single density, dir on 17
+DosGeometry LdosDdTwoSidedGeometry();          // 40 cylinders, 2 x 18 double density
+DosGeometry Newdos80Geometry(bool trackZeroK); // 40 cylinders, 2 x 18 DD, GPL 2; K: track 0 SD
+
+struct DosFileSpec {
+    std::string name;                            // 11 bytes: name and extension, blank padded
+    std::vector<std::uint8_t> bytes;             // the file's contents
+    std::uint8_t attributes = 0x10;              // in use
+    std::uint8_t lrl = 0;                        // 0 = 256
+    std::uint8_t dateMonth = 0, dateDayYear = 0; // LDOS date bytes 1 and 2
+    // Granule runs (first absolute granule, count) to place the file in;
+    // empty: the next free granules, one run.
+    std::vector<std::pair<int, int>> runs = {};
+};
+
+class DosDiskBuilder {
+  public:
+    explicit DosDiskBuilder(const DosGeometry& g);
+
+    // Adds a file and gives its DEC. Up to four runs fit in the entry; more
+    // go to extended entries linked from it.
+    int AddFile(const DosFileSpec& spec);
+    // Writes an entry that is deleted (in-use bit clear, HIT byte 0).
+    int AddDeletedEntry(const std::string& name);
+    // Changes one byte of the directory entry at DEC, or of the HIT.
+    void PatchEntry(int dec, int offset, std::uint8_t value);
+    void PatchHit(int dec, std::uint8_t value);
+    // Removes a sector from the disk, as if it could not be read.
+    void RemoveSector(const DosAddress& at);
+
+    // Where relative sector `rel` lies.
+    DosAddress Locate(int rel) const;
+    // The sectors written, by address.
+    const std::map<DosAddress, std::vector<std::uint8_t>>& Sectors() const { return sectors_; }
+    const DosGeometry& Geometry() const { return g_; }
+    std::vector<DosAddress> DirectorySectors() const;
+
+    std::vector<std::uint8_t> Jv1() const;
+    std::vector<std::uint8_t> Jv3() const;
+    std::vector<std::uint8_t> Dmk() const;
+
+  private:
+    std::vector<std::uint8_t>& SectorAt(const DosAddress& at);
+    std::uint8_t* Entry(int dec);
+    int NextDec();
+    int WriteEntry(const DosFileSpec& spec, int ern, int eof,
+                   const std::vector<std::pair<int, int>>& runs);
+    void Allocate(int granule);
+    void WriteExtents(std::uint8_t* e, const std::vector<std::pair<int, int>>& runs) const;
+    bool IsCylinderZeroOutside(int track) const { return track < g_.firstCylinder; }
+
+    DosGeometry g_;
+    std::map<DosAddress, std::vector<std::uint8_t>> sectors_;
+    int dirRel_ = 0;
+    int nextGranule_ = 0;
+    int decCursor_ = 0;
+    std::vector<bool> used_;
+};
+
+} // namespace ss::testimg
