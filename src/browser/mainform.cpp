@@ -347,8 +347,8 @@ void MainformLogic::ShowCrc() {
 // An index that no ID field or entry describes: its identity fields empty,
 // its type "No Sector", and one notice line where the dump would be.
 void MainformLogic::ShowMissingSector() {
-    for (TextBox* box :
-         {&Txttrk, &txtside, &Txtsector, &Txttrkspt, &TxtDens, &Txtdam, &Text6, &Txtcrc, &Txtowner}) {
+    for (TextBox* box : {&Txttrk, &txtside, &Txtsector, &Txttrkspt, &TxtDens, &Txtdam, &Text6,
+                         &Txtcrc, &Txtowner}) {
         box->Text.clear();
         box->BackColor = TextBox{}.BackColor;
     }

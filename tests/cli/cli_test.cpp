@@ -32,7 +32,6 @@ std::string HexOf(const std::vector<std::uint8_t>& bytes) {
     return out;
 }
 
-
 // Two sides: track 0 single density, track 1 double density, the directory
 // mark on track 1 side 0 from sector 3 on.
 std::vector<Jv3Entry> TwoSidedJv3Entries() {

@@ -66,13 +66,13 @@ struct Jv3Entry {
     bool doubleDensity = false;
     bool side1 = false;
     bool dirMark = false;
+    // Empty: the default pattern, `size` bytes. Shorter: padded with 0x00.
+    // Longer is refused.
+    std::vector<std::uint8_t> data = {};
     // Bytes of the data block: 128, 256, 512 or 1024, written as the size
     // code of a used or a free entry.
     int size = 256;
     bool crcError = false; // the flag of a sector read with a CRC error
-    // Empty: the default pattern, `size` bytes. Shorter: padded with 0x00.
-    // Longer is refused.
-    std::vector<std::uint8_t> data = {};
 };
 
 // A free entry whose data block of `size` bytes stays in the image.
