@@ -47,6 +47,20 @@ int ImageState::SectorSize(std::int64_t i) const {
     return jv1 == 1 ? static_cast<int>(jv1::kSectorSize) : tables.secsize(i);
 }
 
+std::vector<std::uint8_t> ImageState::SectorData(std::int64_t i) const {
+    const int size = SectorSize(i);
+    const std::int64_t first = jv1 == 1 ? jv1::SectorOffset(i) : tables.secfpa(i);
+    const std::int64_t stride = DataStride(i);
+    if (size == 0 || !filebuf.Has(first + stride * (size - 1))) {
+        return {};
+    }
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
+    for (int k = 0; k < size; ++k) {
+        data[static_cast<std::size_t>(k)] = filebuf.At(first + stride * k);
+    }
+    return data;
+}
+
 SectorCrc ImageState::CrcOf(std::int64_t i) const {
     return jv1 == 1 ? SectorCrc{} : SectorCrc::Unpack(tables.seccrc(i));
 }

@@ -152,6 +152,10 @@ struct ImageState {
     // Distance between two data bytes of sector index i in filebuf: 2 for a
     // DMK single-density sector whose bytes are stored doubled, else 1.
     int DataStride(std::int64_t i) const;
+    // The data of sector index i at its own size, taken every DataStride-th
+    // byte from its first data byte; empty for a missing sector and for one
+    // the file does not hold whole.
+    std::vector<std::uint8_t> SectorData(std::int64_t i) const;
 };
 
 enum class AnalysisResult {
