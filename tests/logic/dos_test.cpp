@@ -367,8 +367,7 @@ TEST(ImageSectors, SizesAndStates) {
 std::vector<std::uint8_t> BootTrack(const std::vector<std::uint8_t>& boot) {
     std::vector<testimg::Jv3Entry> entries;
     for (int s = 0; s < 10; ++s) {
-        entries.push_back(
-            {0, s, false, false, false, 256, false, s == 0 ? boot : std::vector<std::uint8_t>{}});
+        entries.push_back({0, s, false, false, false, s == 0 ? boot : std::vector<std::uint8_t>{}});
     }
     return testimg::MakeJv3(entries);
 }
