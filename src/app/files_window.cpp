@@ -23,9 +23,7 @@ QString Q(const std::string& text) {
 } // namespace
 
 FilesWindow::FilesWindow(QtHost& host, MainformLogic& main, QWidget* parent)
-    : WindowFrame("formFiles", QString::fromLatin1(kProgramName) + QStringLiteral(" files"),
-                  parent),
-      main_(main), logic_(host, main) {
+    : WindowFrame("formFiles", QStringLiteral("files"), parent), main_(main), logic_(host, main) {
     BuildMenus(kMainformFilter, 1, MenuHelp::None);
     BuildControls();
     ShowFileNameInTitle(logic_.TxtFilename);

@@ -28,9 +28,8 @@ QString KeyText(const QKeySequence& key) {
 } // namespace
 
 Form1::Form1(QtHost& host, QWidget* parent)
-    : WindowFrame("form1", QString::fromLatin1(kProgramName) + QStringLiteral(" sector map"),
-                  parent),
-      metrics_(SurfaceFont()), logic_(host, metrics_) {
+    : WindowFrame("form1", QStringLiteral("sector map"), parent), metrics_(SurfaceFont()),
+      logic_(host, metrics_) {
     BuildMenus(kForm1Filter, 2, MenuHelp::Shown);
     BuildControls();
     ShowFileNameInTitle(logic_.TxtFilename);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <iterator>
 
 namespace ss {
 
@@ -33,8 +34,8 @@ QLineEdit* TextBoxWidget(const char* name, int chars) {
 } // namespace
 
 HexViewer::HexViewer(QtHost& host, QWidget* parent)
-    : WindowFrame("form2", QStringLiteral("sectorscope hex viewer"), parent),
-      metrics_(SurfaceFont()), logic_(host, metrics_) {
+    : WindowFrame("form2", QStringLiteral("hex viewer"), parent), metrics_(SurfaceFont()),
+      logic_(host, metrics_) {
     BuildMenus(kHexViewerFilter, 2, MenuHelp::None);
     BuildControls();
     AddKeys();
@@ -55,24 +56,22 @@ void HexViewer::BuildControls() {
     const int lineHeight = metrics_.TextHeight("sample");
     const int widthTwips = hexlayout::kLineLeft * 2 + metrics_.TextWidth(std::string(80, '0'));
     const int heightTwips = (hexlayout::kTopLines + HexLayout::kLinesPerPage + 1) * lineHeight;
-    SurfaceWidget* surface = AddSurface(logic_.surface, widthTwips, heightTwips);
+    // The legend boxes above the page do not shrink: the page is drawn at
+    // its natural size or larger.
+    SurfaceWidget* surface = AddSurface(logic_.surface, widthTwips, heightTwips, SurfaceFit::Fixed);
+    surface->SetLeastZoom(1.0);
 
     // The controls stand on the surface's top eight line heights, as the
     // page leaves them free.
     auto* overlay = new QVBoxLayout(surface);
     overlay->setContentsMargins(4, 2, 4, 0);
-    QWidget* frame1 = BuildFrame1();
-    frame1->setFixedHeight(
-        static_cast<int>(surface->TwipsToPixelsY(hexlayout::kTopLines * lineHeight)) - 4);
+    frame1_ = BuildFrame1();
     AddPageFrame(surface);
-    overlay->addWidget(frame1);
+    overlay->addWidget(frame1_);
     overlay->addStretch(1);
-    frame1->raise();
-    // Wide enough for the page and for the legend, whichever is wider.
-    const QMargins margins = overlay->contentsMargins();
-    surface->setFixedSize(std::max(surface->sizeHint().width(),
-                                   frame1->sizeHint().width() + margins.left() + margins.right()),
-                          surface->sizeHint().height());
+    frame1_->raise();
+    PlacePage();
+    connect(surface, &SurfaceWidget::ZoomChanged, this, &HexViewer::PlacePage);
 
     vscroll1_ = new QScrollBar(Qt::Vertical);
     vscroll1_->setObjectName(QStringLiteral("VScroll1"));
@@ -137,35 +136,50 @@ QWidget* HexViewer::BuildFrame1() {
 
 void HexViewer::AddPageFrame(SurfaceWidget* surface) {
     // Caption-less buttons around the page: they show no text and do nothing.
-    const int lineHeight = metrics_.TextHeight("sample");
-    const int left =
-        static_cast<int>(surface->TwipsToPixelsX(hexlayout::kLineLeft)) - kFrameBar - 2;
-    const int right = static_cast<int>(surface->TwipsToPixelsX(
-                          hexlayout::kLineLeft + metrics_.TextWidth(std::string(79, '0')))) +
-                      2;
-    const int top = static_cast<int>(surface->TwipsToPixelsY(hexlayout::kTopLines * lineHeight)) -
-                    kFrameBar - 1;
-    const int bottom = static_cast<int>(surface->TwipsToPixelsY(
-                           (hexlayout::kTopLines + HexLayout::kLinesPerPage) * lineHeight)) +
-                       1;
-    struct Bar {
+    const struct {
         const char* name;
         CommandButton& model;
-        QRect where;
+    } bars[] = {
+        {"Command1", logic_.Command1},
+        {"Command2", logic_.Command2},
+        {"Command3", logic_.Command3},
+        {"Command4", logic_.Command4},
     };
-    const Bar bars[] = {
-        {"Command1", logic_.Command1, QRect(right, top, kFrameBar, bottom - top + kFrameBar)},
-        {"Command2", logic_.Command2, QRect(left, top, kFrameBar, bottom - top + kFrameBar)},
-        {"Command3", logic_.Command3, QRect(left, bottom, right - left + kFrameBar, kFrameBar)},
-        {"Command4", logic_.Command4, QRect(left, top, right - left + kFrameBar, kFrameBar)},
-    };
-    for (const Bar& b : bars) {
+    for (std::size_t i = 0; i < std::size(bars); ++i) {
         auto* button = new QPushButton(surface);
-        button->setObjectName(QLatin1String(b.name));
+        button->setObjectName(QLatin1String(bars[i].name));
         button->setFocusPolicy(Qt::NoFocus);
-        button->setGeometry(b.where);
-        Bindings().Bind(b.model, button);
+        Bindings().Bind(bars[i].model, button);
+        pageFrame_[i] = button;
     }
+}
+
+void HexViewer::PlacePage() {
+    SurfaceWidget& surface = SurfaceView();
+    const int lineHeight = metrics_.TextHeight("sample");
+    frame1_->setFixedHeight(
+        static_cast<int>(surface.TwipsToPixelsY(hexlayout::kTopLines * lineHeight)) - 4);
+
+    const int left = static_cast<int>(surface.TwipsToPixelsX(hexlayout::kLineLeft)) - kFrameBar - 2;
+    const int right = static_cast<int>(surface.TwipsToPixelsX(
+                          hexlayout::kLineLeft + metrics_.TextWidth(std::string(79, '0')))) +
+                      2;
+    const int top =
+        static_cast<int>(surface.TwipsToPixelsY(hexlayout::kTopLines * lineHeight)) - kFrameBar - 1;
+    const int bottom = static_cast<int>(surface.TwipsToPixelsY(
+                           (hexlayout::kTopLines + HexLayout::kLinesPerPage) * lineHeight)) +
+                       1;
+    // Right, left, below and above the page.
+    pageFrame_[0]->setGeometry(QRect(right, top, kFrameBar, bottom - top + kFrameBar));
+    pageFrame_[1]->setGeometry(QRect(left, top, kFrameBar, bottom - top + kFrameBar));
+    pageFrame_[2]->setGeometry(QRect(left, bottom, right - left + kFrameBar, kFrameBar));
+    pageFrame_[3]->setGeometry(QRect(left, top, right - left + kFrameBar, kFrameBar));
+
+    // Wide enough for the page and for the legend, whichever is wider.
+    const QMargins margins = surface.layout()->contentsMargins();
+    surface.setFixedSize(std::max(surface.sizeHint().width(),
+                                  frame1_->sizeHint().width() + margins.left() + margins.right()),
+                         surface.sizeHint().height());
 }
 
 void HexViewer::AddKeys() {

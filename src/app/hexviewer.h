@@ -9,6 +9,9 @@
 #include "surface_widget.h"
 #include "window_frame.h"
 
+#include <array>
+
+class QPushButton;
 class QScrollBar;
 
 namespace ss {
@@ -39,11 +42,15 @@ class HexViewer : public WindowFrame {
     void BuildControls();
     QWidget* BuildFrame1();
     void AddPageFrame(SurfaceWidget* surface);
+    // Places the legend, the page's frame and the surface's size for the zoom.
+    void PlacePage();
     void AddKeys();
 
     QtFontMetrics metrics_;
     Form2Logic logic_;
     QScrollBar* vscroll1_ = nullptr;
+    QWidget* frame1_ = nullptr;
+    std::array<QPushButton*, 4> pageFrame_{};
     int wheelRest_ = 0; // wheel turn short of a whole notch, in eighths of a degree
 };
 

@@ -1,7 +1,7 @@
 // sectorscope: a viewer for Model 1 floppy-disk image files (JV1, JV3, DMK).
 #include "app/control_binding.h"
 #include "app/mainform.h"
-#include "sectorscope_version.h"
+#include "app/program_settings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -40,10 +40,7 @@ int main(int argc, char* argv[]) {
     const std::unique_ptr<QCoreApplication> app =
         noDisplay ? std::make_unique<QCoreApplication>(argc, argv)
                   : std::make_unique<QApplication>(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("sectorscope"));
-    QApplication::setApplicationVersion(QString::fromLatin1(ss::kVersion));
-    // The desktop entry's name, so that the desktop shows its icon for the windows.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.sectorscope.Sectorscope"));
+    ss::NameTheProgram();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -70,7 +67,7 @@ int main(int argc, char* argv[]) {
     ss::Mainform window;
     window.show();
     if (!path.empty()) {
-        window.OpenFileName(path);
+        window.OpenChosenFileName(path);
     }
     return QApplication::exec();
 }

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -32,7 +33,7 @@ QLabel* Caption(const char* text, const char* forControl) {
 } // namespace
 
 Mainform::Mainform(QWidget* parent)
-    : WindowFrame("Mainform", QString::fromLatin1(kProgramName), parent), metrics_(SurfaceFont()),
+    : WindowFrame("Mainform", QStringLiteral("main window"), parent), metrics_(SurfaceFont()),
       logic_(host_, metrics_) {
     BuildMenus(kMainformFilter, 1, MenuHelp::Shown);
     host_.SetWindowMaker(WindowId::HexViewer,
@@ -146,6 +147,9 @@ void Mainform::BuildControls() {
         {"Txtdam", logic_.Txtdam, "DAM", 3, tr("Data address mark (hex)")},
         {"Txtlumpnum", logic_.Txtlumpnum, "Lump", 4, tr("Lump number")},
         {"Text6", logic_.Text6, nullptr, 7, tr("File position of the sector's data (hex)")},
+        {"Txtcrc", logic_.Txtcrc, "CRC", 16,
+         tr("CRC of the sector's ID field and data field: ok, BAD, or -- where the image "
+            "records none")},
     };
     int column = 0;
     for (const Field& f : fields) {
@@ -171,7 +175,16 @@ void Mainform::BuildControls() {
 
     // The sector dump on the left, the navigation on the right.
     auto* bottomRow = new QHBoxLayout;
-    bottomRow->addWidget(AddSurface(logic_.surface, kSurfaceWidthTwips, kSurfaceHeightTwips), 1);
+    // The dump of a sector longer than 256 bytes reaches below the surface:
+    // the surface grows and scrolls.
+    SurfaceWidget* surface = AddSurface(logic_.surface, kSurfaceWidthTwips, kSurfaceHeightTwips);
+    surface->GrowWithContent();
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("SurfaceScroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(surface);
+    bottomRow->addWidget(scroll, 1);
 
     auto* navigation = new QVBoxLayout;
     auto* frame1 = new QGroupBox(QStringLiteral("Sector step"));

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <variant>
 
 namespace ss {
@@ -25,6 +26,12 @@ double LogicalDpi(const QPaintDevice* device, bool horizontal) {
     }
     return 96.0;
 }
+
+// The zoom keys' steps.
+constexpr double kZoomSteps[] = {kMinZoom, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1,     1.25,
+                                 1.5,      1.75, 2.0,  2.5, 3.0, 3.5, kMaxZoom};
+// A scale this close to a step counts as that step.
+constexpr double kZoomSlack = 0.01;
 } // namespace
 
 QFont SurfaceFont() {
@@ -70,16 +77,51 @@ int QtFontMetrics::TextHeight(std::string_view) const {
 
 SurfaceWidget::SurfaceWidget(const Surface& surface, int widthTwips, int heightTwips,
                              QWidget* parent)
-    : QWidget(parent), surface_(surface), widthTwips_(widthTwips), heightTwips_(heightTwips) {
+    : QWidget(parent), surface_(surface), widthTwips_(widthTwips), heightTwips_(heightTwips),
+      baseHeightTwips_(heightTwips) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(SurfaceFont());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
-void SurfaceWidget::Refresh() {
-    if (holds_ == 0 && surface_.Revision() != shownRevision_) {
-        update();
+double ZoomStepIn(double scale) {
+    for (const double step : kZoomSteps) {
+        if (step > scale + kZoomSlack) {
+            return step;
+        }
     }
+    return kMaxZoom;
+}
+
+double ZoomStepOut(double scale) {
+    for (auto step = std::rbegin(kZoomSteps); step != std::rend(kZoomSteps); ++step) {
+        if (*step < scale - kZoomSlack) {
+            return *step;
+        }
+    }
+    return kMinZoom;
+}
+
+void SurfaceWidget::Refresh() {
+    if (holds_ > 0 || surface_.Revision() == shownRevision_) {
+        return;
+    }
+    if (grows_) {
+        int bottom = baseHeightTwips_;
+        const int line = surface_.TextHeight("0");
+        for (const DrawItem& item : surface_.Items()) {
+            if (const auto* box = std::get_if<BoxItem>(&item)) {
+                bottom = std::max({bottom, box->y1, box->y2});
+            } else {
+                bottom = std::max(bottom, std::get<TextItem>(item).y + line);
+            }
+        }
+        if (bottom != heightTwips_) {
+            heightTwips_ = bottom;
+            updateGeometry();
+        }
+    }
+    update();
 }
 
 void SurfaceWidget::Hold() {
@@ -92,27 +134,89 @@ void SurfaceWidget::Release() {
     }
 }
 
-double SurfaceWidget::TwipsToPixelsX(int twips) const {
+void SurfaceWidget::SetZoom(double zoom) {
+    zoom = std::isfinite(zoom) ? std::clamp(zoom, leastZoom_, kMaxZoom) : 1.0;
+    if (zoom == zoom_) {
+        return;
+    }
+    zoom_ = zoom;
+    updateGeometry();
+    update();
+    emit ZoomChanged();
+}
+
+void SurfaceWidget::SetLeastZoom(double zoom) {
+    leastZoom_ = std::clamp(zoom, kMinZoom, kMaxZoom);
+    SetZoom(zoom_);
+}
+
+void SurfaceWidget::SetFit(SurfaceFit fit) {
+    fit_ = fit;
+    updateGeometry();
+    update();
+}
+
+double SurfaceWidget::Scale() const {
+    if (fit_ == SurfaceFit::Fixed) {
+        return zoom_;
+    }
+    const double naturalWidth = NaturalX(widthTwips_);
+    const double naturalHeight = NaturalY(heightTwips_);
+    if (naturalWidth <= 0.0 || naturalHeight <= 0.0 || width() <= 0 || height() <= 0) {
+        return zoom_;
+    }
+    return std::min(width() / naturalWidth, height() / naturalHeight);
+}
+
+double SurfaceWidget::NaturalX(int twips) const {
     return twips * logicalDpiX() / kTwipsPerInch;
 }
 
-double SurfaceWidget::TwipsToPixelsY(int twips) const {
+double SurfaceWidget::NaturalY(int twips) const {
     return twips * logicalDpiY() / kTwipsPerInch;
 }
 
+double SurfaceWidget::TwipsToPixelsX(int twips) const {
+    return NaturalX(twips) * Scale();
+}
+
+double SurfaceWidget::TwipsToPixelsY(int twips) const {
+    return NaturalY(twips) * Scale();
+}
+
+QSize SurfaceWidget::SizeAt(double scale) const {
+    return QSize(static_cast<int>(std::ceil(NaturalX(widthTwips_) * scale)),
+                 static_cast<int>(std::ceil(NaturalY(heightTwips_) * scale)));
+}
+
 QSize SurfaceWidget::sizeHint() const {
-    return QSize(static_cast<int>(std::ceil(TwipsToPixelsX(widthTwips_))),
-                 static_cast<int>(std::ceil(TwipsToPixelsY(heightTwips_))));
+    return SizeAt(zoom_);
 }
 
 QSize SurfaceWidget::minimumSizeHint() const {
-    return sizeHint();
+    return fit_ == SurfaceFit::FillRoom ? SizeAt(leastZoom_) : SizeAt(zoom_);
 }
 
-void SurfaceWidget::PrepareGlyphs() {
+QFont SurfaceWidget::ScaledFont(double scale) const {
+    QFont scaled = font();
+    if (scale == 1.0) {
+        return scaled;
+    }
+    // The font at the scale, its characters spaced so that a text keeps the
+    // width it has at the natural size times the scale, as the window logic
+    // measured it there: the font's own widths do not grow in step.
+    scaled.setPointSizeF(scaled.pointSizeF() * scale);
+    const QChar sample(QLatin1Char('0'));
+    const double wanted = QFontMetricsF(font(), this).horizontalAdvance(sample) * scale;
+    const double got = QFontMetricsF(scaled, this).horizontalAdvance(sample);
+    scaled.setLetterSpacing(QFont::AbsoluteSpacing, wanted - got);
+    return scaled;
+}
+
+void SurfaceWidget::PrepareGlyphs(const QFont& scaled) {
     glyphs_ = Glyphs{};
-    glyphs_.font = font();
-    glyphs_.raw = QRawFont::fromFont(font());
+    glyphs_.font = scaled;
+    glyphs_.raw = QRawFont::fromFont(scaled);
     if (!glyphs_.raw.isValid()) {
         return;
     }
@@ -124,10 +228,12 @@ void SurfaceWidget::PrepareGlyphs() {
     if (index.size() != 128) {
         return;
     }
-    const QList<QPointF> advances = glyphs_.raw.advancesForGlyphIndexes(index);
+    // Every character one cell: the natural advance at the scale, as the
+    // scaled font's letter spacing keeps it.
+    const double cell = QFontMetricsF(font(), this).horizontalAdvance(QLatin1Char('0')) * Scale();
     for (int c = 0; c < 128; ++c) {
         glyphs_.index[static_cast<std::size_t>(c)] = index[c];
-        glyphs_.advance[static_cast<std::size_t>(c)] = advances.value(c).x();
+        glyphs_.advance[static_cast<std::size_t>(c)] = cell;
     }
     glyphs_.valid = true;
 }
@@ -141,10 +247,11 @@ void SurfaceWidget::paintEvent(QPaintEvent*) {
     if (holds_ > 0) {
         return; // nothing complete to show yet: the background alone
     }
-    painter.setFont(font());
-    const QFontMetricsF fm(font(), this);
-    if (glyphs_.font != font()) {
-        PrepareGlyphs();
+    const QFont scaled = ScaledFont(Scale());
+    painter.setFont(scaled);
+    const QFontMetricsF fm(scaled, this);
+    if (glyphs_.font != scaled) {
+        PrepareGlyphs(scaled);
     }
 
     // Consecutive texts of one colour are drawn as one glyph run, each glyph

@@ -43,10 +43,25 @@ class QtFontMetrics final : public FontMetrics {
     int lineHeight_ = 0;
 };
 
+// The scales a surface can be zoomed to, as multiples of its natural size
+// (twips at the screen's logical inch).
+inline constexpr double kMinZoom = 0.5;
+inline constexpr double kMaxZoom = 4.0;
+// The next zoom step above or below `scale`, within the two bounds.
+double ZoomStepIn(double scale);
+double ZoomStepOut(double scale);
+
+// How a surface uses room beyond its zoomed size.
+enum class SurfaceFit {
+    Fixed,    // drawn at the zoom; the room beyond stays background
+    FillRoom, // drawn as large as the room allows, keeping its proportions
+};
+
 class SurfaceWidget : public QWidget {
     Q_OBJECT
   public:
-    // The surface must outlive the widget.
+    // The surface must outlive the widget. `widthTwips` by `heightTwips` is
+    // the part of the surface the window draws on.
     explicit SurfaceWidget(const Surface& surface, int widthTwips, int heightTwips,
                            QWidget* parent = nullptr);
 
@@ -59,6 +74,22 @@ class SurfaceWidget : public QWidget {
     void Release();
     // The surface's revision that the last complete paint showed.
     std::uint64_t PaintedRevision() const { return shownRevision_; }
+    // Lets the widget grow taller than its given height when something is
+    // drawn below it (the main window's dump of a sector longer than 256
+    // bytes), so that a scroll area around it can scroll to it.
+    void GrowWithContent() { grows_ = true; }
+
+    // The zoom asks for the widget's size: the drawn part at `zoom` times its
+    // natural size (held within kMinZoom and kMaxZoom).
+    void SetZoom(double zoom);
+    double Zoom() const { return zoom_; }
+    // The least zoom this surface takes (kMinZoom unless set).
+    void SetLeastZoom(double zoom);
+    void SetFit(SurfaceFit fit);
+    SurfaceFit Fit() const { return fit_; }
+    // The scale the surface is drawn at: the zoom, or with FillRoom the
+    // largest scale at which the drawn part fits the widget.
+    double Scale() const;
 
     double TwipsToPixelsX(int twips) const;
     double TwipsToPixelsY(int twips) const;
@@ -66,11 +97,14 @@ class SurfaceWidget : public QWidget {
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+  signals:
+    void ZoomChanged();
+
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    // The glyphs of the printable ASCII characters in the widget's font, so
+    // The glyphs of the printable ASCII characters in the scaled font, so
     // that a run of texts in one colour is drawn by one call with each glyph
     // at its own position.
     struct Glyphs {
@@ -80,11 +114,21 @@ class SurfaceWidget : public QWidget {
         std::array<double, 128> advance{};
         bool valid = false;
     };
-    void PrepareGlyphs();
+    void PrepareGlyphs(const QFont& scaled);
+    // Twips to pixels at the natural size.
+    double NaturalX(int twips) const;
+    double NaturalY(int twips) const;
+    QSize SizeAt(double scale) const;
+    QFont ScaledFont(double scale) const;
 
     const Surface& surface_;
     int widthTwips_;
     int heightTwips_;
+    double zoom_ = 1.0;
+    double leastZoom_ = kMinZoom;
+    SurfaceFit fit_ = SurfaceFit::Fixed;
+    int baseHeightTwips_;
+    bool grows_ = false;
     std::uint64_t shownRevision_ = ~std::uint64_t{0};
     int holds_ = 0;
     bool painted_ = false;

@@ -1,7 +1,9 @@
 // What every window of the program has around its own controls: the File
-// menu (and Help where the window has one), the file-open dialog, the
-// drawing surface, the Activate and Resize events, centring at load, the
-// title with the file's name, and ending the program when it is closed.
+// menu with the recent images (and Help where the window has one), the
+// file-open dialog, opening a file dropped on the window, the drawing surface
+// and its zoom keys, the Activate and Resize events, centring at load, the
+// title with the window's role and the file's name, and ending the program
+// when it is closed.
 //
 // A window derives from WindowFrame, builds its controls in its constructor
 // (binding their models through Bindings()), ends the constructor with
@@ -10,7 +12,7 @@
 //   class SectorMapWindow : public WindowFrame {
 //     public:
 //       explicit SectorMapWindow(QtHost& host)
-//           : WindowFrame("form1", "sectorscope sector map"), logic_(host, metrics_) {
+//           : WindowFrame("form1", "sector map"), logic_(host, metrics_) {
 //           BuildMenus(kSectorMapFilter, 2, MenuHelp::Shown);
 //           ... AddSurface(logic_.surface, w, h); Bindings().Bind(logic_.Text1, edit); ...
 //           ShowFileNameInTitle(logic_.TxtFilename);
@@ -31,8 +33,12 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+
+class QMenu;
+class QMimeData;
 
 namespace ss {
 
@@ -45,23 +51,49 @@ inline constexpr const char* kProgramName = "sectorscope";
 
 enum class MenuHelp { None, Shown };
 
+// A window's title: the open file's name (when there is one), the window's
+// role and the program's name, so that windows on different images can be
+// told apart in the task bar.
+QString WindowTitle(const QString& role, const QString& fileName);
+
+// The file a drag carries when it carries exactly one local file that is not
+// a folder; nothing for several files, a folder, a remote address or text.
+std::optional<QString> DroppedFile(const QMimeData& data);
+
 class WindowFrame : public QMainWindow {
     Q_OBJECT
   public:
-    // `objectName` names the window ("Mainform", "form1", "form2"); `title`
-    // is its title bar text, followed by the open file's name once there is one.
-    WindowFrame(const char* objectName, QString title, QWidget* parent = nullptr);
+    // `objectName` names the window ("Mainform", "form1", "form2"); `role`
+    // says in its title what the window shows ("sector map").
+    WindowFrame(const char* objectName, QString role, QWidget* parent = nullptr);
     ~WindowFrame() override;
 
     ControlBindings& Bindings() { return bindings_; }
     // The drawing surface (after AddSurface).
     SurfaceWidget& SurfaceView() { return *surfaceView_; }
 
-    // File > Open once the file name is known: the window's open, and then
-    // the screen shows what it did.
+    // The window's open of a file, and then the screen shows what it did.
     OpenResult OpenImage(const QString& path);
     // The same for a file name given as the bytes the file system knows.
     OpenResult OpenFileName(const std::string& name);
+    // A file the user chose (in the file dialog, the recent images, by a
+    // drop or on the command line): the window opens it, the dialogs start
+    // in its folder from now on, and an image that opened heads the recent
+    // images.
+    OpenResult OpenChosenFile(const QString& path);
+    // The same for a name given as the bytes the file system knows (the
+    // command line's), which need not be valid text.
+    OpenResult OpenChosenFileName(const std::string& name);
+    // The folder the file dialog starts in: that of the image open in the
+    // window, else the one last used, else the one the program was started from.
+    QString DialogFolder() const;
+    // The drawing's zoom: the next step up or down, or the natural size. The
+    // window grows or shrinks with its drawing as far as the screen allows,
+    // and the zoom is kept for the next run.
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomReset();
+    void SetZoom(double zoom);
     // Shows the window's controls, surface and title as the logic left them.
     void SyncFromModels();
     // Ends the program when the window is closed by the user or the system.
@@ -72,6 +104,10 @@ class WindowFrame : public QMainWindow {
     void MnuOpen_Click();
     // File > Exit: ends the program.
     void MnuExit_Click();
+    // Help > Help: the help window at this window's section.
+    void MnuHelp_Click();
+    // Help > About: the program's version.
+    void MnuAbout_Click();
 
   protected:
     // The File menu "&Open...", "-", "E&xit", and the Help menu "&Help" when
@@ -79,13 +115,16 @@ class WindowFrame : public QMainWindow {
     // `selectedEntry` (from 1) selected.
     void BuildMenus(std::string_view filter, int selectedEntry, MenuHelp help);
     // The surface widget showing `surface` (which must outlive the window),
-    // sized for the given twips.
-    SurfaceWidget* AddSurface(const Surface& surface, int widthTwips, int heightTwips);
+    // sized for the given twips at the window's zoom as last kept; `fit`
+    // says whether the drawing grows into the room the window gives it.
+    SurfaceWidget* AddSurface(const Surface& surface, int widthTwips, int heightTwips,
+                              SurfaceFit fit = SurfaceFit::FillRoom);
     // The title bar shows the last part of the file name that `fileName` holds.
     void ShowFileNameInTitle(const TextBox& fileName);
     // The window's Load, at the end of its constructor: joins `host`'s
-    // windows, shows the models, makes the program's own folder the current
-    // one and centres the window on the screen.
+    // windows, shows the models, takes file drops on all its widgets, makes
+    // the program's own folder the current one and centres the window on the
+    // screen.
     void Load(QtHost& host, WindowId id);
     // Runs a handler of the logic, then shows what it did.
     void Handle(const std::function<void()>& handler);
@@ -96,19 +135,25 @@ class WindowFrame : public QMainWindow {
     virtual void Resize() {}
 
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void CentreOnScreen();
+    // The recent images between the File menu's separator and Exit.
+    void ListRecentFiles();
+    // A drag or drop over the window; true when the window took it.
+    bool TakeDrag(QEvent* event);
+    void FitWindowToSurface();
 
     ControlBindings bindings_;
-    QString title_;
+    QString role_;
     const TextBox* fileName_ = nullptr;
     SurfaceWidget* surfaceView_ = nullptr;
     std::string filter_;
     int selectedEntry_ = 1;
-    QString lastFolder_;
+    QMenu* fileMenu_ = nullptr;
     bool syncing_ = false;
 };
 

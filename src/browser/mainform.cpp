@@ -5,6 +5,7 @@
 #include "image/jv3.h"
 #include "surface/numtext.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cfenv>
 #include <cmath>
@@ -17,7 +18,8 @@ namespace {
 constexpr const char* kDirSector = "Dir Sec.";
 constexpr const char* kDataSector = "Data Sec.";
 
-// The dump: 16 rows of 16 bytes, a directory entry every two rows.
+// The dump: 16 bytes a row, a directory entry every two rows; 16 rows for a
+// 256-byte sector, as many more or fewer as the sector's size needs.
 constexpr int kDumpRows = 16;
 constexpr int kDumpColumns = 16;
 
@@ -93,19 +95,31 @@ OpenResult MainformLogic::MnuOpen(const std::string& name) {
 OpenResult MainformLogic::AnalyseImage() {
     std::vector<std::uint8_t> bytes = file1_.ReadAllAndClose();
     surface.Cls();
+    dumpBottom_ = 0;
     List2.Clear();
     Combo1.Clear();
 
     sectors_.reset();
     disk_ = dos::Disk{};
     ++generation_;
-    switch (ss::AnalyseImage(img, std::move(bytes))) {
-    case AnalysisResult::RefusedRealDisk:
+    const AnalysisResult result = ss::AnalyseImage(img, std::move(bytes));
+    if (result != AnalysisResult::Shown) {
+        // Nothing of the image shown before may stand under the new file's name.
         imageShown_ = false;
+        for (TextBox* box : {&Text1, &Text2, &Text3, &Text4, &Text5, &Text6, &Text7, &Txtfiletype,
+                             &Txttrk, &txtside, &Txtsector, &Txttrkspt, &TxtDens, &Txtsecnum,
+                             &Txtsectype, &Txtdam, &Txtlumpnum, &Txtcrc, &Txtowner}) {
+            box->Text.clear();
+            box->BackColor = TextBox{}.BackColor;
+        }
+        dumped_.clear();
+        damageNotices_.clear();
+    }
+    switch (result) {
+    case AnalysisResult::RefusedRealDisk:
         host_.MsgBox(kRealDiskMessage, kMsgOk, kRefusalTitle);
         return OpenResult::Refused(kRealDiskMessage);
     case AnalysisResult::RefusedNoHeader:
-        imageShown_ = false;
         host_.MsgBox(kNoHeaderMessage, kMsgOk, kRefusalTitle);
         return OpenResult::Refused(kNoHeaderMessage);
     case AnalysisResult::Shown:
@@ -122,8 +136,16 @@ OpenResult MainformLogic::AnalyseImage() {
         List2.Clear();
         List2.AddItem(kDualDensityNotice);
     }
+    damageNotices_ = DamageNotices(img.damage);
+    AddNotices();
     GetDispSector();
     return OpenResult::Opened();
+}
+
+void MainformLogic::AddNotices() {
+    for (const std::string& line : damageNotices_) {
+        List2.AddItem(line);
+    }
 }
 
 void MainformLogic::GetDispSector() {
@@ -147,8 +169,14 @@ void MainformLogic::GetDispSector() {
     ShowDensity();
     const bool dirSector = ClassifySector();
     ShowTypeFields(dirSector);
-    ClearDumpArea();
-    DumpSector(dirSector);
+    ShowCrc();
+    const int rows = img.SectorSize(img.PresSecnum) / kDumpColumns;
+    ClearDumpArea(rows);
+    if (img.IsPresent(img.PresSecnum)) {
+        DumpSector(dirSector, rows);
+    } else {
+        ShowMissingSector();
+    }
 }
 
 void MainformLogic::ShowNoDirectoryNotice() {
@@ -273,6 +301,7 @@ bool MainformLogic::ClassifySector() {
     if (img.firstsecnum == 1) {
         List2.Clear();
         List2.AddItem(kFirstSectorOneNotice);
+        AddNotices();
         img.dirstartsec = static_cast<std::int64_t>(img.spt) * img.sides * kDirectoryTrack;
         const std::int64_t p = img.PresSecnum;
         dirSector = img.dirstartsec <= p && p <= img.dirstartsec + kFirstSecnumDirLast;
@@ -292,23 +321,68 @@ void MainformLogic::ShowTypeFields(bool dirSector) {
     Txtowner.Text = dos::OwnerText(disk_, {img.TrkToFind, img.SideToFind, img.SecToFind});
 }
 
-void MainformLogic::ClearDumpArea() {
-    surface.Line(mainlayout::kDumpLeft, mainlayout::kDumpTop, mainlayout::kDumpRight,
-                 mainlayout::kDumpBottom, colour::ButtonFace);
+namespace {
+const char* CrcWord(CrcState state) {
+    switch (state) {
+    case CrcState::Good:
+        return "ok";
+    case CrcState::Bad:
+        return "BAD";
+    case CrcState::NotRecorded:
+        break;
+    }
+    return "--";
+}
+} // namespace
+
+// The CRC states of the sector's two fields: "ok", "BAD", or "--" where the
+// image records none.
+void MainformLogic::ShowCrc() {
+    const SectorCrc crc = img.CrcOf(img.PresSecnum);
+    Txtcrc.Text = std::string("ID ") + CrcWord(crc.id) + "  Data " + CrcWord(crc.data);
+    const bool bad = crc.id == CrcState::Bad || crc.data == CrcState::Bad;
+    Txtcrc.BackColor = bad ? colour::Pink : colour::Peach;
 }
 
-void MainformLogic::DumpSector(bool dirSector) {
+// An index that no ID field or entry describes: its identity fields empty,
+// its type "No Sector", and one notice line where the dump would be.
+void MainformLogic::ShowMissingSector() {
+    for (TextBox* box : {&Txttrk, &txtside, &Txtsector, &Txttrkspt, &TxtDens, &Txtdam, &Text6,
+                         &Txtcrc, &Txtowner}) {
+        box->Text.clear();
+        box->BackColor = TextBox{}.BackColor;
+    }
+    Txtsectype.Text = kMissingSectorType;
+    Txtsectype.BackColor = colour::Pink;
+    dumped_.clear();
+    surface.CurrentX = mainlayout::kRowLabelX;
+    surface.CurrentY = mainlayout::kDumpTop;
+    surface.ForeColor = colour::Red;
+    surface.Print(kMissingSectorNotice);
+}
+
+// Clears the dump area, down to the lowest row any dump since the last
+// clearing of the surface has drawn.
+void MainformLogic::ClearDumpArea(int rows) {
+    const int extra = std::max(0, rows - kDumpRows) * surface.TextHeight("0");
+    dumpBottom_ = std::max({dumpBottom_, mainlayout::kDumpBottom, mainlayout::kDumpBottom + extra});
+    surface.Line(mainlayout::kDumpLeft, mainlayout::kDumpTop, mainlayout::kDumpRight, dumpBottom_,
+                 colour::ButtonFace);
+}
+
+void MainformLogic::DumpSector(bool dirSector, int rows) {
     // The first two directory sectors (granule and hash tables) hold no entries.
     const bool coloured = dirSector && img.PresSecnum >= img.dirstartsec + 2;
     const int stride = img.DataStride(img.PresSecnum);
     int entryFirst = 0;
+    dumped_.assign(static_cast<std::size_t>(rows * kDumpColumns), 0);
     surface.CurrentY = mainlayout::kDumpTop;
-    for (int r = 1; r <= kDumpRows; ++r) {
+    for (int r = 1; r <= rows; ++r) {
         DumpRow(r, stride, coloured, entryFirst);
     }
 }
 
-// Row r (1 to 16) of the dump: its offset label, then each byte as hex and as
+// Row r (from 1) of the dump: its offset label, then each byte as hex and as
 // a character, taking every stride-th byte of filebuf. entryFirst carries the first byte of the
 // directory entry that the row belongs to from its odd row to its even one.
 void MainformLogic::DumpRow(int r, int stride, bool coloured, int& entryFirst) {
@@ -337,8 +411,8 @@ void MainformLogic::DumpRow(int r, int stride, bool coloured, int& entryFirst) {
 
 void MainformLogic::CmndNextsec_Click() {
     img.PresSecnum += 1;
-    if (img.PresSecnum > img.Totalsecs - 1) {
-        img.PresSecnum = img.Totalsecs - 1;
+    if (img.PresSecnum > img.secslots - 1) {
+        img.PresSecnum = img.secslots - 1;
         return;
     }
     GetDispSector();
@@ -359,8 +433,7 @@ void MainformLogic::CmndNexTrack_Click() {
         track = img.tracks - 1;
         return;
     }
-    img.PresSecnum = img.jv1 == 1 ? track * 10LL : img.tables.trkstart(track);
-    GetDispSector();
+    StepToTrack();
 }
 
 void MainformLogic::CmndPrevTrk_Click() {
@@ -369,7 +442,18 @@ void MainformLogic::CmndPrevTrk_Click() {
         track = 0;
         return;
     }
-    img.PresSecnum = img.jv1 == 1 ? track * 10LL : img.tables.trkstart(track);
+    StepToTrack();
+}
+
+// The first sector of `track`, unless the image holds no sector there (a
+// track the header counts but the file does not hold).
+void MainformLogic::StepToTrack() {
+    const bool walked = img.jv1 == 1 || track < static_cast<int>(img.tables.trkstart.Size());
+    const std::int64_t index = img.jv1 == 1 ? track * 10LL : img.tables.trkstart(track);
+    if (!walked || index >= img.secslots) {
+        return;
+    }
+    img.PresSecnum = index;
     GetDispSector();
 }
 
@@ -385,15 +469,19 @@ void MainformLogic::CmndGotoTrk_Click() {
     if (track > img.tracks - 1) {
         return;
     }
+    std::int64_t index = 0;
     if (img.jv1 == 1) {
-        img.PresSecnum = track * 10LL;
+        index = track * 10LL;
     } else {
-        std::int64_t sum = 0;
         for (int t = 0; t < track; ++t) {
-            sum += static_cast<std::int64_t>(img.tables.trkspt(t)) * img.sides;
+            index += static_cast<std::int64_t>(img.tables.trkspt(t)) * img.sides;
         }
-        img.PresSecnum = sum;
     }
+    // A track the header counts but the file does not hold has no sector to show.
+    if (index >= img.secslots) {
+        return;
+    }
+    img.PresSecnum = index;
     GetDispSector();
 }
 

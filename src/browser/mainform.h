@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ss {
 
@@ -45,6 +46,9 @@ inline constexpr const char* kNoDirectoryMessage = "No Directory was found on th
 inline constexpr const char* kDualDensityNotice = "    This Disk has Dual Density";
 inline constexpr const char* kFirstSectorOneNotice = "This files Track Sectors start at 1";
 inline constexpr const char* kNewdosMarkerText = "         Newdos/80";
+inline constexpr const char* kMissingSectorType = "No Sector";
+inline constexpr const char* kMissingSectorNotice =
+    " No ID field or header entry describes this sector index: it has no data";
 
 class MainformLogic {
   public:
@@ -58,6 +62,8 @@ class MainformLogic {
     // What the shown sector is to the disk's DOS: a file's sector, "directory",
     // "GAT", "HIT", "boot", "free"; empty when no DOS directory was read.
     TextBox Txtowner;
+    // The CRC states of the sector's ID field and data field.
+    TextBox Txtcrc;
     ListBox List2;
     ComboBox Combo1;
     CommandButton CmndNextsec{"Next Sec"}, CmndPrevsec{"Prev Sec"}, CmndNexTrack{"Next Track"},
@@ -117,8 +123,13 @@ class MainformLogic {
     // True while the window shows an analysed image: false before the first
     // open and after a file was refused, until the next successful open.
     bool HasImage() const { return imageShown_; }
-    // The 256 data bytes that the last dump showed, in order.
-    const std::array<std::uint8_t, 256>& DumpedBytes() const { return dumped_; }
+    // The data bytes that the last dump showed, in order: the whole sector
+    // (none for an index without a sector).
+    const std::vector<std::uint8_t>& DumpedBytes() const { return dumped_; }
+    // The lowest edge, in twips, of anything the sector display has drawn
+    // since the surface was last cleared: a sector of more than 256 bytes
+    // grows the dump below the window's usual surface.
+    int DumpBottom() const { return dumpBottom_; }
 
   private:
     // The steps of GetDispSector, in the order it takes them.
@@ -130,10 +141,14 @@ class MainformLogic {
     void ShowDensity();
     bool ClassifySector();
     void ShowTypeFields(bool dirSector);
-    void ClearDumpArea();
-    // The dump of the sector's 256 data bytes, row by row.
-    void DumpSector(bool dirSector);
+    void ShowCrc();
+    void ShowMissingSector();
+    void ClearDumpArea(int rows);
+    void AddNotices();
+    // The dump of the sector's data bytes, row by row.
+    void DumpSector(bool dirSector, int rows);
     void DumpRow(int r, int stride, bool coloured, int& entryFirst);
+    void StepToTrack();
 
     Host& host_;
     FileNumber1 file1_;
@@ -141,7 +156,10 @@ class MainformLogic {
     std::optional<dos::ImageSectors> sectors_;
     dos::Disk disk_;
     int generation_ = 0;
-    std::array<std::uint8_t, 256> dumped_{};
+    std::vector<std::uint8_t> dumped_;
+    int dumpBottom_ = 0;
+    // The notice lines naming the damage the analysis found.
+    std::vector<std::string> damageNotices_;
 };
 
 // The track that Goto Track reads from the combo box text: the leading number

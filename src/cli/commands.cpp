@@ -57,12 +57,30 @@ constexpr Field kSectorFields[] = {
 };
 
 constexpr Field kLumpField = {"lump", &MainformLogic::Txtlumpnum};
+constexpr Field kCrcField = {"crc", &MainformLogic::Txtcrc};
 
 std::string Text(const Window& window, const Field& field) {
     return Trim((window.logic.*field.box).Text);
 }
 
-std::string HexDigits(const std::array<std::uint8_t, 256>& bytes) {
+bool ShownIsMissing(const Window& window) {
+    return !window.logic.img.IsPresent(window.logic.img.PresSecnum);
+}
+
+// The word of a CRC state in the `sectors` output.
+std::string_view CrcWord(CrcState state) {
+    switch (state) {
+    case CrcState::Good:
+        return "good";
+    case CrcState::Bad:
+        return "bad";
+    case CrcState::NotRecorded:
+        break;
+    }
+    return "none";
+}
+
+std::string HexDigits(const std::vector<std::uint8_t>& bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(2 * bytes.size());
@@ -177,7 +195,7 @@ int ReportMessages(const Window& window, std::ostream& err) {
 }
 
 int SectorCount(const Window& window) {
-    return std::max(window.logic.img.Totalsecs, 0);
+    return static_cast<int>(std::max<std::int64_t>(window.logic.img.secslots, 0));
 }
 
 void ShowSector(Window& window, std::int64_t index) {
@@ -244,22 +262,30 @@ void PrintSectors(std::ostream& out, Window& window, bool data) {
         line += field.name;
         line += '\t';
     }
-    line.back() = '\n';
     if (data) {
-        line.insert(line.size() - 1, "\tdata");
+        line += "data\t";
     }
+    line += "size\tcrc\n";
     out << line;
 
     StepThroughSectors(window, [&] {
+        const ImageState& img = window.logic.img;
+        const bool missing = ShownIsMissing(window);
         line.clear();
         for (const Field& field : kSectorFields) {
-            line += Text(window, field);
+            line += missing && field.kind == Kind::SectorType ? "missing" : Text(window, field);
             line += '\t';
         }
         if (data) {
             line += HexDigits(window.logic.DumpedBytes());
+            line += '\t';
+        }
+        if (!missing) {
+            const SectorCrc crc = img.CrcOf(img.PresSecnum);
+            line += std::to_string(img.SectorSize(img.PresSecnum)) + '\t';
+            line += std::string(CrcWord(crc.id)) + "/" + std::string(CrcWord(crc.data));
         } else {
-            line.pop_back();
+            line += '\t';
         }
         line += '\n';
         out << line;
@@ -270,13 +296,36 @@ void PrintSectorsJson(std::ostream& out, Window& window, bool data) {
     JsonWriter json(out);
     json.BeginObject().Key("sectors").BeginArray();
     StepThroughSectors(window, [&] {
+        const ImageState& img = window.logic.img;
+        const bool missing = ShownIsMissing(window);
         json.BeginObject();
         for (const Field& field : kSectorFields) {
             json.Key(field.name);
-            WriteFieldValue(json, field.kind, Text(window, field));
+            const std::string text = Text(window, field);
+            if (missing && field.kind == Kind::SectorType) {
+                json.String("missing");
+            } else if (missing && text.empty()) {
+                json.Null();
+            } else {
+                WriteFieldValue(json, field.kind, text);
+            }
         }
+        json.Key("missing").Bool(missing);
         if (data) {
-            json.Key("data").String(HexDigits(window.logic.DumpedBytes()));
+            json.Key("data");
+            missing ? json.Null() : json.String(HexDigits(window.logic.DumpedBytes()));
+        }
+        json.Key("size");
+        missing ? json.Null() : json.Number(img.SectorSize(img.PresSecnum));
+        json.Key("crc");
+        if (missing) {
+            json.Null();
+        } else {
+            const SectorCrc crc = img.CrcOf(img.PresSecnum);
+            json.BeginObject();
+            json.Key("id").String(CrcWord(crc.id));
+            json.Key("data").String(CrcWord(crc.data));
+            json.EndObject();
         }
         json.EndObject();
     });
@@ -298,6 +347,7 @@ void PrintShow(std::ostream& out, const Window& window, bool colour) {
     out << "sector\n";
     std::for_each(std::begin(kSectorFields), std::end(kSectorFields), print);
     print(kLumpField);
+    print(kCrcField);
     out << '\n';
     PrintSurface(out, w.surface, colour);
 }
@@ -324,6 +374,7 @@ void PrintShowJson(std::ostream& out, const Window& window) {
                         {"Txtsectype", &w.Txtsectype},
                         {"Txtdam", &w.Txtdam},
                         {"Txtlumpnum", &w.Txtlumpnum},
+                        {"Txtcrc", &w.Txtcrc},
                         {"List2", &w.List2},
                         {"Combo1", &w.Combo1},
                     },
@@ -373,8 +424,9 @@ int RunShow(const Invocation& call) {
 
 constexpr OptionSpec kSectorsOptions[] = {
     {"--data", "",
-     "adds the 256 bytes of each sector's dump as 512 upper-case\n"
-     "hex digits: a \"data\" column, or a \"data\" member"},
+     "adds every byte of each sector's dump as two upper-case hex\n"
+     "digits (512 for a 256-byte sector): a \"data\" column before size\n"
+     "and crc, or a \"data\" member"},
 };
 
 } // namespace
@@ -398,9 +450,13 @@ const Command kSectorsCommand{
     "FILE",
     "A header line, then one line per sector index from 0 to the last, as\n"
     "Next Sec steps through the image: index, track, side, sector, spt,\n"
-    "density, type, dam, position, separated by tabs.\n"
-    "With --json: {\"sectors\": [{\"index\", \"track\", ..., \"position\"}, ...]},\n"
-    "dam and position as numbers, type as \"data\" or \"directory\".",
+    "density, type, dam, position, size (bytes) and crc (ID/data, each\n"
+    "good, bad or none where the image records none), separated by tabs.\n"
+    "An index that no ID field or header entry describes has type \"missing\"\n"
+    "and empty fields.\n"
+    "With --json: {\"sectors\": [{\"index\", \"track\", ..., \"position\",\n"
+    "\"missing\", \"size\", \"crc\": {\"id\", \"data\"}}, ...]}, dam and position as\n"
+    "numbers, type as \"data\", \"directory\" or \"missing\".",
     kSectorsOptions,
     kJsonOnly,
     RunSectors};

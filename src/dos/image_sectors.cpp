@@ -3,29 +3,41 @@
 #include "image/jv1.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace ss::dos {
 
 namespace {
-constexpr int kSectorBytes = 256;
+
+// What the image says of a sector it holds whole.
+SectorStatus StatusOf(SectorCrc crc) {
+    // An ID field whose CRC the image checked, without a data field to check:
+    // the sector has no data.
+    if (crc.id != CrcState::NotRecorded && crc.data == CrcState::NotRecorded) {
+        return SectorStatus::Missing;
+    }
+    if (crc.id == CrcState::Bad || crc.data == CrcState::Bad) {
+        return SectorStatus::CrcError;
+    }
+    return crc.data == CrcState::Good ? SectorStatus::Good : SectorStatus::NotRecorded;
+}
+
 } // namespace
 
 ImageSectors::ImageSectors(const ImageState& img) : img_(img) {
-    if (img.jv1 == 1) {
-        for (int t = 0; t < img.tracks; ++t) {
-            for (int s = 0; s < jv1::kSectorsPerTrack; ++s) {
-                index_[{t, 0, s}] = jv1::SectorIndex(t, s);
-            }
+    // The image's own sector indexes; a sector written twice is found at its
+    // first index, as the main window finds it.
+    for (std::int64_t i = 0; i < img.secslots; ++i) {
+        if (!img.IsPresent(i)) {
+            continue;
         }
-    } else {
-        // A table entry never written has no data position: JV3 data start
-        // after the header and DMK data after a track's pointer table.
-        const auto entries = static_cast<std::int64_t>(img.tables.secfpa.Size());
-        for (std::int64_t i = 0; i < entries; ++i) {
-            if (img.tables.secfpa(i) > 0) {
-                index_[{img.tables.sectrk(i), img.tables.secside(i), img.tables.secno(i)}] = i;
-            }
-        }
+        const SectorAddress at =
+            img.jv1 == 1
+                ? SectorAddress{static_cast<int>(i / jv1::kSectorsPerTrack), 0,
+                                static_cast<int>(i % jv1::kSectorsPerTrack)}
+                : SectorAddress{img.tables.sectrk(i), img.tables.secside(i), img.tables.secno(i)};
+        index_.emplace(at, i);
     }
     for (const auto& [at, i] : index_) {
         cylinders_ = std::max(cylinders_, at.track + 1);
@@ -53,17 +65,15 @@ SectorRead ImageSectors::Read(int cylinder, int side, int sector) const {
     if (!i) {
         return read;
     }
-    const std::int64_t first = img_.jv1 == 1 ? jv1::SectorOffset(*i) : img_.tables.secfpa(*i);
-    const int stride = img_.jv1 == 1 ? 1 : img_.DataStride(*i);
     // A sector cut off by the end of the file is not there to be read.
-    if (!img_.filebuf.Has(first + static_cast<std::int64_t>(stride) * (kSectorBytes - 1))) {
+    std::vector<std::uint8_t> data = img_.SectorData(*i);
+    if (data.empty()) {
         return read;
     }
-    read.bytes.resize(kSectorBytes);
-    for (int k = 0; k < kSectorBytes; ++k) {
-        read.bytes[static_cast<std::size_t>(k)] = img_.filebuf.At(first + std::int64_t{stride} * k);
+    read.status = StatusOf(img_.CrcOf(*i));
+    if (read.status != SectorStatus::Missing) {
+        read.bytes = std::move(data);
     }
-    read.status = SectorStatus::Unknown;
     return read;
 }
 

@@ -11,10 +11,10 @@ namespace ss::dos {
 
 // What became of a sector read.
 enum class SectorStatus {
-    Good,     // read, and the image says its CRCs were right
-    Unknown,  // read; the image keeps no CRC state for it
-    CrcError, // read, but the image marks its ID or data CRC as bad
-    Missing,  // the image holds no such sector
+    Good,        // read, and the image says its CRCs were right
+    NotRecorded, // read; the image keeps no CRC state for it (JV1)
+    CrcError,    // read, but the image marks its ID or data CRC as bad
+    Missing,     // the image holds no such sector, or no data field for it
 };
 
 struct SectorRead {

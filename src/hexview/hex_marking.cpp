@@ -42,7 +42,12 @@ bool InJv3Header(std::int64_t p) {
 
 HexFormat ClassifyHexFile(const HexBytes& filebuf) {
     const dmk::Header header = dmk::ReadHeader(filebuf.Buffer());
-    if (header.knownTrackLength) {
+    // Any track length a DMK header may give; one of the three the program
+    // knows wins over the JV1 bytes, another does not. (The buffer's zero
+    // positions behind the file do not count towards its first record.)
+    const bool otherDmk = header.otherTrackLength && !jv1::HasSignature(filebuf.Buffer()) &&
+                          filebuf.fileend() >= dmk::kHeaderSize + header.trackLength;
+    if (header.knownTrackLength || otherDmk) {
         return header.realDisk ? HexFormat::DmkRealDisk : HexFormat::Dmk;
     }
     if (jv1::HasSignature(filebuf.Buffer())) {

@@ -22,12 +22,93 @@ void SectorTables::Clear() {
     secdens.Clear();
     secdam.Clear();
     secsingle.Clear();
+    secpresent.Clear();
+    secsize.Clear();
+    seccrc.Clear();
     trkstart.Clear();
     trkspt.Clear();
 }
 
 int ImageState::DataStride(std::int64_t i) const {
     return (dmkflag == 1 && tables.secdens(i) == 0 && tables.secsingle(i) == 0) ? 2 : 1;
+}
+
+bool ImageState::IsPresent(std::int64_t i) const {
+    if (jv1 == 1) {
+        return i >= 0 && i < Totalsecs;
+    }
+    return tables.secpresent(i) == 1;
+}
+
+int ImageState::SectorSize(std::int64_t i) const {
+    if (!IsPresent(i)) {
+        return 0;
+    }
+    return jv1 == 1 ? static_cast<int>(jv1::kSectorSize) : tables.secsize(i);
+}
+
+std::vector<std::uint8_t> ImageState::SectorData(std::int64_t i) const {
+    const int size = SectorSize(i);
+    const std::int64_t first = jv1 == 1 ? jv1::SectorOffset(i) : tables.secfpa(i);
+    const std::int64_t stride = DataStride(i);
+    if (size == 0 || !filebuf.Has(first + stride * (size - 1))) {
+        return {};
+    }
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
+    for (int k = 0; k < size; ++k) {
+        data[static_cast<std::size_t>(k)] = filebuf.At(first + stride * k);
+    }
+    return data;
+}
+
+SectorCrc ImageState::CrcOf(std::int64_t i) const {
+    return jv1 == 1 ? SectorCrc{} : SectorCrc::Unpack(tables.seccrc(i));
+}
+
+std::int64_t FindSector(const ImageState& s, int track, int side, int sector) {
+    if (s.jv1 == 1) {
+        const bool fits = side == 0 && sector >= 0 && sector < jv1::kSectorsPerTrack;
+        const std::int64_t i = jv1::SectorIndex(track, sector);
+        return fits && s.IsPresent(i) ? i : -1;
+    }
+    for (std::int64_t i = 0; i < s.secslots; ++i) {
+        if (s.IsPresent(i) && s.tables.sectrk(i) == track && s.tables.secside(i) == side &&
+            s.tables.secno(i) == sector) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::vector<std::string> DamageNotices(const DiskDamage& damage) {
+    // Each missing sector gets a line of its own up to this many; the rest
+    // are counted in one line.
+    constexpr std::size_t kMissingLines = 8;
+    std::vector<std::string> lines;
+    const auto count = [&](int n, const char* one, const char* many) {
+        if (n == 1) {
+            lines.push_back(std::string("1 sector ") + one);
+        } else if (n > 1) {
+            lines.push_back(std::to_string(n) + " sectors " + many);
+        }
+    };
+    count(damage.idCrcErrors, "with an ID CRC error", "with ID CRC errors");
+    count(damage.dataCrcErrors, "with a data CRC error", "with data CRC errors");
+    count(damage.noDataField, "without a data field", "without a data field");
+    for (std::size_t k = 0; k < damage.missing.size() && k < kMissingLines; ++k) {
+        const DiskDamage::Missing& m = damage.missing[k];
+        lines.push_back("track " + std::to_string(m.track) + (m.side == 1 ? " side 1" : "") +
+                        " has no sector " + std::to_string(m.sector));
+    }
+    if (damage.missing.size() > kMissingLines) {
+        const std::size_t more = damage.missing.size() - kMissingLines;
+        lines.push_back(std::to_string(more) + (more == 1 ? " more sector" : " more sectors") +
+                        " missing");
+    }
+    if (damage.endsInsideTrack >= 0) {
+        lines.push_back("image ends inside track " + std::to_string(damage.endsInsideTrack));
+    }
+    return lines;
 }
 
 void GetSectorInfo(ImageState& s) {
@@ -54,11 +135,15 @@ void LoadAndReset(ImageState& s, std::vector<std::uint8_t> bytes) {
     s.datamarkjv = 0;
     s.dmkflag = 0;
     s.jv3flag = 0;
+    s.damage = DiskDamage{};
 }
 
-// A JV1 image needs no tables: its geometry is fixed. Its drive parameters,
-// if any, are on track 0 sector 2.
+// A JV1 image needs no tables: ten sectors of 256 bytes a track, as many
+// tracks as the file holds, a last part-track as far as it goes. Its drive
+// parameters, if any, are on track 0 sector 2.
 void AnalyseJv1(ImageState& s) {
+    const std::int64_t trackBytes = jv1::kSectorsPerTrack * jv1::kSectorSize;
+    const std::int64_t sectors = jv1::SectorsOfLength(s.fileend);
     s.tables.Clear();
     s.dens = 1;
     s.dmkflag = 0;
@@ -69,8 +154,12 @@ void AnalyseJv1(ImageState& s) {
     s.dd = " Single/Density";
     s.PresSecnum = 0;
     s.Emtype = LayoutName(Layout::JV1);
-    s.Totalsecs = jv1::kSectors;
-    s.tracks = jv1::kTracks;
+    s.Totalsecs = static_cast<int>(sectors);
+    s.secslots = sectors;
+    s.tracks = static_cast<int>(jv1::TracksOfLength(s.fileend));
+    if (s.fileend % trackBytes != 0) {
+        s.damage.endsInsideTrack = static_cast<int>(s.fileend / trackBytes);
+    }
     s.dirstartsecfnd = 1;
     s.fpa = jv1::kPdriveSectorOffset;
     s.newdosflag = 0;
@@ -84,6 +173,7 @@ void AnalyseJv1(ImageState& s) {
 void StartTables(ImageState& s) {
     s.tables.Clear();
     s.dirstartsec = 0;
+    s.secslots = 0;
 }
 
 // Density, sides and layout texts of a JV3 or DMK image.

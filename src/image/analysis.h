@@ -40,6 +40,21 @@ template <typename T> class Table {
 // secdens of a double-density sector; a single-density one holds 0.
 inline constexpr int kDoubleDensityFlag = 128;
 
+// What the image says of a sector's CRC: nothing (JV1, a JV3 ID field, a
+// field cut off by the end of the file), that it was good, or that it was bad.
+enum class CrcState : int { NotRecorded = 0, Good = 1, Bad = 2 };
+
+// The CRC states of a sector's ID field and data field, as seccrc holds them.
+struct SectorCrc {
+    CrcState id = CrcState::NotRecorded;
+    CrcState data = CrcState::NotRecorded;
+    bool operator==(const SectorCrc&) const = default;
+    int Packed() const { return static_cast<int>(id) | static_cast<int>(data) << 2; }
+    static SectorCrc Unpack(int v) {
+        return SectorCrc{static_cast<CrcState>(v & 3), static_cast<CrcState>((v >> 2) & 3)};
+    }
+};
+
 struct SectorTables {
     Table<std::int64_t> secfpa; // position in filebuf of the sector's first data byte
     Table<int> sectrk;          // track number as written in the ID field
@@ -50,11 +65,39 @@ struct SectorTables {
     // DMK: 1 when the sector's single-density ID field is stored once (not
     // doubled), so its data bytes follow one another.
     Table<int> secsingle;
+    // 1 where an ID field or header entry describes the index; 0 at an index
+    // that none does (a gap in a damaged track). Such an index still carries
+    // the track, side and sector number it stands for in sectrk, secside and
+    // secno, so that the track steps and the damage notices can name it.
+    Table<int> secpresent;
+    Table<int> secsize;  // bytes of data: 128, 256, 512 or 1024
+    Table<int> seccrc;   // SectorCrc::Packed() of the sector
     Table<int> trkstart; // sector index of the first sector of track (slot) t
     Table<int> trkspt;   // sectors on one side of track t
 
     void Clear();
 };
+
+// What the analysis found wrong with the disk, for the notice list.
+struct DiskDamage {
+    int idCrcErrors = 0;   // sectors whose ID field's CRC does not match
+    int dataCrcErrors = 0; // sectors whose data field's CRC does not match (JV3: flagged)
+    int noDataField = 0;   // DMK ID fields without a data mark after them
+    // Track, side and number of each sector missing from its track: numbers
+    // between a track side's lowest and highest that no ID field or entry has.
+    struct Missing {
+        int track, side, sector;
+    };
+    std::vector<Missing> missing;
+    int endsInsideTrack = -1; // the track inside which the file ends, or -1
+    bool Any() const {
+        return idCrcErrors + dataCrcErrors + noDataField > 0 || !missing.empty() ||
+               endsInsideTrack >= 0;
+    }
+};
+
+// The notice lines that name the damage, in the order the notice list shows them.
+std::vector<std::string> DamageNotices(const DiskDamage& damage);
 
 // The image-state variables of the main window. Every value is 0 (strings
 // empty) when the window is created and keeps its value from one analysis to
@@ -94,10 +137,25 @@ struct ImageState {
     int trkdens = 0;
 
     SectorTables tables;
+    // Number of sector indexes the browser steps through: one past the
+    // highest index an ID field or header entry describes (JV1: the sectors
+    // the file holds). Equal to Totalsecs on a well-formed image.
+    std::int64_t secslots = 0;
+    DiskDamage damage;
+
+    // True when sector index i is one the image describes.
+    bool IsPresent(std::int64_t i) const;
+    // Bytes of data of sector index i (0 for a missing one).
+    int SectorSize(std::int64_t i) const;
+    SectorCrc CrcOf(std::int64_t i) const;
 
     // Distance between two data bytes of sector index i in filebuf: 2 for a
     // DMK single-density sector whose bytes are stored doubled, else 1.
     int DataStride(std::int64_t i) const;
+    // The data of sector index i at its own size, taken every DataStride-th
+    // byte from its first data byte; empty for a missing sector and for one
+    // the file does not hold whole.
+    std::vector<std::uint8_t> SectorData(std::int64_t i) const;
 };
 
 enum class AnalysisResult {
@@ -117,5 +175,9 @@ AnalysisResult AnalyseImage(ImageState& s, std::vector<std::uint8_t> bytes);
 
 // Track and density of one sector index: sets Emtype, fpa, the data mark and trkdens.
 void GetSectorInfo(ImageState& s);
+
+// The sector index of the sector with this track, side and number as the
+// image describes it (the first such when it is written twice), or -1.
+std::int64_t FindSector(const ImageState& s, int track, int side, int sector);
 
 } // namespace ss

@@ -44,6 +44,8 @@ namespace ss::dmk {
 // ---------------------------------------------------------------- header
 
 inline constexpr std::int64_t kHeaderSize = 16;
+// Each track record starts with a table of 64 ID pointers (below).
+inline constexpr std::int64_t kPointerTableSize = 128;
 inline constexpr std::int64_t kTracksOffset = 1;
 inline constexpr std::int64_t kTrackLengthOffset = 2;
 inline constexpr std::int64_t kOptionsOffset = 4;
@@ -51,6 +53,14 @@ inline constexpr std::uint8_t kOptionSingleSided = 0x10;
 inline constexpr std::uint8_t kOptionSingleDensity = 0x40;
 inline constexpr std::int64_t kRealDiskOffset = 12;
 inline constexpr std::array<std::uint8_t, 4> kRealDiskSignature = {0x78, 0x56, 0x34, 0x12};
+
+// Track lengths a DMK header may give: tools write many besides the three
+// below (0x18EC, 0x2940, ...).
+inline constexpr std::int64_t kTrackLengthMin = 0x0100;
+inline constexpr std::int64_t kTrackLengthMax = 0x4000;
+// Byte 0 of a DMK header: 0x00, or 0xFF for a write-protected image.
+inline constexpr std::uint8_t kWritable = 0x00;
+inline constexpr std::uint8_t kWriteProtected = 0xFF;
 
 // The track lengths the program knows, with the density each stands for.
 inline constexpr std::int64_t kTrackLengthSingle = 0x0CC0; // 3264
@@ -87,6 +97,15 @@ struct Header {
     bool realDisk = false;         // bytes 12..15 hold the real-drive signature
     bool knownTrackLength = false; // trackLength is one of kKnownTrackLengths
     bool doubleDensity = false;    // ... and stands for double density
+    // Another track length from kTrackLengthMin to kTrackLengthMax: a DMK
+    // image whose density only its ID pointers tell, when its write-protect
+    // byte is 0x00 or 0xFF, it counts at least one track, the file holds its
+    // first track record whole and
+    // that record's first pointer is 0 or points past the pointer table into
+    // the record. (So a JV3 image whose first track is 1 to 64, or a few
+    // bytes of something else, do not read as one.)
+    bool otherTrackLength = false;
+    bool IsDmk() const { return knownTrackLength || otherTrackLength; }
 };
 
 inline Header ReadHeader(const ImageBuffer& buf) {
@@ -103,6 +122,12 @@ inline Header ReadHeader(const ImageBuffer& buf) {
     if (const auto known = FindTrackLength(h.trackLength)) {
         h.knownTrackLength = true;
         h.doubleDensity = known->doubleDensity;
+    } else if (h.trackLength >= kTrackLengthMin && h.trackLength <= kTrackLengthMax &&
+               buf.Has(kHeaderSize, h.trackLength)) {
+        const std::uint8_t protect = buf.At(0);
+        const std::int64_t first = buf.At(kHeaderSize) + 256 * (buf.At(kHeaderSize + 1) & 0x7F);
+        h.otherTrackLength = (protect == kWritable || protect == kWriteProtected) && h.tracks > 0 &&
+                             (first == 0 || (first >= kPointerTableSize && first < h.trackLength));
     }
     return h;
 }
@@ -114,7 +139,6 @@ constexpr std::int64_t RecordStart(std::int64_t trackLength, std::int64_t k) {
 
 // ---------------------------------------------------------------- ID pointers
 
-inline constexpr std::int64_t kPointerTableSize = 128;
 inline constexpr int kPointers = 64;
 static_assert(kPointers * 2 == kPointerTableSize);
 inline constexpr unsigned kPointerDoubleDensity = 0x8000;
@@ -177,6 +201,10 @@ inline int IdSide(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
 inline int IdSector(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
     return buf.At(idPos + IdOffsetsFor(doubled).sector);
 }
+// Bytes of data the ID field announces: 128 << N for its size code N, taken modulo 4.
+inline int IdSectorSize(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
+    return 128 << (buf.At(idPos + IdOffsetsFor(doubled).sizeCode) & 3);
+}
 
 // ---------------------------------------------------------------- data marks
 
@@ -218,5 +246,21 @@ inline std::optional<int> FindDataMark(const ImageBuffer& buf, std::int64_t idPo
 constexpr int DataAfterMark(bool doubled) {
     return doubled ? 2 : 1;
 }
+
+// ---------------------------------------------------------------- CRCs
+
+// Bytes of an ID field after its mark: track, side, sector, size code.
+inline constexpr int kIdFieldBytes = 4;
+inline constexpr int kCrcBytes = 2;
+
+enum class FieldCrc { Good, Bad, CutOff };
+
+// Checks the CRC of the field whose address mark lies at markPos and holds
+// `count` bytes after it, followed by its two CRC bytes: a double-density
+// field's CRC runs over the three 0xA1 sync bytes, the mark and the bytes;
+// a single-density one's from the mark. A doubled field (stride 2) is read
+// undoubled. CutOff when the file does not hold the whole field.
+FieldCrc CheckFieldCrc(const ImageBuffer& buf, std::int64_t markPos, int count, bool doubleDensity,
+                       int stride);
 
 } // namespace ss::dmk

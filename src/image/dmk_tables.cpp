@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace ss {
 
@@ -29,14 +30,25 @@ class DmkWalk {
 
         const int w = ReadIdFields(record);
         s_.spt = count_;
+        int lowest = 256;
+        int highest = -1;
         for (int k = 0; k < count_; ++k) {
-            EnterSector(fields_[static_cast<std::size_t>(k)], w);
+            const int sec = EnterSector(fields_[static_cast<std::size_t>(k)], w);
+            lowest = std::min(lowest, sec);
+            highest = std::max(highest, sec);
+        }
+        // The record's sectors take its sector numbers from w on, or one
+        // index each when more of them than numbers (a sector written twice).
+        const int slots = count_ == 0 ? 0 : std::max(count_, highest - w + 1);
+        MarkGaps(slots, w, lowest, highest);
+        if (!buf_.Has(record, s_.trklength) && s_.damage.endsInsideTrack < 0) {
+            s_.damage.endsInsideTrack = count_ > 0 ? lastTrack : lastTrack + 1;
         }
 
         if (w == 1) {
             s_.firstsecnum = 1;
         }
-        b_ += count_;
+        b_ += slots;
         s_.fpa += s_.trklength;
         if (lastSideByte == 0) {
             ++r_;
@@ -45,6 +57,8 @@ class DmkWalk {
 
     int lastSideByte = 0; // raw side byte of the last ID field read
     int lastTrack = 0;    // track byte of the last ID field read
+    bool anySingle = false;
+    bool anyDouble = false;
 
   private:
     // Takes the record's ID fields from its pointers, at most as many as the
@@ -70,9 +84,60 @@ class DmkWalk {
         return w;
     }
 
+    // The indexes of the record's slots that no ID field took: each gets the
+    // track, side and number it stands for; a number between the lowest and
+    // the highest on the track is a missing sector.
+    void MarkGaps(int slots, int w, int lowest, int highest) {
+        SectorTables& tb = s_.tables;
+        const int side = lastSideByte == 1 ? 1 : 0;
+        for (int k = 0; k < slots; ++k) {
+            const std::int64_t i = b_ + k;
+            if (tb.secpresent(i) == 1) {
+                continue;
+            }
+            tb.sectrk.Set(i, lastTrack);
+            tb.secside.Set(i, side);
+            tb.secno.Set(i, w + k);
+            if (w + k >= lowest && w + k <= highest) {
+                s_.damage.missing.push_back({lastTrack, side, w + k});
+            }
+        }
+    }
+
+    static CrcState StateOf(dmk::FieldCrc c) {
+        switch (c) {
+        case dmk::FieldCrc::Good:
+            return CrcState::Good;
+        case dmk::FieldCrc::Bad:
+            return CrcState::Bad;
+        case dmk::FieldCrc::CutOff:
+            break;
+        }
+        return CrcState::NotRecorded;
+    }
+
+    // The CRC states of the sector's ID field and of its data field, whose
+    // mark lies at distance m (none when the search found no mark); counts
+    // the damage.
+    SectorCrc CheckCrcs(const IdField& f, std::optional<int> m, int size) {
+        const int stride = f.doubled ? 2 : 1;
+        SectorCrc crc;
+        crc.id =
+            StateOf(dmk::CheckFieldCrc(buf_, f.pos, dmk::kIdFieldBytes, f.doubleDensity, stride));
+        if (m) {
+            crc.data = StateOf(dmk::CheckFieldCrc(buf_, f.pos + *m, size, f.doubleDensity, stride));
+        } else {
+            ++s_.damage.noDataField;
+        }
+        s_.damage.idCrcErrors += crc.id == CrcState::Bad ? 1 : 0;
+        s_.damage.dataCrcErrors += crc.data == CrcState::Bad ? 1 : 0;
+        return crc;
+    }
+
     // Enters the sector of one ID field into the tables; w is the record's
-    // lowest sector number, which takes the record's first index.
-    void EnterSector(const IdField& f, int w) {
+    // lowest sector number, which takes the record's first index. Answers
+    // the sector number.
+    int EnterSector(const IdField& f, int w) {
         SectorTables& tb = s_.tables;
         lastSideByte = dmk::IdSide(buf_, f.pos, f.doubled);
         const int side = lastSideByte == 1 ? 1 : 0;
@@ -87,8 +152,10 @@ class DmkWalk {
 
         // Without a mark in the search window, the byte looked at last stands
         // as the mark and the data are taken to follow the window.
-        const int m = dmk::FindDataMark(buf_, f.pos, f.doubled).value_or(dmk::kMarkSearchLast + 1);
+        const std::optional<int> found = dmk::FindDataMark(buf_, f.pos, f.doubled);
+        const int m = found.value_or(dmk::kMarkSearchLast + 1);
         const int mark = buf_.At(f.pos + std::min(m, dmk::kMarkSearchLast));
+        const int size = dmk::IdSectorSize(buf_, f.pos, f.doubled);
 
         if (dmk::IsDirectoryMark(mark) && i < g_) {
             g_ = i;
@@ -102,7 +169,13 @@ class DmkWalk {
         tb.secdens.Set(i, f.doubleDensity ? kDoubleDensityFlag : 0);
         tb.secsingle.Set(i, !f.doubleDensity && !f.doubled ? 1 : 0);
         tb.secfpa.Set(i, f.pos + m + dmk::DataAfterMark(f.doubled));
+        tb.secpresent.Set(i, 1);
+        tb.secsize.Set(i, size);
+        tb.seccrc.Set(i, CheckCrcs(f, found, size).Packed());
+        s_.secslots = std::max(s_.secslots, i + 1);
+        (f.doubleDensity ? anyDouble : anySingle) = true;
         ++s_.Totalsecs;
+        return sec;
     }
 
     ImageState& s_;
@@ -118,7 +191,8 @@ class DmkWalk {
 
 void BuildDmkTables(ImageState& s) {
     const ImageBuffer& buf = s.filebuf;
-    s.tracks = dmk::ReadHeader(buf).tracks;
+    const dmk::Header header = dmk::ReadHeader(buf);
+    s.tracks = header.tracks;
     s.fpa = dmk::kHeaderSize;
     s.sides = 1;
     // An image without a track record has no sectors per track, whatever
@@ -147,6 +221,13 @@ void BuildDmkTables(ImageState& s) {
         walk.WalkRecord();
         s.spt = keptSpt;
         s.tables.trkspt.Set(keptTrack, keptTrkspt);
+    }
+
+    // A track length the program does not know says nothing of the density:
+    // the ID pointers' density bits do.
+    if (!header.knownTrackLength) {
+        s.dens = walk.anySingle && walk.anyDouble ? 3 : walk.anyDouble ? 2 : 1;
+        s.spg = s.dens == 2 ? 6 : 5;
     }
 }
 

@@ -3,9 +3,10 @@
 // tracks from 0 up, sectors 0 to 9 in order within a track; sector index
 // i = 10 * track + sector lies at 256 * i.
 //
-// The program takes a JV1 image as 35 tracks whatever the file length, with
-// the directory on track 17. It knows one by its first three bytes 00 FE 11,
-// the way a boot sector of such a disk starts (0x11 = 17, the directory track).
+// The program takes a JV1 image as long as it is: whole tracks of 10 sectors,
+// then a last part-track as far as the file goes; the directory is on track 17. It knows one by its
+// first three bytes 00 FE 11, the way a boot sector of such a disk starts (0x11 = 17, the directory
+// track).
 #pragma once
 
 #include "image_buffer.h"
@@ -17,8 +18,18 @@ namespace ss::jv1 {
 
 inline constexpr int kSectorsPerTrack = 10;
 inline constexpr std::int64_t kSectorSize = 256;
+// The usual disk: 35 tracks.
 inline constexpr int kTracks = 35;
 inline constexpr int kSectors = kTracks * kSectorsPerTrack;
+
+// Sectors a file of `length` bytes holds, a last part-sector counted.
+constexpr std::int64_t SectorsOfLength(std::int64_t length) {
+    return (length + kSectorSize - 1) / kSectorSize;
+}
+// Tracks a file of `length` bytes holds, a last part-track counted.
+constexpr std::int64_t TracksOfLength(std::int64_t length) {
+    return (SectorsOfLength(length) + kSectorsPerTrack - 1) / kSectorsPerTrack;
+}
 inline constexpr int kDirectoryTrack = 17;
 inline constexpr std::array<std::uint8_t, 3> kSignature = {0x00, 0xFE, 0x11};
 

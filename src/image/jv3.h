@@ -2,29 +2,34 @@
 //
 // Header, 8704 (0x2200) bytes:
 //   0..8702  2901 sector-header entries of 3 bytes, entry n at 3 * n
-//   8703     write-protect byte (not read)
+//   8703     write-protect byte (not an entry)
 //
 // Sector-header entry:
-//   +0  track number; 0xFF marks a free entry, and the used entries end at
-//       the first free one
+//   +0  track number; 0xFF marks a free entry. Used and free entries may
+//       stand in any order: a track formatted again is written at the end of
+//       the table, and its old entries become free.
 //   +1  sector number as written in the sector's ID field
 //   +2  flags:
 //         0x80  double density (clear: single density)
 //         0x60  data-mark bits; 0x20 set marks a sector written with the
 //               directory data mark
 //         0x10  side 1 (clear: side 0)
-//         0x08  CRC error
+//         0x08  the sector was read with a CRC error
 //         0x04  non-IBM sector
-//         0x03  size code
-//       The program reads the density, the directory bit and the side.
+//         0x03  size code: in a used entry 0 = 256, 1 = 128, 2 = 1024,
+//               3 = 512 bytes; in a free entry 0 = 512, 1 = 1024, 2 = 128,
+//               3 = 256
 //
-// Sector data: from 8704 on, one 256-byte block per used entry in the order
-// of the entries; the data of the n-th used entry lies at 8704 + 256 * n.
+// Sector data: from 8704 on, one block per entry in the order of the
+// entries, each as long as its entry's size. An image of more sectors than
+// one table holds continues after that data with a second block: 2901 more
+// entries, one padding byte, their data.
 #pragma once
 
 #include "image_buffer.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace ss::jv3 {
 
@@ -56,13 +61,21 @@ struct Entry {
     // The flag bits themselves: 0 or 0x80, and 0 or 0x20.
     int DensityBit() const { return flags & kFlagDoubleDensity; }
     int DirectoryMarkBit() const { return flags & kFlagDirectoryMark; }
+    bool CrcError() const { return (flags & kFlagCrcError) != 0; }
+    // Bytes of data the entry's block holds, used or free.
+    int Size() const {
+        // 128 << n: a used entry's code 0 is 256 bytes (n = 1), a free one's 512 (n = 2).
+        const int code = flags & kFlagSizeCode;
+        return 128 << (IsFree() ? code ^ 2 : code ^ 1);
+    }
 };
 
 constexpr std::int64_t EntryOffset(int n) {
     return static_cast<std::int64_t>(kEntrySize) * n;
 }
 
-// Position of the data block of the n-th used entry.
+// Position of the data block of the n-th entry when every block before it
+// holds 256 bytes.
 constexpr std::int64_t DataOffset(int n) {
     return kHeaderSize + kDataBlockSize * n;
 }
@@ -76,6 +89,40 @@ inline Entry ReadEntry(const ImageBuffer& buf, int n) {
 // True when the file holds all of entry n and n is one of the 2901.
 inline bool HasEntry(const ImageBuffer& buf, int n) {
     return n >= 0 && n < kEntries && buf.Has(EntryOffset(n), kEntrySize);
+}
+
+// One entry as a walk over the whole image meets it, with the position of
+// its data block.
+struct PlacedEntry {
+    Entry entry;
+    std::int64_t dataPos = 0;
+};
+
+// Every entry the file holds, used and free, in file order: the 2901 of the
+// first table, then, when the file holds a second table after the first
+// one's data, the entries of that one. An entry the file does not hold whole
+// ends the walk.
+inline std::vector<PlacedEntry> ReadAllEntries(const ImageBuffer& buf) {
+    constexpr int kTables = 2;
+    std::vector<PlacedEntry> out;
+    std::int64_t table = 0;
+    for (int k = 0; k < kTables; ++k) {
+        if (k > 0 && !buf.Has(table, kHeaderSize)) {
+            break;
+        }
+        std::int64_t data = table + kHeaderSize;
+        for (int n = 0; n < kEntries; ++n) {
+            const std::int64_t p = table + EntryOffset(n);
+            if (!buf.Has(p, kEntrySize)) {
+                return out;
+            }
+            const Entry e{buf.At(p), buf.At(p + 1), buf.At(p + 2)};
+            out.push_back(PlacedEntry{e, data});
+            data += e.Size();
+        }
+        table = data;
+    }
+    return out;
 }
 
 // The number of used entries: they end at the first free one, after the

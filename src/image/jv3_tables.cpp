@@ -10,103 +10,165 @@ namespace ss {
 
 namespace {
 
-// Any entry of side 1 makes the disk two-sided.
-int CountSides(const std::vector<jv3::Entry>& entries) {
-    for (const jv3::Entry& e : entries) {
-        if (e.Side() == 1) {
-            return 2;
+// A used entry with the position of its data.
+struct UsedEntry {
+    jv3::Entry e;
+    std::int64_t fpa = 0;
+};
+
+constexpr int kTrackNumbers = 256;
+constexpr int kNoSector = 256;
+
+// What one side of one track holds, over all its entries wherever they stand.
+struct TrackSide {
+    int count = 0;
+    int lowest = kNoSector;
+    int highest = -1;
+    // Sector indexes the side takes: its sector numbers from the track's
+    // lowest on, or its entries when more of them than numbers (a sector written twice).
+    int Slots(int trackLowest) const {
+        return count == 0 ? 0 : std::max(count, highest - trackLowest + 1);
+    }
+};
+
+struct TrackInfo {
+    std::array<TrackSide, 2> side{};
+    int Lowest() const { return std::min(side[0].lowest, side[1].lowest); }
+};
+
+// Every used entry, in file order, wherever it stands among the free ones.
+std::vector<UsedEntry> UsedEntries(const ImageBuffer& buf) {
+    std::vector<UsedEntry> used;
+    for (const jv3::PlacedEntry& p : jv3::ReadAllEntries(buf)) {
+        if (!p.entry.IsFree()) {
+            used.push_back(UsedEntry{p.entry, p.dataPos});
         }
     }
-    return 1;
+    return used;
 }
 
-// Tracks and per-track counts from the side-0 entries: a track starts where
-// the track number changes, its first sector index after both sides of the
-// track before it.
-void CountTracks(ImageState& s, const std::vector<jv3::Entry>& entries) {
+// Per track and side: how many entries, their lowest and highest numbers.
+std::array<TrackInfo, kTrackNumbers> CountTracks(const std::vector<UsedEntry>& entries) {
+    std::array<TrackInfo, kTrackNumbers> info{};
+    for (const UsedEntry& u : entries) {
+        TrackSide& ts =
+            info[static_cast<std::size_t>(u.e.track)].side[static_cast<std::size_t>(u.e.Side())];
+        ++ts.count;
+        ts.lowest = std::min(ts.lowest, u.e.sector);
+        ts.highest = std::max(ts.highest, u.e.sector);
+    }
+    return info;
+}
+
+// Each track's first sector index, its side-0 slots, and the index slots of
+// tracks in ascending order: a track's side-1 sectors follow its side-0
+// ones, the next track follows both sides. Tracks without entries take no
+// index. Missing slots get the track, side and number they stand for.
+void PlaceTracks(ImageState& s, const std::array<TrackInfo, kTrackNumbers>& info) {
     SectorTables& tb = s.tables;
-    int p = 0; // previous track
-    int k = 0; // sectors counted on it so far
-    int b = 0; // sector index where it starts
-    for (const jv3::Entry& e : entries) {
-        if (e.Side() != 0) {
+    std::int64_t b = 0;
+    for (int t = 0; t < s.tracks; ++t) {
+        const TrackInfo& ti = info[static_cast<std::size_t>(t)];
+        tb.trkstart.Set(t, static_cast<int>(b));
+        tb.trkspt.Set(t, ti.side[0].count);
+        if (ti.side[0].count + ti.side[1].count == 0) {
             continue;
         }
-        if (e.track != p) {
-            ++s.tracks;
-            b += s.sides * k;
-            tb.trkstart.Set(e.track, b);
-            k = 0;
-            p = e.track;
+        const int lowest = ti.Lowest();
+        const int slots0 = ti.side[0].Slots(lowest);
+        for (int h = 0; h < 2; ++h) {
+            const TrackSide& ts = ti.side[static_cast<std::size_t>(h)];
+            const std::int64_t first = b + h * slots0;
+            for (int k = 0; k < ts.Slots(lowest); ++k) {
+                tb.sectrk.Set(first + k, t);
+                tb.secside.Set(first + k, h);
+                tb.secno.Set(first + k, lowest + k);
+            }
         }
-        tb.trkspt.Set(e.track, k + 1);
-        ++k;
+        b += std::max<std::int64_t>(s.sides * slots0, slots0 + ti.side[1].Slots(lowest));
     }
-}
-
-// Each track's lowest sector number over both sides, so that a track
-// numbered from 1 starts at its trkstart slot like one numbered from 0.
-std::array<int, 256> LowestSectors(const std::vector<jv3::Entry>& entries) {
-    std::array<int, 256> lowest;
-    lowest.fill(256);
-    for (const jv3::Entry& e : entries) {
-        lowest[static_cast<std::size_t>(e.track)] =
-            std::min(lowest[static_cast<std::size_t>(e.track)], e.sector);
-    }
-    return lowest;
 }
 
 // The sector tables, one entry after the other: each sector's index, data
-// position, mark and density; the lowest directory index; mixed density.
-void FillSectorTables(ImageState& s, const std::vector<jv3::Entry>& entries,
-                      const std::array<int, 256>& lowest) {
+// position, size, mark, density and CRC state; the lowest directory index;
+// mixed density.
+void FillSectorTables(ImageState& s, const std::vector<UsedEntry>& entries,
+                      const std::array<TrackInfo, kTrackNumbers>& info) {
     SectorTables& tb = s.tables;
-    std::int64_t m = 100000;                           // lowest directory index so far
-    int q = jv3::ReadEntry(s.filebuf, 0).DensityBit(); // previous density bit
-    int v = 0;                                         // density code of the last entry
-    for (int n = 0; n < static_cast<int>(entries.size()); ++n) {
-        const jv3::Entry& e = entries[static_cast<std::size_t>(n)];
-        std::int64_t i =
-            e.sector - lowest[static_cast<std::size_t>(e.track)] + tb.trkstart(e.track);
+    std::int64_t m = 100000; // lowest directory index so far
+    bool single = false, dual = false;
+    for (const UsedEntry& u : entries) {
+        const jv3::Entry& e = u.e;
+        const TrackInfo& ti = info[static_cast<std::size_t>(e.track)];
+        const int lowest = ti.Lowest();
+        std::int64_t i = e.sector - lowest + tb.trkstart(e.track);
         if (e.Side() == 1) {
-            i += tb.trkspt(e.track);
+            i += ti.side[0].Slots(lowest);
         }
         tb.secdam.Set(i, e.DirectoryMarkBit());
         tb.secno.Set(i, e.sector);
         tb.sectrk.Set(i, e.track);
         tb.secside.Set(i, e.Side());
-        tb.secfpa.Set(i, jv3::DataOffset(n));
+        tb.secfpa.Set(i, u.fpa);
+        tb.secpresent.Set(i, 1);
+        tb.secsize.Set(i, e.Size());
+        // A JV3 image keeps no ID field, only whether the data were read with a CRC error.
+        tb.seccrc.Set(
+            i, SectorCrc{CrcState::NotRecorded, e.CrcError() ? CrcState::Bad : CrcState::Good}
+                   .Packed());
+        s.secslots = std::max(s.secslots, i + 1);
         if (e.DirectoryMark() && i < m) {
             m = i;
             s.dirstartsec = i;
             s.dirstartsecfnd = 1;
         }
-        const int d = e.DensityBit();
-        v = e.DoubleDensity() ? 2 : 1;
-        tb.secdens.Set(i, d);
-        if (d != q) {
-            s.dens = 3;
+        tb.secdens.Set(i, e.DensityBit());
+        (e.DoubleDensity() ? dual : single) = true;
+        if (e.CrcError()) {
+            ++s.damage.dataCrcErrors;
         }
-        q = d;
+        if (!s.filebuf.Has(u.fpa, e.Size()) && s.damage.endsInsideTrack < 0) {
+            s.damage.endsInsideTrack = e.track;
+        }
     }
-    if (s.dens != 3) {
-        s.dens = v;
+    s.dens = single && dual ? 3 : dual ? 2 : single ? 1 : 0;
+}
+
+// Sector numbers between a track side's lowest and highest that no entry has:
+// the slot each such number stands for holds no sector.
+void FindMissing(ImageState& s, const std::array<TrackInfo, kTrackNumbers>& info) {
+    for (int t = 0; t < s.tracks; ++t) {
+        const TrackInfo& ti = info[static_cast<std::size_t>(t)];
+        const int lowest = ti.Lowest();
+        for (int h = 0; h < 2; ++h) {
+            const TrackSide& ts = ti.side[static_cast<std::size_t>(h)];
+            const std::int64_t first = s.tables.trkstart(t) + h * ti.side[0].Slots(lowest);
+            for (int n = ts.lowest; n <= ts.highest; ++n) {
+                if (s.tables.secpresent(first + n - lowest) == 0) {
+                    s.damage.missing.push_back({t, h, n});
+                }
+            }
+        }
     }
 }
 
 } // namespace
 
 void BuildJv3Tables(ImageState& s) {
-    std::vector<jv3::Entry> entries(static_cast<std::size_t>(jv3::CountUsedEntries(s.filebuf)));
-    for (std::size_t n = 0; n < entries.size(); ++n) {
-        entries[n] = jv3::ReadEntry(s.filebuf, static_cast<int>(n));
-    }
+    const std::vector<UsedEntry> entries = UsedEntries(s.filebuf);
+    const std::array<TrackInfo, kTrackNumbers> info = CountTracks(entries);
 
     s.tracks = 1;
-    s.sides = CountSides(entries);
-    s.dens = 0;
-    CountTracks(s, entries);
-    FillSectorTables(s, entries, LowestSectors(entries));
+    s.sides = 1;
+    for (const UsedEntry& u : entries) {
+        s.tracks = std::max(s.tracks, u.e.track + 1);
+        if (u.e.Side() == 1) {
+            s.sides = 2;
+        }
+    }
+    PlaceTracks(s, info);
+    FillSectorTables(s, entries, info);
+    FindMissing(s, info);
 
     s.Totalsecs = static_cast<int>(entries.size());
     s.spt = s.tables.trkspt(0);

@@ -11,7 +11,7 @@ Layout RecogniseLayout(const ImageBuffer& buf) {
         return Layout::JV1;
     }
     const dmk::Header header = dmk::ReadHeader(buf);
-    if (header.knownTrackLength) {
+    if (header.IsDmk()) {
         return header.realDisk ? Layout::RealDiskDMK : Layout::DMK;
     }
     return jv3::FourEqualTrackBytes(buf) ? Layout::JV3 : Layout::Unknown;

@@ -7,6 +7,7 @@
 #include "image/open_file.h"
 #include "surface/numtext.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace ss {
@@ -31,14 +32,27 @@ constexpr int kDmkNoSide = 250;
 constexpr int kJv3NoSide = 200;
 
 // The data mark of the sector whose ID address mark lies at p: the first
-// 0xF8, 0xFA or 0xFB in the search window; when there is none, the byte at the
-// fixed distance, or the one after it when that is no mark either.
-int DataMarkAt(const ImageBuffer& buf, std::int64_t p, bool doubled, int damindx) {
-    if (const std::optional<int> found = dmk::FindDataMark(buf, p, doubled)) {
+// 0xF8, 0xFA or 0xFB in the search window (found); when there is none, the
+// byte at the fixed distance, or the one after it when that is no mark either.
+int DataMarkAt(const ImageBuffer& buf, std::int64_t p, std::optional<int> found, int damindx) {
+    if (found) {
         return buf.At(p + *found);
     }
     const int mark = buf.At(p + damindx);
     return dmk::IsDataMark(mark) ? mark : buf.At(p + damindx + 1);
+}
+
+// True when the CRC of the ID field at p, or of the data field whose mark
+// the search found, does not match.
+bool DmkSectorDamaged(const ImageBuffer& buf, std::int64_t p, bool doubleDensity, bool doubled,
+                      std::optional<int> found) {
+    const int stride = doubled ? 2 : 1;
+    if (dmk::CheckFieldCrc(buf, p, dmk::kIdFieldBytes, doubleDensity, stride) ==
+        dmk::FieldCrc::Bad) {
+        return true;
+    }
+    return found && dmk::CheckFieldCrc(buf, p + *found, dmk::IdSectorSize(buf, p, doubled),
+                                       doubleDensity, stride) == dmk::FieldCrc::Bad;
 }
 
 } // namespace
@@ -99,9 +113,12 @@ OpenResult Form1Logic::ReadAndCheckFile() {
 
     const dmk::Header header = dmk::ReadHeader(filebuf);
     trkindex = header.trackLength;
-    if (header.knownTrackLength) {
+    if (header.IsDmk()) {
         dmkflag = 1;
         damindx = header.doubleDensity ? kDamDistanceDouble : kDamDistanceSingle;
+        // A track length the window does not know says nothing of the
+        // density: each track's first ID pointer does.
+        damindxByTrack_ = !header.knownTrackLength;
     }
 
     if (dmkflag == 1) {
@@ -193,9 +210,16 @@ void Form1Logic::DrawDmkPage() {
     int x = maplayout::kDmkFirstColumn;
     int datamark = 0;
     bool lastDoubled = false;
+    damageShown_ = false;
+    RowNumbers row;
+    bool rowOpen = false;
 
     while (fpa < fileend) {
         const std::int64_t t = fpa;
+        if (damindxByTrack_) {
+            damindx = dmk::IdPointer(filebuf, t, 0).doubleDensity ? kDamDistanceDouble
+                                                                  : kDamDistanceSingle;
+        }
         // The record's ID-mark offsets, up to the first 0 or one whose ID
         // field lies beyond the end of the file.
         spt = kMapPointers;
@@ -220,16 +244,25 @@ void Form1Logic::DrawDmkPage() {
             const int sideShown = sideByte == 1 ? 1 : 0;
 
             if (track != prevTrack || sideByte != prevSide) {
+                if (rowOpen) {
+                    DrawMissing(row, numeric);
+                }
                 x = maplayout::kDmkFirstColumn;
                 y += maplayout::kRowPitch;
+                row.Start(x, y);
+                rowOpen = true;
                 surface.ForeColor = sideShown == 0 ? mapcolour::RowLabel : colour::Black;
                 PrintRowLabel("Trk", track, y);
                 surface.Print(":", true);
                 surface.PrintNumber(sideShown);
             }
 
-            datamark = DataMarkAt(filebuf, p, doubled, damindx);
-            if (dmk::IsDirectoryMark(datamark)) {
+            const std::optional<int> found = dmk::FindDataMark(filebuf, p, doubled);
+            datamark = DataMarkAt(filebuf, p, found, damindx);
+            if (DmkSectorDamaged(filebuf, p, pointer.doubleDensity, doubled, found)) {
+                surface.ForeColor = mapcolour::Damaged;
+                damageShown_ = true;
+            } else if (dmk::IsDirectoryMark(datamark)) {
                 surface.ForeColor =
                     pointer.doubleDensity ? mapcolour::DmkDoubleDir : mapcolour::SingleDir;
             } else {
@@ -248,6 +281,8 @@ void Form1Logic::DrawDmkPage() {
                 surface.PrintNumber(sector);
                 x += maplayout::kColumnPitch;
             }
+            row.Add(sector);
+            row.x = x;
             lastDoubled = doubled;
             ++secnum;
             prevTrack = track;
@@ -261,10 +296,14 @@ void Form1Logic::DrawDmkPage() {
         }
     }
 
+    if (rowOpen) {
+        DrawMissing(row, numeric);
+    }
     PrintDensityLegend(h);
     surface.ForeColor = mapcolour::DmkDoubleDir;
     surface.Print({std::string(kMapDmkDoubleDirLegend), Hex(static_cast<std::uint64_t>(datamark)),
                    std::string("h")});
+    PrintDamageLegend(h);
     if (lastDoubled) {
         surface.CurrentX = maplayout::kLabelX;
         surface.CurrentY = maplayout::kNoteLine * h;
@@ -293,10 +332,18 @@ bool Form1Logic::DrawJv3Page() {
     int rows = 0;
     int y = maplayout::kRowsTopLines * h;
     int x = maplayout::kJv3FirstColumn;
+    damageShown_ = false;
+    RowNumbers row;
+    bool rowOpen = false;
 
     for (;;) {
         // The header ends after its last entry, and the file may end sooner.
-        const int n = static_cast<int>(filepsn / jv3::kEntrySize);
+        // Free entries may stand between used ones (a track formatted again
+        // is written at the end of the table): the walk passes over them.
+        int n = static_cast<int>(filepsn / jv3::kEntrySize);
+        while (jv3::HasEntry(filebuf, n) && jv3::ReadEntry(filebuf, n).IsFree()) {
+            ++n;
+        }
         if (!jv3::HasEntry(filebuf, n)) {
             endflag = 1;
             break;
@@ -305,16 +352,18 @@ bool Form1Logic::DrawJv3Page() {
         const int sideBits = entry.flags & jv3::kFlagSide1;
         const int sideShown = entry.Side();
         const int track = entry.track;
-        if (entry.IsFree()) {
-            endflag = 1;
-            break;
-        }
         if (track != prevTrack || sideBits != prevSide) {
+            if (rowOpen) {
+                DrawMissing(row, numeric);
+            }
             x = maplayout::kJv3FirstColumn;
             y += maplayout::kRowPitch;
             if (++rows > kJv3RowsPerPage) {
+                rowOpen = false;
                 break;
             }
+            row.Start(x, y);
+            rowOpen = true;
             surface.ForeColor = track % 2 == 0 ? colour::Black : mapcolour::RowLabel;
             PrintRowLabel("Trk;", track, y);
             surface.ForeColor = sideShown == 1 ? mapcolour::DmkDoubleDir : colour::Black;
@@ -334,6 +383,10 @@ bool Form1Logic::DrawJv3Page() {
         } else {
             surface.ForeColor = doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
         }
+        if (entry.CrcError()) {
+            surface.ForeColor = mapcolour::Damaged;
+            damageShown_ = true;
+        }
 
         const int sector = entry.sector;
         surface.CurrentY = y;
@@ -345,11 +398,17 @@ bool Form1Logic::DrawJv3Page() {
             surface.PrintNumber(sector);
             x += maplayout::kColumnPitch;
         }
+        row.Add(sector);
+        row.x = x;
         prevTrack = track;
         prevSide = sideBits;
-        filepsn += jv3::kEntrySize;
+        filepsn = jv3::EntryOffset(n + 1);
         ++secnum;
     }
+    if (rowOpen) {
+        DrawMissing(row, numeric);
+    }
+    PrintDamageLegend(h);
 
     if (dirstartsec > 0) {
         surface.CurrentX = maplayout::kDirCountX;
@@ -371,26 +430,69 @@ void Form1Logic::DrawJv1Page() {
     surface.Print(kMapDoubleDirLegend);
     Text1.Text = "JV1";
 
+    // As many tracks as the file holds, a last part-track as far as it goes.
+    const std::int64_t sectors = jv1::SectorsOfLength(fileend);
+    const int tracks = static_cast<int>(jv1::TracksOfLength(fileend));
     int y = maplayout::kJv1FirstRowLine * h;
     int rows = 0;
-    int track = Pagenum == 1 ? kJv1RowsPerPage : 0;
-    for (;;) {
+    int track = Pagenum * kJv1RowsPerPage;
+    while (track < tracks) {
         surface.ForeColor = mapcolour::RowLabel;
         PrintRowLabel("Trk", track, y);
         surface.Print({std::string(":"), std::int64_t{0}}, true);
         surface.ForeColor =
             track == jv1::kDirectoryTrack ? mapcolour::SingleDir : mapcolour::SingleDensity;
-        for (int s = 0; s < jv1::kSectorsPerTrack; ++s) {
+        const std::int64_t onTrack =
+            std::min<std::int64_t>(jv1::kSectorsPerTrack, sectors - jv1::SectorIndex(track, 0));
+        for (int s = 0; s < onTrack; ++s) {
             surface.CurrentX = maplayout::kJv1FirstColumn + maplayout::kColumnPitch * s;
             surface.CurrentY = y;
             surface.PrintNumber(s, true);
         }
-        if (++rows >= kJv1RowsPerPage || ++track >= jv1::kTracks) {
+        if (++rows >= kJv1RowsPerPage || ++track >= tracks) {
             break;
         }
         surface.Print();
         y += maplayout::kRowPitch;
     }
+}
+
+void Form1Logic::RowNumbers::Add(int sector) {
+    seen[static_cast<std::size_t>(sector & 0xFF)] = true;
+    lowest = std::min(lowest, sector);
+    highest = std::max(highest, sector);
+}
+
+void Form1Logic::DrawMissing(const RowNumbers& row, bool numeric) {
+    int x = row.x;
+    for (int n = row.lowest + 1; n < row.highest; ++n) {
+        if (row.seen[static_cast<std::size_t>(n)]) {
+            continue;
+        }
+        damageShown_ = true;
+        surface.ForeColor = mapcolour::Missing;
+        surface.CurrentY = row.y;
+        if (numeric) {
+            surface.CurrentX = row.firstColumn + maplayout::kColumnPitch * n;
+        } else {
+            surface.CurrentX = x;
+            x += maplayout::kColumnPitch;
+        }
+        surface.Print({std::int64_t{n}});
+    }
+}
+
+// The colours of damaged and missing sectors, on a page that shows one.
+void Form1Logic::PrintDamageLegend(int lineHeight) {
+    if (!damageShown_) {
+        return;
+    }
+    surface.CurrentX = maplayout::kLabelX;
+    surface.CurrentY = maplayout::kDamageLegendLine * lineHeight;
+    surface.ForeColor = mapcolour::Damaged;
+    surface.Print(kMapDamagedLegend, true);
+    surface.ForeColor = mapcolour::Missing;
+    surface.Print(kMapMissingLegend);
 }
 
 void Form1Logic::Redraw() {
@@ -428,8 +530,10 @@ void Form1Logic::Cmndnext_Click() {
         return;
     }
     Pagenum += 1;
-    if (jv1 == 1 && Pagenum > 1) {
-        Pagenum = 1;
+    const int lastJv1Page = static_cast<int>(
+        std::max<std::int64_t>(jv1::TracksOfLength(fileend) - 1, 0) / kJv1RowsPerPage);
+    if (jv1 == 1 && Pagenum > lastJv1Page) {
+        Pagenum = lastJv1Page;
         return;
     }
     // A page that fails the JV3 header test is not shown: stay on the one before.

@@ -36,6 +36,7 @@ inline constexpr int kDirEndY = 260;
 inline constexpr int kSingleLegendLine = 5;
 inline constexpr int kDoubleLegendLine = 6;
 inline constexpr int kNoteLine = 7;
+inline constexpr int kDamageLegendLine = 8; // only on a page that shows damage
 inline constexpr int kRowsTopLines = 9;     // DMK and JV3: the first row one pitch below
 inline constexpr int kJv1FirstRowLine = 10; // JV1: the first row itself
 } // namespace maplayout
@@ -49,6 +50,8 @@ inline constexpr Colour DmkDoubleDir = colour::White;    // also the JV3 side-1 
 inline constexpr Colour Jv3DoubleDir = 15790335;         // 255, 240, 240
 inline constexpr Colour DirDoubleLegend = colour::Peach; // JV1 and JV3 "Dir.Secs. D/D"
 inline constexpr Colour RowLabel = colour::Brown;        // 192, 64, 0
+inline constexpr Colour Damaged = colour::Magenta;       // 255, 0, 255: a field's CRC is bad
+inline constexpr Colour Missing = 0x808080;              // 128, 128, 128: no sector has the number
 } // namespace mapcolour
 
 // The window's own texts.
@@ -59,6 +62,8 @@ inline constexpr const char* kMapDmkDoubleDirLegend = "      Possible Dir.Secs. 
 inline constexpr const char* kMapDoubleDirLegend = "       Dir.Secs. D/D";
 inline constexpr const char* kMapDoubleByteNote =
     " A  *  in front of the Sector shows a Model 1 Double Byte Sector";
+inline constexpr const char* kMapDamagedLegend = "  CRC error";
+inline constexpr const char* kMapMissingLegend = "     Missing sector";
 inline constexpr const char* kMapNumericCaption = "Display Sec's Numeric order";
 inline constexpr const char* kMapInterleaveCaption = "Display Sec's Interleave order";
 
@@ -145,6 +150,24 @@ class Form1Logic {
     bool DrawJv3Page();
     void DrawJv1Page();
     void PrintRowLabel(const char* text, int track, int y);
+    // One row's sector numbers as the walk draws them, so that the numbers
+    // between its lowest and highest that no sector has can be shown too.
+    struct RowNumbers {
+        int firstColumn = 0;
+        int y = 0;
+        int x = 0; // interleave order: the next column
+        std::array<bool, 256> seen{};
+        int lowest = 256;
+        int highest = -1;
+        void Start(int column, int top) { *this = RowNumbers{column, top, column}; }
+        void Add(int sector);
+    };
+    // Draws the row's missing numbers: in numeric order each in its column,
+    // in interleave order after the row's last number.
+    void DrawMissing(const RowNumbers& row, bool numeric);
+    void PrintDamageLegend(int lineHeight);
+    bool damageShown_ = false;    // the page being drawn shows a damaged or missing sector
+    bool damindxByTrack_ = false; // damindx follows each DMK track's density
     void PrintDensityLegend(int lineHeight);
     void SavePageStart(std::int64_t start);
     void RestorePageStart();

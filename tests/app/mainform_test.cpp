@@ -4,6 +4,7 @@
 #include "app/mainform.h"
 #include "app_test_support.h"
 #include "image/analysis.h"
+#include "support/image_builder.h"
 #include "support/sample_disks.h"
 
 #include <QAction>
@@ -16,6 +17,8 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -303,12 +306,16 @@ TEST_F(MainWindow, AFileThatCannotBeOpenedGivesTheWarningAndKeepsTheDisk) {
     Pump(20);
     const std::uint64_t revision = w.Logic().surface.Revision();
 
-    w.OpenImage(QDir(QDir::tempPath()).filePath(QStringLiteral("no-such-folder/no-such.dsk")));
+    const QString missing =
+        QDir(QDir::tempPath()).filePath(QStringLiteral("no-such-folder/no-such.dsk"));
+    w.OpenImage(missing);
     Pump(50);
     ASSERT_EQ(answerer.boxes.size(), 1u);
     EXPECT_EQ(answerer.boxes[0].title, QStringLiteral("Text Editor"));
+    // The warning on its first line, then the file and the system's reason.
     EXPECT_EQ(answerer.boxes[0].text,
-              QStringLiteral("Error encountered while trying to open file, please retry."));
+              QStringLiteral("Error encountered while trying to open file, please retry.\nFile: ") +
+                  missing + QStringLiteral("\nReason: No such file or directory"));
     EXPECT_EQ(answerer.boxes[0].icon, QMessageBox::Warning);
     EXPECT_EQ(answerer.boxes[0].buttonCount, 1);
     EXPECT_EQ(Text(w, "TxtFilename"), path);
@@ -400,6 +407,45 @@ TEST(Program, HelpOptionPrintsTheUsage) {
     EXPECT_EQ(program.exitCode(), 0);
     const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
     EXPECT_TRUE(out.contains(QStringLiteral("[FILE]"))) << out.toStdString();
+}
+
+} // namespace
+} // namespace ss
+
+namespace ss {
+namespace {
+
+TEST(MainWindowDump, ALongSectorGrowsTheSurfaceWhichScrolls) {
+    WindowActivation::Reset();
+    testimg::DmkTrack t;
+    for (int code : {1, 3}) {
+        testimg::DmkSector s;
+        s.sector = static_cast<int>(t.sectors.size());
+        s.sizeCode = code;
+        t.sectors.push_back(s);
+    }
+    Mainform w;
+    w.show();
+    apptest::Pump(10);
+    w.OpenImage(apptest::WriteImage(QStringLiteral("long.dmk"),
+                                    testimg::MakeDmk({t}, testimg::OneSide()).bytes));
+    apptest::Pump(10);
+    auto* crc = w.findChild<QLineEdit*>(QStringLiteral("Txtcrc"));
+    ASSERT_NE(crc, nullptr);
+    EXPECT_EQ(crc->text(), QStringLiteral("ID ok  Data ok"));
+    auto* scroll = w.findChild<QScrollArea*>(QStringLiteral("SurfaceScroll"));
+    ASSERT_NE(scroll, nullptr);
+    const int before = w.SurfaceView().height();
+    EXPECT_FALSE(scroll->verticalScrollBar()->isVisible());
+
+    // Sector 1 holds 1024 bytes: 64 dump rows.
+    QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("CmndNextsec")), Qt::LeftButton);
+    apptest::Pump(10);
+    const int line = w.Logic().surface.TextHeight("0");
+    EXPECT_GE(w.SurfaceView().height(),
+              static_cast<int>(w.SurfaceView().TwipsToPixelsY(2490 + 64 * line)));
+    EXPECT_GT(w.SurfaceView().height(), before);
+    EXPECT_TRUE(scroll->verticalScrollBar()->isVisible());
 }
 
 } // namespace

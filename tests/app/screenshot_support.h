@@ -6,6 +6,7 @@
 #include "app/mainform.h"
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
+#include "temporary_home.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,12 +19,14 @@
 
 namespace ss::screenshot {
 
-// Offscreen unless QT_QPA_PLATFORM names a platform; call before the
-// application is made.
+// Offscreen unless QT_QPA_PLATFORM names a platform, with a home folder of
+// its own so that the user's zoom and recent images stay out of the
+// pictures; call before the application is made.
 inline void PreferOffscreen() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    apptest::UseTemporaryHome();
 }
 
 // The pictures' paths, named from the folder the tool was started in (the

@@ -79,7 +79,7 @@ TEST_F(Frame, MenusDialogTitleAndTheOpenOutcome) {
     QtHost host;
     SecondWindow w(host);
     EXPECT_EQ(w.findChild<QAction*>(QStringLiteral("mnuHelpItem")), nullptr);
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("second"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("second \u2014 sectorscope"));
 
     // Load centred the window on its screen.
     const QRect screen = w.screen()->geometry();
@@ -101,12 +101,12 @@ TEST_F(Frame, MenusDialogTitleAndTheOpenOutcome) {
     ASSERT_EQ(w.opened.size(), 1u);
     EXPECT_EQ(w.opened[0], ToFileName(path));
     EXPECT_EQ(w.findChild<QLineEdit*>(QStringLiteral("TxtFilename"))->text(), path);
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("second \u2014 frame.dsk"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("frame.dsk \u2014 second \u2014 sectorscope"));
 
     // The outcome comes back as the window's open gave it.
     w.answer = OpenResult::Refused("** ERROR **  no");
     EXPECT_EQ(w.OpenImage(QStringLiteral("other.dsk")), w.answer);
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("second \u2014 frame.dsk"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("frame.dsk \u2014 second \u2014 sectorscope"));
 }
 
 TEST_F(Frame, TheHostMakesASecondaryWindowOnceAndSharesTheFileName) {

@@ -123,12 +123,13 @@ TEST_F(CliTest, SectorsStepsThroughEveryIndex) {
     EXPECT_EQ(run.err, "");
     std::vector<std::string> lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 41u);
-    EXPECT_EQ(lines[0], "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition");
-    EXPECT_EQ(lines[1], "0\t0\t0\t0\t10\tS/D\tData Sec.\t0\t2200");
-    EXPECT_EQ(lines[14], "13\t0\t1\t3\t10\tS/D\tData Sec.\t0\t2F00");
-    EXPECT_EQ(lines[23], "22\t1\t0\t2\t10\tD/D\tData Sec.\t0\t3800");
-    EXPECT_EQ(lines[24], "23\t1\t0\t3\t10\tD/D\tDir Sec.\t20\t3900");
-    EXPECT_EQ(lines[40], "39\t1\t1\t9\t10\tD/D\tData Sec.\t0\t4900");
+    // A JV3 entry records no ID field, and a data field read without a CRC error.
+    EXPECT_EQ(lines[0], "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition\tsize\tcrc");
+    EXPECT_EQ(lines[1], "0\t0\t0\t0\t10\tS/D\tData Sec.\t0\t2200\t256\tnone/good");
+    EXPECT_EQ(lines[14], "13\t0\t1\t3\t10\tS/D\tData Sec.\t0\t2F00\t256\tnone/good");
+    EXPECT_EQ(lines[23], "22\t1\t0\t2\t10\tD/D\tData Sec.\t0\t3800\t256\tnone/good");
+    EXPECT_EQ(lines[24], "23\t1\t0\t3\t10\tD/D\tDir Sec.\t20\t3900\t256\tnone/good");
+    EXPECT_EQ(lines[40], "39\t1\t1\t9\t10\tD/D\tData Sec.\t0\t4900\t256\tnone/good");
 
     // DMK, single density stored doubled: the data column takes every second
     // byte of the 512 the sector occupies.
@@ -137,10 +138,13 @@ TEST_F(CliTest, SectorsStepsThroughEveryIndex) {
     EXPECT_EQ(run.status, 0);
     lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 21u);
-    EXPECT_EQ(lines[0], "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition\tdata");
+    EXPECT_EQ(lines[0],
+              "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition\tdata\tsize\tcrc");
     for (int index = 0; index < 20; ++index) {
         const std::vector<std::string> cols = Columns(lines[static_cast<std::size_t>(index) + 1]);
-        ASSERT_EQ(cols.size(), 10u) << lines[static_cast<std::size_t>(index) + 1];
+        ASSERT_EQ(cols.size(), 12u) << lines[static_cast<std::size_t>(index) + 1];
+        EXPECT_EQ(cols[10], "256");
+        EXPECT_EQ(cols[11], "good/good");
         const int t = index / 10;
         const int s = index % 10;
         EXPECT_EQ(cols[0], std::to_string(index));
@@ -156,9 +160,8 @@ TEST_F(CliTest, SectorsStepsThroughEveryIndex) {
 }
 
 TEST_F(CliTest, SectorsDataColumnOnEveryLine) {
-    // A JV1 image shorter than the 350 sectors the window assumes, data on its
-    // directory track only: every index still gets a line, and the data
-    // column is always 512 hex digits.
+    // A JV1 image of 20 tracks, data on its directory track only: every index
+    // of its 200 sectors gets a line, and the data column is 512 hex digits.
     std::vector<std::uint8_t> image = MakeJv1(20, [](int track, int sector, std::uint8_t* data) {
         if (track == 17) {
             FillJv1Pattern(track, sector, data);
@@ -168,10 +171,11 @@ TEST_F(CliTest, SectorsDataColumnOnEveryLine) {
     const Outcome run = RunCli({"sectors", "--data", Image("short.dsk", image)});
     EXPECT_EQ(run.status, 0);
     const std::vector<std::string> lines = Lines(run.out);
-    ASSERT_EQ(lines.size(), 351u);
+    ASSERT_EQ(lines.size(), 201u);
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::vector<std::string> cols = Columns(lines[i]);
-        ASSERT_EQ(cols.size(), 10u) << lines[i];
+        ASSERT_EQ(cols.size(), 12u) << lines[i];
+        EXPECT_EQ(cols[10] + " " + cols[11], "256 none/none");
         ASSERT_EQ(cols[9].size(), 512u) << lines[i];
         EXPECT_EQ(cols[9].find_first_not_of("0123456789ABCDEF"), std::string::npos);
     }
@@ -181,6 +185,46 @@ TEST_F(CliTest, SectorsDataColumnOnEveryLine) {
     EXPECT_EQ(dir[7], "20");
     EXPECT_EQ(dir[8], "AF00");
     EXPECT_EQ(dir[9], HexOf(PatternData(17, 0, 5)));
+}
+
+TEST_F(CliTest, SectorsGiveSizesCrcsAndMissingIndexes) {
+    // Track 0: a 1024-byte sector, a bad data CRC, then sector 3 after a gap.
+    DmkTrack t;
+    for (int s : {0, 1, 3}) {
+        DmkSector x;
+        x.sector = s;
+        x.sizeCode = s == 0 ? 3 : 1;
+        t.sectors.push_back(x);
+    }
+    t.sectors[1].dataCrc = std::array<std::uint8_t, 2>{0, 0};
+    const std::string path = Image("gap.dmk", MakeDmk({t}, OneSide()).bytes);
+    Outcome run = RunCli({"sectors", "--data", path});
+    EXPECT_EQ(run.status, 0);
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 5u);
+    std::vector<std::string> cols = Columns(lines[1]);
+    ASSERT_EQ(cols.size(), 12u);
+    EXPECT_EQ(cols[9], HexOf(PatternData(0, 0, 0, 1024)));
+    EXPECT_EQ(cols[10] + " " + cols[11], "1024 good/good");
+    EXPECT_EQ(Columns(lines[2])[11], "good/bad");
+    EXPECT_EQ(lines[3], "2\t\t\t\t\t\tmissing\t\t\t\t\t");
+
+    run = RunCli({"sectors", "--json", path});
+    const JsonValue sectors = ParseJson(run.out)["sectors"];
+    ASSERT_EQ(sectors.Items().size(), 4u);
+    EXPECT_FALSE(sectors[0]["missing"].Bool());
+    EXPECT_EQ(sectors[0]["size"].Int(), 1024);
+    EXPECT_EQ(sectors[1]["crc"]["data"].Str(), "bad");
+    EXPECT_EQ(sectors[1]["crc"]["id"].Str(), "good");
+    EXPECT_TRUE(sectors[2]["missing"].Bool());
+    EXPECT_EQ(sectors[2]["type"].Str(), "missing");
+    EXPECT_TRUE(sectors[2]["track"].IsNull());
+    EXPECT_TRUE(sectors[2]["size"].IsNull());
+
+    run = RunCli({"info", path});
+    EXPECT_NE(run.out.find("notice\t1 sector with a data CRC error\n"
+                           "notice\ttrack 0 has no sector 2\n"),
+              std::string::npos);
 }
 
 TEST_F(CliTest, ShowPrintsFieldsAndDumpRows) {
@@ -358,7 +402,8 @@ TEST_F(CliTest, JsonGivesTheSameFactsAsRawValues) {
     EXPECT_EQ(run.status, 0);
     const JsonValue window = ParseJson(run.out);
     EXPECT_EQ(window["window"].Str(), "main");
-    EXPECT_EQ(window["fields"].Members().size(), 20u);
+    EXPECT_EQ(window["fields"].Members().size(), 21u);
+    EXPECT_EQ(window["fields"]["Txtcrc"]["text"].Str(), "ID --  Data ok");
     EXPECT_EQ(window["fields"]["Txtsecnum"]["text"].Str(), "23");
     EXPECT_EQ(window["fields"]["Txtsecnum"]["back"].Int(), 8421631);
     EXPECT_EQ(window["fields"]["Txtsectype"]["text"].Str(), "Dir Sec.");

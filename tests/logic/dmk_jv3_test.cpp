@@ -165,13 +165,16 @@ TEST_F(Jv3Tables, EachAnalysisStartsFromClearedTables) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, kNoDirectoryMessage);
 
-    // A DMK without a directory and without sector 5 on track 0, after the first one again.
+    // A DMK without a directory and without sector 5 on track 0, after the first one again:
+    // its index is shown without a sector, and track 0 keeps its sector 9.
     Open(first);
     recs = DmkStandardTracks(2, 1, 10, true);
     recs[0].sectors.erase(recs[0].sectors.begin() + 5);
     const DmkImage gap = MakeDmk(recs, OneSide());
     Open(gap.bytes);
-    Check(5, {"0", "0", "0", "9", "S/D  ", "0", "Data Sec.", "0"}, FileBytes(gap.bytes, 0, 256, 2));
+    Check(5, {"", "", "", "", "", "", "No Sector", ""}, {});
+    Show(9);
+    EXPECT_EQ(Where(), "0/0/9");
     w.CmndDirFind_Click();
     EXPECT_EQ(w.img.PresSecnum, 0);
     ASSERT_EQ(host.messages.size(), 2u);
@@ -184,8 +187,8 @@ TEST_F(Jv3Tables, EachAnalysisStartsFromClearedTables) {
     EXPECT_EQ(host.messages[2].title, "Error");
     EXPECT_TRUE(w.Combo1.Items.empty());
     EXPECT_EQ(w.img.tables.sectrk(13), 1);
-    EXPECT_EQ(w.img.tables.secno(13), 4);
-    EXPECT_EQ(w.img.tables.secfpa(13), gap.placed[1][4].dataPos);
+    EXPECT_EQ(w.img.tables.secno(13), 3);
+    EXPECT_EQ(w.img.tables.secfpa(13), gap.placed[1][3].dataPos);
 }
 
 TEST_F(DmkTables, OneSidedInterleavedDoubleDensity) {
@@ -452,9 +455,8 @@ TEST_F(DmkTables, MissingMarksRewrittenSectorsAndUnusedIndexes) {
           std::vector<std::uint8_t>(odd.begin() + 7, odd.end()));
     Check(7, {"0", "0", "7", "11", "D/D  ", "FB", "Data Sec.", HexText(img.placed[0][10].dataPos)},
           again.data);
-    // An index no ID field wrote reads as single density from position 0.
-    Check(10, {"0", "0", "0", "11", "S/D  ", "0", "Data Sec.", "0"},
-          FileBytes(img.bytes, 0, 256, 2));
+    // An index no ID field wrote is shown as one without a sector.
+    Check(10, {"", "", "", "", "", "", "No Sector", ""}, {});
     Show(11);
     EXPECT_EQ(Where(), "1/0/0");
 }

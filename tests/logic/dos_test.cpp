@@ -2,6 +2,7 @@
 // disks, opened in the main window as JV1, JV3 and DMK images.
 #include "dos/directory.h"
 #include "dos/dos_disk.h"
+#include "dos/image_sectors.h"
 #include "files/files_window.h"
 #include "support/dos_disks.h"
 #include "window_fixture.h"
@@ -73,6 +74,17 @@ class DosTest : public testwindow::WindowTest {
         Open(image);
         EXPECT_TRUE(opened.outcome == OpenResult::Outcome::Opened);
         return w.DosDisk();
+    }
+
+    // The file is listed without damage and reads back as `bytes`.
+    void ExpectReadsWhole(const Disk& d, const std::string& name,
+                          const std::vector<std::uint8_t>& bytes) {
+        const DirFile* f = Find(d, name);
+        ASSERT_NE(f, nullptr) << name;
+        EXPECT_FALSE(f->Damaged()) << name << ": " << f->problems.front();
+        const dos::FileBytes got = dos::ReadFile(*w.Sectors(), *f);
+        EXPECT_TRUE(got.Complete()) << name;
+        EXPECT_EQ(got.bytes, bytes) << name;
     }
 };
 
@@ -220,42 +232,135 @@ TEST_F(DosTest, Newdos80DataDiskFoundByLumpSize) {
     EXPECT_EQ(f->sectors, Sectors(0, 1, 2, 3));
 }
 
-// Damage is reported with the file it hurts, and the rest is still read.
+// Damage is reported with the file it hurts, and the rest is still read:
+// on JV3 a sector flagged as read with a CRC error, on DMK one whose data
+// CRC does not match.
 TEST_F(DosTest, DamageReportedPerFile) {
     DosDiskBuilder b(testimg::LdosDdTwoSidedGeometry());
-    const int lost = b.AddFile({"LOST    DAT", Bytes(3 * 256, 7)});
+    b.AddFile({"LOST    DAT", Bytes(3 * 256, 7)});
     const int hash = b.AddFile({"HASH    DAT", Bytes(256, 8)});
     const int past = b.AddFile({"PAST    DAT", Bytes(256, 9)});
     const int shortFile = b.AddFile({"SHORT   DAT", Bytes(256, 10)});
     b.AddFile({"GOOD    DAT", Bytes(256, 11)});
-    b.RemoveSector({1, 0, 1}); // LOST's second sector (granule 6 = cylinder 1, side 0)
+    b.AddFile({"BAD     DAT", Bytes(2 * 256, 12)}); // granule 11: cylinder 1, side 1, from 12
+    b.RemoveSector({1, 0, 1});  // LOST's second sector (granule 6 = cylinder 1, side 0)
+    b.DamageSector({1, 1, 13}); // BAD's second sector
     b.PatchHit(hash, 0x5A);
     b.PatchEntry(past, 22, 60);     // cylinder 60 of a 40-cylinder disk
     b.PatchEntry(shortFile, 20, 9); // ERN 9 in a granule of 6 sectors
-    (void)lost;
 
-    const Disk& d = OpenDisk(b.Jv3());
-    ASSERT_TRUE(d.Recognised()) << d.why;
-    const std::map<std::string, std::string> want = {
-        {"LOST/DAT", "sector 2 (track 1 side 0 sector 1) is missing"},
-        {"HASH/DAT", "name hash 38 does not match the HIT byte 5A"},
-        {"PAST/DAT", "extent 1 (cylinder 60, granule 2) lies past the disk"},
-        {"SHORT/DAT", "the extents hold 6 sectors of the 9 the entry counts"},
-    };
-    for (const auto& [name, problem] : want) {
-        const DirFile* f = Find(d, name);
-        ASSERT_NE(f, nullptr) << name;
-        ASSERT_EQ(f->problems.size(), 1u) << name;
-        EXPECT_EQ(f->problems[0], problem);
+    for (const auto& image : {b.Jv3(), b.Dmk()}) {
+        const Disk& d = OpenDisk(image);
+        ASSERT_TRUE(d.Recognised()) << d.why;
+        const std::map<std::string, std::string> want = {
+            {"LOST/DAT", "sector 2 (track 1 side 0 sector 1) is missing"},
+            {"HASH/DAT", "name hash 38 does not match the HIT byte 5A"},
+            {"PAST/DAT", "extent 1 (cylinder 60, granule 2) lies past the disk"},
+            {"SHORT/DAT", "the extents hold 6 sectors of the 9 the entry counts"},
+            {"BAD/DAT", "sector 2 (track 1 side 1 sector 13) has a CRC error"},
+        };
+        for (const auto& [name, problem] : want) {
+            const DirFile* f = Find(d, name);
+            ASSERT_NE(f, nullptr) << name;
+            ASSERT_EQ(f->problems.size(), 1u) << name;
+            EXPECT_EQ(f->problems[0], problem);
+        }
+        EXPECT_FALSE(Find(d, "GOOD/DAT")->Damaged());
+        EXPECT_TRUE(d.problems.empty());
+
+        // What could be read is read; the lost sector comes back as zeros,
+        // the damaged one as the bytes the image holds.
+        const dos::FileBytes lost = dos::ReadFile(*w.Sectors(), *Find(d, "LOST/DAT"));
+        EXPECT_EQ(lost.missing, (std::vector<SectorAddress>{{1, 0, 1}}));
+        std::vector<std::uint8_t> expected = Bytes(3 * 256, 7);
+        std::fill(expected.begin() + 256, expected.begin() + 512, 0);
+        EXPECT_EQ(lost.bytes, expected);
+        const dos::FileBytes bad = dos::ReadFile(*w.Sectors(), *Find(d, "BAD/DAT"));
+        EXPECT_TRUE(bad.missing.empty());
+        EXPECT_EQ(bad.crcErrors, (std::vector<SectorAddress>{{1, 1, 13}}));
+        EXPECT_EQ(bad.bytes, Bytes(2 * 256, 12));
     }
-    EXPECT_FALSE(Find(d, "GOOD/DAT")->Damaged());
+}
 
-    // What could be read is read; the lost sector comes back as zeros.
-    const dos::FileBytes got = dos::ReadFile(*w.Sectors(), *Find(d, "LOST/DAT"));
-    EXPECT_EQ(got.missing, (std::vector<SectorAddress>{{1, 0, 1}}));
-    std::vector<std::uint8_t> expected = Bytes(3 * 256, 7);
-    std::fill(expected.begin() + 256, expected.begin() + 512, 0);
-    EXPECT_EQ(got.bytes, expected);
+// A DMK track that lost a sector keeps each other sector at its own number:
+// a file over the track's highest sector and the next record's first reads
+// whole, whether the lost sector was in the middle or the track's first.
+TEST_F(DosTest, DmkTrackWithALostSector) {
+    for (const int lost : {3, 0}) {
+        DosDiskBuilder b(testimg::LdosDdTwoSidedGeometry());
+        // Granules 8 and 9: cylinder 1, side 0 sectors 12-17, side 1 sectors 0-5.
+        const DosFileSpec span{"SPAN    DAT", Bytes(12 * 256, 13), 0x10, 0, 0, 0, {{8, 2}}};
+        b.AddFile(span);
+        b.RemoveSector({1, 0, lost});
+        ExpectReadsWhole(OpenDisk(b.Dmk()), "SPAN/DAT", span.bytes);
+    }
+}
+
+// A two-sided DMK image holds its last cylinder's side 1: a file there reads whole.
+TEST_F(DosTest, DmkLastCylinderSideOne) {
+    DosDiskBuilder b(testimg::LdosDdTwoSidedGeometry());
+    // Granules 237-239: cylinder 39, side 1, sectors 0-17.
+    const DosFileSpec last{"LAST    DAT", Bytes(18 * 256 - 100, 14), 0x10, 0, 0, 0, {{237, 3}}};
+    b.AddFile(last);
+    const Disk& d = OpenDisk(b.Dmk());
+    ExpectReadsWhole(d, "LAST/DAT", last.bytes);
+    EXPECT_EQ(Find(d, "LAST/DAT")->sectors, Sectors(39, 1, 0, 18));
+}
+
+// The sectors the DOS layer reads: each at its own size, with the state the
+// image records for it.
+TEST(ImageSectors, SizesAndStates) {
+    using dos::SectorStatus;
+    testimg::DmkSector bigger{0, 0, 1};
+    bigger.sizeCode = 3;
+    testimg::DmkSector smaller{0, 0, 2};
+    smaller.sizeCode = 0;
+    testimg::DmkSector badData{0, 0, 3};
+    badData.dataCrc = std::array<std::uint8_t, 2>{0x00, 0x00};
+    testimg::DmkSector badId{0, 0, 4};
+    badId.idCrc = std::array<std::uint8_t, 2>{0x00, 0x00};
+    testimg::DmkSector single{0, 0, 5};
+    single.doubleDensity = false;
+    const std::vector<testimg::DmkTrack> records = {
+        {{{0, 0, 0}, bigger, smaller, badData, badId, single}}};
+    const testimg::DmkImage made = testimg::MakeDmk(records, testimg::OneSide());
+    const std::vector<std::uint8_t>& dmk = made.bytes;
+    // The file ends inside the data of sector 1.
+    const std::vector<std::uint8_t> cut(dmk.begin(), dmk.begin() + made.placed[0][1].dataPos + 100);
+    // Four entries on one track, as a JV3 image is known by.
+    std::vector<std::uint8_t> jv3 = testimg::MakeJv3({{0, 0}, {0, 1}, {0, 2}, {0, 3}});
+    jv3[2] |= jv3::kFlagCrcError;
+
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> image;
+        int sector;
+        SectorStatus status;
+        std::size_t size;
+    };
+    const std::vector<Case> cases = {
+        {"DMK", dmk, 0, SectorStatus::Good, 256},
+        {"DMK size code 3", dmk, 1, SectorStatus::Good, 1024},
+        {"DMK size code 0", dmk, 2, SectorStatus::Good, 128},
+        {"DMK data CRC", dmk, 3, SectorStatus::CrcError, 256},
+        {"DMK ID CRC", dmk, 4, SectorStatus::CrcError, 256},
+        {"DMK single density", dmk, 5, SectorStatus::Good, 256},
+        {"DMK no such sector", dmk, 6, SectorStatus::Missing, 0},
+        {"DMK cut off", cut, 1, SectorStatus::Missing, 0},
+        {"DMK before the cut", cut, 0, SectorStatus::Good, 256},
+        {"JV3 CRC flag", jv3, 0, SectorStatus::CrcError, 256},
+        {"JV3", jv3, 1, SectorStatus::Good, 256},
+        {"JV1", testimg::PatternJv1(), 1, SectorStatus::NotRecorded, 256},
+    };
+    for (const Case& c : cases) {
+        ImageState img;
+        AnalyseImage(img, c.image);
+        const dos::SectorRead r = dos::ImageSectors(img).Read(0, 0, c.sector);
+        EXPECT_EQ(r.status, c.status) << c.what;
+        const auto want = c.size == 0 ? std::vector<std::uint8_t>{}
+                                      : testimg::PatternData(0, 0, c.sector, c.size);
+        EXPECT_EQ(r.bytes, want) << c.what;
+    }
 }
 
 // A JV3 image of one track whose first sector holds `boot`.

@@ -76,7 +76,8 @@ TEST_F(OpenResultTest, AFileThatCannotBeOpenedSaysWhyAndStillRaisesTheWarning) {
         EXPECT_EQ(result, OpenResult::CannotOpen(c.reason)) << c.path;
         ASSERT_EQ(host.messages.size(), 1u) << c.path;
         EXPECT_EQ(host.messages[0].title, kOpenFailedTitle);
-        EXPECT_EQ(host.messages[0].text, kOpenFailedMessage);
+        EXPECT_EQ(host.messages[0].text,
+                  std::string(kOpenFailedMessage) + "\rFile: " + c.path + "\rReason: " + c.reason);
         EXPECT_EQ(host.messages[0].buttons, kMsgOkExclamation);
     }
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace ss {
@@ -67,8 +68,13 @@ struct KeptImage {
 class Recognition : public MainWindowTest {
   protected:
     // After a refusal: the window is blank, its lists are empty, its text
-    // boxes are untouched, and redraws on Activate and Resize add nothing.
-    void ExpectBlankWindow(const std::vector<std::tuple<std::string, Colour, Colour>>& boxes) {
+    // boxes are emptied (nothing of the image before stands under the new
+    // name), and redraws on Activate and Resize add nothing.
+    void ExpectBlankWindow(std::vector<std::tuple<std::string, Colour, Colour>> boxes) {
+        for (auto& [text, back, fore] : boxes) {
+            text.clear();
+            back = colour::White;
+        }
         EXPECT_FALSE(w.HasImage());
         EXPECT_EQ(w.openflag, 1);
         EXPECT_TRUE(w.Combo1.Items.empty());
@@ -149,16 +155,36 @@ TEST_F(Recognition, FilesTakenForEachLayoutOrRefusedByTheirFirstBytes) {
     }
 }
 
-TEST_F(Recognition, Jv1IsThirtyFiveTracksWhateverTheFileLength) {
-    for (std::size_t size : {std::size_t{3}, std::size_t{1000}, std::size_t{40 * 10 * 256}}) {
-        SCOPED_TRACE(size);
-        Open(Jv1Bytes(size));
-        EXPECT_EQ(w.Combo1.Items, TrackTexts(35));
-        EXPECT_EQ(w.img.Totalsecs, 350);
-        EXPECT_EQ(w.img.tracks, 35);
+TEST_F(Recognition, Jv1TracksFollowTheFileLength) {
+    struct Case {
+        std::size_t size;
+        int tracks, sectors;
+        std::vector<std::string> notices;
+    };
+    for (const Case& c :
+         {Case{3, 1, 1, {"image ends inside track 0"}},
+          Case{1000, 1, 4, {"image ends inside track 0"}}, Case{35 * 10 * 256, 35, 350, {}},
+          Case{40 * 10 * 256 + 300, 41, 402, {"image ends inside track 40"}}}) {
+        SCOPED_TRACE(c.size);
+        Open(Jv1Bytes(c.size));
+        EXPECT_EQ(w.Combo1.Items, TrackTexts(c.tracks));
+        EXPECT_EQ(w.img.Totalsecs, c.sectors);
+        EXPECT_EQ(w.img.tracks, c.tracks);
         EXPECT_EQ(w.img.dirstartsec, 170);
         EXPECT_EQ(w.img.dirstartsecfnd, 1);
-        EXPECT_EQ(w.Text1.Text, " 35 Track");
+        EXPECT_EQ(w.Text1.Text, " " + std::to_string(c.tracks) + " Track");
+        EXPECT_EQ(w.List2.Items, c.notices);
+        // Steps stop at the last sector the file holds, on the last track.
+        w.CmndNexTrack_Click();
+        w.CmndNextsec_Click();
+        for (int k = 0; k < 500; ++k) {
+            w.CmndNexTrack_Click();
+        }
+        for (int k = 0; k < 20; ++k) {
+            w.CmndNextsec_Click();
+        }
+        EXPECT_EQ(w.img.PresSecnum, c.sectors - 1);
+        EXPECT_EQ(w.Txttrk.Text, std::to_string(c.tracks - 1));
     }
     EXPECT_TRUE(host.messages.empty());
 }
@@ -313,9 +339,14 @@ TEST_F(Recognition, UnreadableFileKeepsTheWindowAsItWas) {
     const auto boxes = Boxes();
     const int yields = host.yields;
 
-    w.MnuOpen(::testing::TempDir() + "sectorscope_no_such_folder/none.dsk");
+    const std::string missing = ::testing::TempDir() + "sectorscope_no_such_folder/none.dsk";
+    w.MnuOpen(missing);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, "Error encountered while trying to open file, please retry.");
+    // The warning's first line, then the file and the system's reason.
+    EXPECT_EQ(
+        host.messages[0].text,
+        "Error encountered while trying to open file, please retry.\rFile: " + missing +
+            "\rReason: " + std::make_error_code(std::errc::no_such_file_or_directory).message());
     EXPECT_EQ(host.messages[0].buttons, 48);
     EXPECT_EQ(host.messages[0].title, "Text Editor");
     EXPECT_TRUE(w.HasImage());
@@ -342,7 +373,7 @@ TEST_F(Recognition, ASecondImageReplacesTheTrackList) {
     Open(testimg::MakeDmk(testimg::DmkStandardTracks(5, 1, 10, true), oneSide).bytes);
     EXPECT_EQ(w.Combo1.Items, TrackTexts(5));
     Open(Jv1Bytes(3));
-    EXPECT_EQ(w.Combo1.Items, TrackTexts(35));
+    EXPECT_EQ(w.Combo1.Items, TrackTexts(1));
 }
 
 } // namespace

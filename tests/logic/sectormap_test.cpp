@@ -352,7 +352,7 @@ TEST_F(SectorMap, Jv3WithItsFirstEntryFreeDrawsTheLegendAlone) {
 
 TEST_F(SectorMap, Jv1HasTwoPagesWithTrack17Coloured) {
     std::vector<std::uint8_t> jv1 = SampleJv1();
-    jv1.resize(3 * 256); // the length does not matter
+    jv1.resize(35 * 2560);
     Load(jv1);
     EXPECT_EQ(map.Text1.Text, "JV1");
     EXPECT_EQ(TextsAt(6 * kH), (std::vector<std::string>{kMapDoubleLegend, kMapDoubleDirLegend}));
@@ -378,6 +378,19 @@ TEST_F(SectorMap, Jv1HasTwoPagesWithTrack17Coloured) {
     ASSERT_EQ(page1.size(), 14u);
     EXPECT_EQ(page1.front(), "Trk 21 : 0 ");
     EXPECT_EQ(page1.back(), "Trk 34 : 0 ");
+
+    // As many tracks as the file holds: 45 and a part-track of three sectors
+    // make three pages, the last row as far as the file goes.
+    jv1.resize(45 * 2560 + 2 * 256 + 1);
+    Load(jv1);
+    map.Cmndnext_Click();
+    map.Cmndnext_Click();
+    EXPECT_EQ(map.Pagenum, 2);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"Trk 42 : 0 ", "Trk 43 : 0 ", "Trk 44 : 0 ",
+                                                "Trk 45 : 0 "}));
+    EXPECT_EQ(CellTexts(Jv1RowY(3), kJv1X), (std::vector<std::string>{"0", "1", "2"}));
+    map.Cmndnext_Click();
+    EXPECT_EQ(map.Pagenum, 2);
 }
 
 TEST_F(SectorMap, PreviousOnPage0AndNextAtTheEndDrawNothing) {

@@ -322,7 +322,16 @@ std::vector<std::uint8_t> DosDiskBuilder::Jv3() const {
         e.data = bytes;
         entries.push_back(std::move(e));
     }
-    return MakeJv3(entries);
+    std::vector<std::uint8_t> image = MakeJv3(entries);
+    // Entries stand in the header in the order written, three bytes each.
+    std::size_t n = 0;
+    for (const auto& [at, bytes] : sectors_) {
+        if (damaged_.count(at) != 0) {
+            image[n * jv3::kEntrySize + 2] |= jv3::kFlagCrcError;
+        }
+        ++n;
+    }
+    return image;
 }
 
 std::vector<std::uint8_t> DosDiskBuilder::Dmk() const {
@@ -338,6 +347,9 @@ std::vector<std::uint8_t> DosDiskBuilder::Dmk() const {
         const bool isDir = std::find(dir.begin(), dir.end(), at) != dir.end();
         sec.dam = isDir ? (sec.doubleDensity ? 0xF8 : 0xFA) : 0xFB;
         sec.data = bytes;
+        if (damaged_.count(at) != 0) {
+            sec.dataCrc = std::array<std::uint8_t, 2>{0x00, 0x00};
+        }
         records[static_cast<std::size_t>(t * g_.sides + h)].sectors.push_back(std::move(sec));
     }
     return MakeDmk(records).bytes;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -70,6 +71,9 @@ class DosDiskBuilder {
     void PatchHit(int dec, std::uint8_t value);
     // Removes a sector from the disk, as if it could not be read.
     void RemoveSector(const DosAddress& at);
+    // Marks a sector as read with a data CRC error: the JV3 entry's CRC flag,
+    // a wrong CRC after the DMK data field. Its bytes stay as written.
+    void DamageSector(const DosAddress& at) { damaged_.insert(at); }
 
     // Where relative sector `rel` lies.
     DosAddress Locate(int rel) const;
@@ -98,6 +102,7 @@ class DosDiskBuilder {
     int nextGranule_ = 0;
     int decCursor_ = 0;
     std::vector<bool> used_;
+    std::set<DosAddress> damaged_;
 };
 
 } // namespace ss::testimg

@@ -93,33 +93,69 @@ std::vector<std::uint8_t> PatternJv1(int tracks) {
 
 // ---------------------------------------------------------------- JV3
 
+Jv3Entry Jv3FreeEntry(int size) {
+    Jv3Entry e;
+    e.track = jv3::kFreeTrack;
+    e.sector = jv3::kFreeTrack;
+    e.size = size;
+    return e;
+}
+
+namespace {
+
+// The flags byte of an entry: the size code as a used or a free entry writes it.
+std::uint8_t Jv3Flags(const Jv3Entry& e) {
+    const bool free = e.track == jv3::kFreeTrack;
+    int n = 0; // 128 << n bytes
+    while ((128 << n) < e.size && n < 3)
+        ++n;
+    if ((128 << n) != e.size)
+        throw std::runtime_error("MakeJv3: a sector of " + std::to_string(e.size) + " bytes");
+    std::uint8_t flags = static_cast<std::uint8_t>(free ? (n ^ 2) : (n ^ 1));
+    if (free)
+        return static_cast<std::uint8_t>(flags | 0xFC);
+    if (e.doubleDensity)
+        flags |= jv3::kFlagDoubleDensity;
+    if (e.dirMark)
+        flags |= jv3::kFlagDirectoryMark;
+    if (e.side1)
+        flags |= jv3::kFlagSide1;
+    if (e.crcError)
+        flags |= jv3::kFlagCrcError;
+    return flags;
+}
+
+} // namespace
+
 std::vector<std::uint8_t> MakeJv3(const std::vector<Jv3Entry>& entries) {
-    if (entries.size() > static_cast<std::size_t>(jv3::kEntries))
+    if (entries.size() > 2 * static_cast<std::size_t>(jv3::kEntries))
         throw std::runtime_error("MakeJv3: " + std::to_string(entries.size()) +
-                                 " entries, a JV3 header holds at most 2901");
-    std::vector<std::uint8_t> image(jv3::kHeaderSize, jv3::kFreeTrack);
-    image.reserve(static_cast<std::size_t>(jv3::DataOffset(static_cast<int>(entries.size()))));
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const Jv3Entry& e = entries[i];
-        std::uint8_t flags = 0;
-        if (e.doubleDensity)
-            flags |= jv3::kFlagDoubleDensity;
-        if (e.dirMark)
-            flags |= jv3::kFlagDirectoryMark;
-        if (e.side1)
-            flags |= jv3::kFlagSide1;
-        const std::size_t at = static_cast<std::size_t>(jv3::EntryOffset(static_cast<int>(i)));
-        image[at] = Lo(e.track);
-        image[at + 1] = Lo(e.sector);
-        image[at + 2] = flags;
-    }
-    for (const Jv3Entry& e : entries) {
-        if (e.data.size() > jv3::kDataBlockSize)
-            throw std::runtime_error("MakeJv3: sector data longer than 256 bytes");
-        std::vector<std::uint8_t> block =
-            e.data.empty() ? PatternData(e.track, e.side1 ? 1 : 0, e.sector) : e.data;
-        block.resize(jv3::kDataBlockSize, 0x00);
-        image.insert(image.end(), block.begin(), block.end());
+                                 " entries, two JV3 tables hold at most 5802");
+    std::vector<std::uint8_t> image;
+    for (std::size_t first = 0; first < entries.size() || first == 0; first += jv3::kEntries) {
+        const std::size_t end = std::min(entries.size(), first + jv3::kEntries);
+        std::vector<std::uint8_t> header(jv3::kHeaderSize, jv3::kFreeTrack);
+        std::vector<std::uint8_t> data;
+        for (std::size_t i = first; i < end; ++i) {
+            const Jv3Entry& e = entries[i];
+            const std::size_t at =
+                static_cast<std::size_t>(jv3::EntryOffset(static_cast<int>(i - first)));
+            header[at] = Lo(e.track);
+            header[at + 1] = Lo(e.sector);
+            header[at + 2] = Jv3Flags(e);
+            if (e.data.size() > static_cast<std::size_t>(e.size))
+                throw std::runtime_error("MakeJv3: sector data longer than its size");
+            std::vector<std::uint8_t> block = e.data.empty()
+                                                  ? PatternData(e.track, e.side1 ? 1 : 0, e.sector,
+                                                                static_cast<std::size_t>(e.size))
+                                                  : e.data;
+            block.resize(static_cast<std::size_t>(e.size), 0x00);
+            data.insert(data.end(), block.begin(), block.end());
+        }
+        image.insert(image.end(), header.begin(), header.end());
+        image.insert(image.end(), data.begin(), data.end());
+        if (entries.empty())
+            break;
     }
     return image;
 }

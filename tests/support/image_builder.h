@@ -61,19 +61,28 @@ std::vector<std::uint8_t> PatternJv1(int tracks = jv1::kTracks);
 // ---------------------------------------------------------------- JV3
 
 struct Jv3Entry {
-    int track = 0;
+    int track = 0; // 0xFF: a free entry, its sector byte 0xFF
     int sector = 0;
     bool doubleDensity = false;
     bool side1 = false;
     bool dirMark = false;
-    // Empty: 256 bytes of the default pattern. Shorter than 256: padded with
-    // 0x00. Longer than 256 is refused.
+    // Empty: the default pattern, `size` bytes. Shorter: padded with 0x00.
+    // Longer is refused.
     std::vector<std::uint8_t> data = {};
+    // Bytes of the data block: 128, 256, 512 or 1024, written as the size
+    // code of a used or a free entry.
+    int size = 256;
+    bool crcError = false; // the flag of a sector read with a CRC error
 };
 
+// A free entry whose data block of `size` bytes stays in the image.
+Jv3Entry Jv3FreeEntry(int size = 256);
+
 // A JV3 image: entries in the given order, unused entries 0xFF 0xFF 0xFF, the
-// write-protect byte 0xFF, then the data blocks in entry order. Throws
-// std::runtime_error for more than 2901 entries or oversized data.
+// write-protect byte 0xFF, then the data blocks in entry order, each as long
+// as its entry's size. More than 2901 entries continue in a second table
+// after the first one's data: 2901 entries, a padding byte, their data.
+// Throws std::runtime_error for more than two tables or oversized data.
 std::vector<std::uint8_t> MakeJv3(const std::vector<Jv3Entry>& entries);
 
 // ---------------------------------------------------------------- DMK

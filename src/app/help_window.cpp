@@ -1,0 +1,304 @@
+#include "help_window.h"
+
+#include "browser/mainform.h"
+#include "hexview/hex_marking.h"
+#include "sectormap/form1.h"
+#include "sectorscope_version.h"
+#include "surface/colours.h"
+#include "surface_widget.h"
+#include "window_frame.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTextBrowser>
+
+namespace ss {
+
+namespace {
+
+QString HtmlColour(Colour c) {
+    return ToQColor(c, QGuiApplication::palette()).name();
+}
+
+QString Escaped(const char* text) {
+    return QString::fromLatin1(text).toHtmlEscaped();
+}
+
+// A legend row: `sample` as the window shows it, in `ink` on `back`, and what
+// it means.
+QString LegendRow(Colour ink, Colour back, const QString& sample, const QString& meaning) {
+    return QStringLiteral("<tr><td bgcolor=\"%1\"><font color=\"%2\"><b><tt>%3</tt></b></font>"
+                          "</td><td>%4</td></tr>")
+        .arg(HtmlColour(back), HtmlColour(ink), sample, meaning);
+}
+
+// A row of two cells: a key or a field, and what it does or shows.
+QString Row(const QString& what, const QString& meaning) {
+    return QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(what, meaning);
+}
+
+QString Table(const QString& rows) {
+    return QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\">") + rows +
+           QStringLiteral("</table>");
+}
+
+QString Section(const char* anchor, const QString& title) {
+    return QStringLiteral("<h2><a name=\"%1\"></a>%2</h2>").arg(QLatin1String(anchor), title);
+}
+
+QString OpeningSection() {
+    return Section("open", QStringLiteral("Opening an image")) +
+           QStringLiteral(
+               "<p>Each window opens images of its own: <b>File &gt; Open...</b> (Ctrl+O), one of "
+               "the recent images listed in the File menu, or a single image file dropped "
+               "anywhere on the window. The file dialog starts in the folder of the image open "
+               "in that window, else in the folder last used, else in the folder the program "
+               "was started from. <tt>sectorscope IMAGE</tt> opens an image in the main window "
+               "at start, as the file manager does when you open an image with sectorscope.</p>"
+               "<p>A file that cannot be opened gives a box titled &quot;Text Editor&quot; that "
+               "names the file and the reason (no such file, permission denied, a folder...). "
+               "The main window refuses, with a box titled &quot;Error&quot;, DMK images made "
+               "for real drives and files without an emulator header; the window then shows "
+               "nothing until the next image.</p>") +
+           Table(Row(QStringLiteral("Ctrl+O"), QStringLiteral("File &gt; Open...")) +
+                 Row(QStringLiteral("Ctrl+Q"), QStringLiteral("File &gt; Exit: ends the program; "
+                                                              "so does closing any window")) +
+                 Row(QStringLiteral("Ctrl+Plus, Ctrl+Minus"),
+                     QStringLiteral("draw the window larger or smaller; the window grows or "
+                                    "shrinks with its drawing, and keeps the zoom for the next "
+                                    "run")) +
+                 Row(QStringLiteral("Ctrl+0"), QStringLiteral("the drawing at its natural size")) +
+                 Row(QStringLiteral("F1"), QStringLiteral("this help"))) +
+           QStringLiteral("<p>Making the main window or the sector map window larger by hand "
+                          "makes its drawing larger too.</p>");
+}
+
+QString MainWindowSection() {
+    const Colour grey = colour::LightGrey;
+    const Colour face = colour::ButtonFace;
+    return Section("Mainform", QStringLiteral("The main window")) +
+           QStringLiteral(
+               "<p>The disk summary at the top, the fields of the sector on display, and its 256 "
+               "bytes below: each row is an offset, 16 bytes in hex and the same bytes as "
+               "characters (a byte from 33 to 127 as itself, any other as a dot).</p>") +
+           Table(Row(QStringLiteral("Page Down, Page Up"),
+                     QStringLiteral("Next Sec, Prev Sec: the next or previous sector")) +
+                 Row(QStringLiteral("Ctrl+Page Down, Ctrl+Page Up"),
+                     QStringLiteral("Next Track, Prev. Track: the first sector of the next or "
+                                    "previous track")) +
+                 Row(QStringLiteral("Ctrl+G, or Return in the track list"),
+                     QStringLiteral("Goto Track: the first sector of the track typed or picked "
+                                    "in the track list")) +
+                 Row(QStringLiteral("Ctrl+D"),
+                     QStringLiteral("To Directory: the first directory sector")) +
+                 Row(QStringLiteral("Ctrl+M"),
+                     QStringLiteral("Sector Display: the sector map window on this image")) +
+                 Row(QStringLiteral("Ctrl+H"),
+                     QStringLiteral("Hex Editor: the hex viewer on this image")) +
+                 Row(QStringLiteral("Ctrl+L"),
+                     QStringLiteral("Files... (also File &gt; Files...): the files on the disk, "
+                                    "for TRSDOS 2.3, LDOS 5.x and NEWDOS/80 disks; damaged "
+                                    "files in red"))) +
+           QStringLiteral("<h3>Fields</h3>") +
+           Table(
+               Row(QStringLiteral("File name"), QStringLiteral("the image file open")) +
+               Row(QStringLiteral("File Type"),
+                   QStringLiteral("the layout of the image: JV1, JV3 or DMK")) +
+               Row(QStringLiteral("Tracks"), QStringLiteral("the number of tracks, &quot;40 "
+                                                            "Track&quot;")) +
+               Row(QStringLiteral("Density"),
+                   QStringLiteral("Single/Density, Double/Density, or Dual/Density when the "
+                                  "disk has tracks of both")) +
+               Row(QStringLiteral("Sides"), QStringLiteral("Single/Sided or Double/Sided")) +
+               Row(QStringLiteral("Sec/Cyl."),
+                   QStringLiteral("sectors per cylinder: sectors per track times sides")) +
+               Row(QStringLiteral("Spg"), QStringLiteral("sectors per granule (Newdos/80 disks)")) +
+               Row(Escaped(kNewdosMarkerText).trimmed(),
+                   QStringLiteral("the disk holds a Newdos/80 drive-parameter sector; the "
+                                  "drive parameters (Pdrives: TI, TD, TC, SPT, TSR, GPL, DDSL, "
+                                  "DDGA) then stand above the dump")) +
+               Row(QStringLiteral("Notices"), Escaped(kDualDensityNotice).trimmed() +
+                                                  QStringLiteral("; ") +
+                                                  Escaped(kFirstSectorOneNotice)) +
+               Row(QStringLiteral("Trk, Side, Sec."),
+                   QStringLiteral("the track, side and sector number of the sector on "
+                                  "display, as its ID field gives them")) +
+               Row(QStringLiteral("Spt"), QStringLiteral("sectors on this track")) +
+               Row(QStringLiteral("Sec Dens"), QStringLiteral("the sector's density: S/D "
+                                                              "single, D/D double")) +
+               Row(QStringLiteral("Sec"),
+                   QStringLiteral("the sector index: the window's count of sectors over the "
+                                  "whole image, from 0 (for JV1, 10 &times; track + sector)")) +
+               Row(QStringLiteral("Dir Sec. / Data Sec."),
+                   QStringLiteral("whether the sector belongs to the directory")) +
+               Row(QStringLiteral("DAM"),
+                   QStringLiteral("the sector's data address mark, in hex (for JV3, the flag "
+                                  "bits that stand for it)")) +
+               Row(QStringLiteral("Lump"),
+                   QStringLiteral("the Newdos/80 lump that holds the sector")) +
+               Row(QStringLiteral("File position"),
+                   QStringLiteral("where the sector's data starts in the image file, in "
+                                  "hex")) +
+               Row(QStringLiteral("Owner"),
+                   QStringLiteral("what the sector is to the disk's DOS: a file and which of "
+                                  "its sectors, the directory, GAT, HIT, boot, free"))) +
+           QStringLiteral("<h3>Colours</h3>") +
+           Table(LegendRow(colour::Black, colour::Pink, QStringLiteral("DMK"),
+                           QStringLiteral("File Type: a DMK image")) +
+                 LegendRow(colour::Black, colour::BrightGreen, QStringLiteral("JV3"),
+                           QStringLiteral("File Type: a JV3 image")) +
+                 LegendRow(colour::Black, colour::LightOrange, QStringLiteral("JV1"),
+                           QStringLiteral("File Type: a JV1 image")) +
+                 LegendRow(colour::Green, colour::White, QStringLiteral("Single/Density"),
+                           QStringLiteral("Density and Sides: single")) +
+                 LegendRow(colour::Red, colour::White, QStringLiteral("Double/Sided"),
+                           QStringLiteral("Density and Sides: double or dual")) +
+                 LegendRow(colour::Black, colour::Peach, QStringLiteral("0"),
+                           QStringLiteral("Side 0")) +
+                 LegendRow(colour::Black, colour::LightBlue, QStringLiteral("1"),
+                           QStringLiteral("Side 1")) +
+                 LegendRow(colour::Black, colour::Lime, QStringLiteral("S/D"),
+                           QStringLiteral("Sec Dens and Spt: a single-density sector")) +
+                 LegendRow(colour::Black, colour::Orange, QStringLiteral("D/D"),
+                           QStringLiteral("Sec Dens and Spt: a double-density sector")) +
+                 LegendRow(colour::Black, colour::Pink, QStringLiteral("Dir Sec."),
+                           QStringLiteral("Sec and the sector type: a directory sector")) +
+                 LegendRow(colour::Black, colour::Peach, QStringLiteral("Data Sec."),
+                           QStringLiteral("Sec and the sector type: any other sector")) +
+                 LegendRow(colour::Red, grey, QStringLiteral("No Directory was found"),
+                           QStringLiteral("above the dump: the disk has no directory")) +
+                 LegendRow(colour::Blue, grey, QStringLiteral("Pdrives: TI = A"),
+                           QStringLiteral("above the dump: the Newdos/80 drive parameters")) +
+                 LegendRow(colour::Brown, face, QStringLiteral("  00"),
+                           QStringLiteral("the dump: the offset of each row")) +
+                 LegendRow(colour::BrightGreen, face, QStringLiteral("5E"),
+                           QStringLiteral("a directory entry's attribute byte")) +
+                 LegendRow(colour::Blue, face, QStringLiteral("1A"),
+                           QStringLiteral("a directory entry's end-of-file record bytes")) +
+                 LegendRow(colour::Red, face, QStringLiteral("22"),
+                           QStringLiteral("a directory entry's extents")) +
+                 LegendRow(colour::Magenta, face, QStringLiteral("22"),
+                           QStringLiteral("the extents of an extension entry (first byte 90)"))) +
+           QStringLiteral("<p>Directory entries are coloured from the third directory sector on; "
+                          "the first two hold the granule and hash tables.</p>");
+}
+
+QString SectorMapSection() {
+    const Colour grey = colour::LightGrey;
+    return Section("form1", QStringLiteral("The sector map window")) +
+           QStringLiteral(
+               "<p><b>Sector Display</b> in the main window opens it on the main window's image; "
+               "it reads the file again each time it becomes the active window. Each row is "
+               "one track side: the track and side, then the sector numbers in numeric order "
+               "(each in its own column; a * marks a sector whose ID field is stored with every "
+               "byte doubled) or in the order they lie on the track.</p>") +
+           Table(Row(QStringLiteral("Page Down, Page Up"),
+                     QStringLiteral("Next, Previous: the next or previous page")) +
+                 Row(QStringLiteral("Ctrl+1, Ctrl+2"), Escaped(kMapNumericCaption) +
+                                                           QStringLiteral(", ") +
+                                                           Escaped(kMapInterleaveCaption)) +
+                 Row(QStringLiteral("Ctrl+M"),
+                     QStringLiteral("File Display Mode: back to the main window"))) +
+           QStringLiteral("<h3>Colours</h3>") +
+           Table(LegendRow(mapcolour::RowLabel, grey, QStringLiteral("Trk  0 : 0"),
+                           QStringLiteral("a row: track and side")) +
+                 LegendRow(mapcolour::SingleDensity, grey, QStringLiteral("5"),
+                           QStringLiteral("a single-density sector")) +
+                 LegendRow(mapcolour::DoubleDensity, grey, QStringLiteral("5"),
+                           QStringLiteral("a double-density sector")) +
+                 LegendRow(mapcolour::SingleDir, grey, QStringLiteral("5"),
+                           QStringLiteral("a single-density directory sector")) +
+                 LegendRow(mapcolour::DmkDoubleDir, grey, QStringLiteral("5"),
+                           QStringLiteral("a double-density directory sector of a DMK image")) +
+                 LegendRow(mapcolour::Jv3DoubleDir, grey, QStringLiteral("5"),
+                           QStringLiteral("a double-density directory sector of a JV3 image")));
+}
+
+QString HexViewerSection() {
+    const Colour back = colour::HexBackground;
+    return Section("form2", QStringLiteral("The hex viewer")) +
+           QStringLiteral(
+               "<p><b>Hex Editor</b> in the main window opens it on the main window's image the "
+               "first time; it keeps that file until you open another one in it. It pages "
+               "through the raw file, 28 lines of 16 bytes: the address, the bytes in hex and "
+               "as characters. The boxes above the page name the layout and the colours that "
+               "mark it.</p>") +
+           Table(
+               Row(QStringLiteral("Down, Up"), QStringLiteral("a line further or back")) +
+               Row(QStringLiteral("Page Down, Page Up"), QStringLiteral("a page further or back")) +
+               Row(QStringLiteral("Mouse wheel"), QStringLiteral("three lines a notch")) +
+               Row(QStringLiteral("Scroll bar"), QStringLiteral("any line of the file"))) +
+           QStringLiteral("<h3>Colours</h3>") +
+           Table(LegendRow(hexcolour::Address, back, QStringLiteral("0001910"),
+                           QStringLiteral("the address of a line")) +
+                 LegendRow(colour::Magenta, back, QStringLiteral("00 28"),
+                           QStringLiteral("DMK: the file header (16 bytes)")) +
+                 LegendRow(hexcolour::HeaderByte, back, QStringLiteral("80 01"),
+                           QStringLiteral("DMK: a track header, the pointers to the ID "
+                                          "address marks")) +
+                 LegendRow(hexcolour::HeaderZero, back, QStringLiteral("00"),
+                           QStringLiteral("DMK: an unused track header pointer")) +
+                 LegendRow(colour::Blue, back, QStringLiteral("FE 00 00 01"),
+                           QStringLiteral("DMK: an ID field (mark, track, side, sector, ...) "
+                                          "and the data address mark after it")) +
+                 LegendRow(colour::Red, back, QStringLiteral("4E FF"),
+                           QStringLiteral("DMK: gap bytes, in hex and as characters")) +
+                 LegendRow(colour::Red, back, QStringLiteral("E5"),
+                           QStringLiteral("JV1 and JV3 data: every other 256-byte sector, "
+                                          "the others in black")) +
+                 LegendRow(colour::Red, back, QStringLiteral("11"),
+                           QStringLiteral("JV3 header: the track byte of an entry, red and "
+                                          "magenta by turns as the track changes")) +
+                 LegendRow(hexcolour::FreeEntry, back, QStringLiteral("FF"),
+                           QStringLiteral("JV3 header: a free entry")) +
+                 LegendRow(colour::Blue, back, QStringLiteral("01"),
+                           QStringLiteral("JV3 header: the sector number of an entry")) +
+                 LegendRow(hexcolour::Jv3Flags, back, QStringLiteral("A0"),
+                           QStringLiteral("JV3 header: the flags (density, data mark, side)")));
+}
+
+} // namespace
+
+QString HelpHtml() {
+    return QStringLiteral("<html><body><h1>%1</h1>").arg(QLatin1String(kProgramName)) +
+           QStringLiteral(
+               "<p>A read-only viewer for floppy-disk images of the Model 1 home "
+               "computer: JV1, JV3 and DMK. Sections: <a href=\"#open\">Opening an "
+               "image</a>, <a href=\"#Mainform\">the main window</a>, "
+               "<a href=\"#form1\">the sector map window</a>, <a href=\"#form2\">the hex "
+               "viewer</a>.</p>") +
+           OpeningSection() + MainWindowSection() + SectorMapSection() + HexViewerSection() +
+           QStringLiteral("</body></html>");
+}
+
+QTextBrowser* ShowHelp(QWidget* window) {
+    static QPointer<QTextBrowser> help;
+    if (help.isNull()) {
+        help = new QTextBrowser(window);
+        help->setWindowFlag(Qt::Window);
+        help->setObjectName(QStringLiteral("HelpWindow"));
+        help->setWindowTitle(QStringLiteral("Help \u2014 ") + QLatin1String(kProgramName));
+        help->setOpenLinks(true);
+        help->setHtml(HelpHtml());
+        help->resize(720, 640);
+    }
+    help->show();
+    help->raise();
+    help->activateWindow();
+    help->scrollToAnchor(window->objectName());
+    return help;
+}
+
+QString AboutText() {
+    return QStringLiteral("%1 %2\n\nA read-only viewer for floppy-disk image files of the Model "
+                          "1 home computer, in the JV1, JV3 and DMK layouts.\n\nWithout a "
+                          "display, sectorscope-cli prints what the windows show.")
+        .arg(QLatin1String(kProgramName), QLatin1String(kVersion));
+}
+
+void ShowAbout(QWidget* parent) {
+    QMessageBox::about(parent, QStringLiteral("About ") + QLatin1String(kProgramName), AboutText());
+}
+
+} // namespace ss
