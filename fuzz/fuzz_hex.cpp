@@ -47,21 +47,6 @@ void Scroll(ss::Form2Logic& hex, ss::fuzz::Script& script) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static ss::fuzz::MemoryFile file;
-    file.Write(data, size);
-
-    ss::RecordingHost host;
-    ss::FixedMetrics metrics;
-    ss::Form2Logic hex(host, metrics);
-    host.SharedFilename = file.Path();
-    hex.Form_Activate();
-    ss::fuzz::Script script(data, size, kEvents);
-    Scroll(hex, script);
-
-    const std::size_t half = size / 2;
-    file.Write(data + half, size - half);
-    hex.MnuOpen(file.Path());
-    ss::fuzz::Script again(data, half, kEvents);
-    Scroll(hex, again);
+    ss::fuzz::LoadTwice<ss::Form2Logic>(data, size, kEvents, Scroll);
     return 0;
 }

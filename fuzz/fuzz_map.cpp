@@ -47,22 +47,6 @@ void Press(ss::Form1Logic& map, ss::fuzz::Script& script) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static ss::fuzz::MemoryFile file;
-    file.Write(data, size);
-
-    ss::RecordingHost host;
-    ss::FixedMetrics metrics;
-    ss::Form1Logic map(host, metrics);
-    host.SharedFilename = file.Path();
-    map.Form_Activate();
-    ss::fuzz::Script script(data, size, kEvents);
-    Press(map, script);
-
-    const std::size_t half = size / 2;
-    file.Write(data + half, size - half);
-    host.SharedFilename.clear();
-    map.MnuOpen(file.Path());
-    ss::fuzz::Script again(data, half, kEvents);
-    Press(map, again);
+    ss::fuzz::LoadTwice<ss::Form1Logic>(data, size, kEvents, Press);
     return 0;
 }

@@ -2,6 +2,9 @@
 // opens by its path, and the events a window receives, read from the input.
 #pragma once
 
+#include "surface/host.h"
+#include "surface/surface.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -78,5 +81,30 @@ class Script {
     std::size_t end_;
     std::size_t read_ = 0;
 };
+
+// One run of a secondary window: the window loads the input as the file the
+// main window shares, `events` acts on it with a script from the input's
+// tail; then File > Open loads the input's back half over it and `events` acts
+// again with a script from the front half.
+template <class Window, class Events>
+void LoadTwice(const std::uint8_t* data, std::size_t size, std::size_t most, Events events) {
+    static MemoryFile file;
+    file.Write(data, size);
+
+    RecordingHost host;
+    FixedMetrics metrics;
+    Window window(host, metrics);
+    host.SharedFilename = file.Path();
+    window.Form_Activate();
+    Script script(data, size, most);
+    events(window, script);
+
+    const std::size_t half = size / 2;
+    file.Write(data + half, size - half);
+    host.SharedFilename.clear();
+    window.MnuOpen(file.Path());
+    Script again(data, half, most);
+    events(window, again);
+}
 
 } // namespace ss::fuzz
