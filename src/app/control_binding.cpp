@@ -2,6 +2,7 @@
 
 #include "surface_widget.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -198,6 +199,15 @@ class ComboBoxBinding final : public ControlBindings::Binding {
     std::string text_;
 };
 
+// Shows a button's caption when it differs from the one last shown.
+void PushCaption(QAbstractButton* widget, const std::string& caption, std::string& shown,
+                 bool first) {
+    if (first || caption != shown) {
+        widget->setText(ToQString(caption));
+        shown = caption;
+    }
+}
+
 class OptionButtonBinding final : public ControlBindings::Binding {
   public:
     OptionButtonBinding(ControlBindings& owner, OptionButton& model, QRadioButton* widget,
@@ -217,10 +227,7 @@ class OptionButtonBinding final : public ControlBindings::Binding {
         if (widget_.isNull()) {
             return;
         }
-        if (first_ || model_.Caption != caption_) {
-            widget_->setText(ToQString(model_.Caption));
-            caption_ = model_.Caption;
-        }
+        PushCaption(widget_, model_.Caption, caption_, first_);
         if (widget_->isChecked() != model_.Value) {
             // A group may have no button selected: an exclusive button would
             // refuse to be deselected.
@@ -289,10 +296,7 @@ class CommandButtonBinding final : public ControlBindings::Binding {
         if (widget_.isNull()) {
             return;
         }
-        if (first_ || model_.Caption != caption_) {
-            widget_->setText(ToQString(model_.Caption));
-            caption_ = model_.Caption;
-        }
+        PushCaption(widget_, model_.Caption, caption_, first_);
         first_ = false;
     }
 
