@@ -25,10 +25,16 @@ template <typename T> class Table {
         if (i < 0) {
             return;
         }
-        if (i >= static_cast<std::int64_t>(v_.size())) {
-            v_.resize(static_cast<std::size_t>(i) + 1, T{});
+        const auto k = static_cast<std::size_t>(i);
+        if (k < v_.size()) {
+            v_[k] = value;
+            return;
         }
-        v_[static_cast<std::size_t>(i)] = value;
+        // Indexes mostly come in order: the next one is appended.
+        if (k > v_.size()) {
+            v_.resize(k, T{});
+        }
+        v_.push_back(value);
     }
     void Clear() { v_.clear(); }
     std::size_t Size() const { return v_.size(); }
