@@ -1,5 +1,6 @@
 #include "crc16.h"
 
+#include <algorithm>
 #include <array>
 
 #if defined(__x86_64__)
@@ -14,8 +15,8 @@ namespace ss::crc16 {
 namespace {
 
 // Eight tables: table k gives the CRC contribution of a byte that stands k
-// places before the end of an 8-byte block, so that the common case of
-// consecutive bytes takes one step per 8 bytes.
+// places before the end of a block, so that eight consecutive bytes (or
+// fewer) take one step.
 using Tables = std::array<std::array<std::uint16_t, 256>, 8>;
 
 constexpr Tables MakeTables() {
@@ -37,155 +38,6 @@ constexpr Tables kTables = MakeTables();
 inline std::uint16_t Step(std::uint16_t crc, std::uint8_t b) {
     return static_cast<std::uint16_t>((crc << 8) ^ kTables[0][((crc >> 8) ^ b) & 0xFF]);
 }
-
-#if SS_CRC16_CARRYLESS
-
-// Carry-less multiplication. The bytes are taken as one polynomial over
-// GF(2), the first byte's top bit the highest power, and the CRC after them
-// is (bytes + preset * x^(8n-16)) * x^16 mod P, P = x^16 + 0x1021: the preset
-// adds into the first two bytes. Sixteen bytes at a time stand in a 128-bit
-// register, byte order reversed so that the first byte is the high one. A
-// running remainder A of 128 bits is carried forward over d more bits as
-// A * x^d = H * x^(d+64) + L * x^d, H and L its 64-bit halves, where
-// x^(d+64) and x^d are replaced by their remainders mod P (16 bits each):
-// two carry-less products of at most 79 bits that stand for the same
-// remainder.
-
-constexpr std::uint32_t kFullPolynomial = 0x10000u | kPolynomial;
-
-// x^e mod P.
-constexpr std::uint64_t PowerModP(unsigned e) {
-    std::uint32_t r = 1;
-    for (unsigned k = 0; k < e; ++k) {
-        r <<= 1;
-        if ((r & 0x10000u) != 0) {
-            r ^= kFullPolynomial;
-        }
-    }
-    return r;
-}
-
-// floor(x^64 / P), of degree 48: the Barrett constant that divides a 64-bit
-// remainder by P with two products.
-constexpr std::uint64_t BarrettQuotient() {
-    std::uint64_t q = 0;
-    std::uint32_t r = 0;
-    for (int d = 64; d >= 0; --d) {
-        r = (r << 1) | (d == 64 ? 1u : 0u);
-        if ((r & 0x10000u) != 0) {
-            r ^= kFullPolynomial;
-            q |= std::uint64_t{1} << d;
-        }
-    }
-    return q;
-}
-static_assert(BarrettQuotient() >> 48 == 1, "floor(x^64 / P) has degree 48");
-
-// Below this many bytes the table is as fast.
-constexpr std::size_t kCarrylessMin = 32;
-
-// pshufb masks: from byte 16 - r on, the first r bytes of a 16-byte load
-// reversed into the low r bytes of the register, zeros above; from 0 on, all
-// sixteen reversed.
-alignas(16) constexpr std::uint8_t kReverseMasks[32] = {
-    15,   14,   13,   12,   11,   10,   9,    8,    7,    6,    5,    4,    3,    2,    1,    0,
-    0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
-
-#define SS_CARRYLESS_TARGET __attribute__((target("pclmul,sse4.1")))
-
-// The constants of carrying forward over d bits: x^d mod P low, x^(d+64) mod P high.
-template <unsigned d> SS_CARRYLESS_TARGET inline __m128i FoldConstants() {
-    constexpr std::uint64_t kLow = PowerModP(d);
-    constexpr std::uint64_t kHigh = PowerModP(d + 64);
-    return _mm_set_epi64x(static_cast<long long>(kHigh), static_cast<long long>(kLow));
-}
-
-SS_CARRYLESS_TARGET inline __m128i Fold(__m128i a, __m128i k) {
-    return _mm_xor_si128(_mm_clmulepi64_si128(a, k, 0x00), _mm_clmulepi64_si128(a, k, 0x11));
-}
-
-SS_CARRYLESS_TARGET inline __m128i Block(const std::uint8_t* p, __m128i reverse) {
-    return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), reverse);
-}
-
-// The CRC of the remainder a: a * x^16 mod P.
-SS_CARRYLESS_TARGET inline std::uint16_t Reduce(__m128i a) {
-    // a * x^16 = H * x^80 + L * x^16: at most 80 bits.
-    constexpr std::uint64_t kX80 = PowerModP(80);
-    constexpr std::uint64_t kX64 = PowerModP(64);
-    constexpr std::uint64_t kQuotient = BarrettQuotient();
-    const __m128i k80 = _mm_cvtsi64_si128(static_cast<long long>(kX80));
-    __m128i x =
-        _mm_xor_si128(_mm_clmulepi64_si128(a, k80, 0x01), _mm_slli_si128(_mm_move_epi64(a), 2));
-    // Its top 16 bits carried down: x^64 -> x^64 mod P; at most 64 bits.
-    const __m128i k64 = _mm_cvtsi64_si128(static_cast<long long>(kX64));
-    x = _mm_xor_si128(_mm_clmulepi64_si128(x, k64, 0x01), _mm_move_epi64(x));
-    // Barrett: q = floor(floor(t / x^16) * floor(x^64 / P) / x^48) = floor(t / P),
-    // and t mod P = the low 16 bits of t + q * P.
-    const __m128i barrett =
-        _mm_set_epi64x(static_cast<long long>(kFullPolynomial), static_cast<long long>(kQuotient));
-    const __m128i q = _mm_srli_si128(_mm_clmulepi64_si128(_mm_srli_epi64(x, 16), barrett, 0x00), 6);
-    const __m128i r = _mm_xor_si128(x, _mm_clmulepi64_si128(q, barrett, 0x10));
-    return static_cast<std::uint16_t>(_mm_cvtsi128_si32(r));
-}
-
-// n >= 17.
-SS_CARRYLESS_TARGET std::uint16_t UpdateFolding(std::uint16_t crc, const std::uint8_t* p,
-                                                std::size_t n) {
-    // A first block of fewer bytes stands as if zeros came before it (they
-    // add nothing to the remainder), so that the blocks after it are whole.
-    // It holds the preset's two bytes unless it is a single byte: that one
-    // goes by table.
-    if (n % 16 == 1) {
-        crc = Step(crc, *p++);
-        --n;
-    }
-    const std::size_t head = n % 16 == 0 ? 16 : n % 16;
-    const __m128i reverse = _mm_load_si128(reinterpret_cast<const __m128i*>(kReverseMasks));
-    const __m128i headMask =
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(kReverseMasks + 16 - head));
-    const unsigned presetBytes =
-        static_cast<unsigned>(crc >> 8) | (static_cast<unsigned>(crc & 0xFF) << 8);
-    __m128i a = _mm_shuffle_epi8(_mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
-                                               _mm_cvtsi32_si128(static_cast<int>(presetBytes))),
-                                 headMask);
-    p += head;
-    n -= head;
-
-    const __m128i k128 = FoldConstants<128>();
-    if (n >= 64) {
-        // Four remainders side by side, each carried forward over 512 bits.
-        __m128i a0 = _mm_xor_si128(Fold(a, k128), Block(p, reverse));
-        __m128i a1 = Block(p + 16, reverse);
-        __m128i a2 = Block(p + 32, reverse);
-        __m128i a3 = Block(p + 48, reverse);
-        p += 64;
-        n -= 64;
-        const __m128i k512 = FoldConstants<512>();
-        for (; n >= 64; p += 64, n -= 64) {
-            a0 = _mm_xor_si128(Fold(a0, k512), Block(p, reverse));
-            a1 = _mm_xor_si128(Fold(a1, k512), Block(p + 16, reverse));
-            a2 = _mm_xor_si128(Fold(a2, k512), Block(p + 32, reverse));
-            a3 = _mm_xor_si128(Fold(a3, k512), Block(p + 48, reverse));
-        }
-        a = _mm_xor_si128(
-            _mm_xor_si128(Fold(a0, FoldConstants<384>()), Fold(a1, FoldConstants<256>())),
-            _mm_xor_si128(Fold(a2, k128), a3));
-    }
-    for (; n > 0; p += 16, n -= 16) {
-        a = _mm_xor_si128(Fold(a, k128), Block(p, reverse));
-    }
-    return Reduce(a);
-}
-
-bool DetectCarryless() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
-}
-
-#endif
-
-} // namespace
 
 std::uint16_t UpdateByTable(std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
     for (; n >= 8; n -= 8, p += 8) {
@@ -211,20 +63,271 @@ std::uint16_t UpdateByTable(std::uint16_t crc, const std::uint8_t* p, std::size_
     return crc;
 }
 
-bool HasCarryless() {
 #if SS_CRC16_CARRYLESS
-    static const bool has = DetectCarryless();
-    return has;
+
+// Carry-less multiplication. The bytes are taken as one polynomial over
+// GF(2), the first byte's top bit the highest power, and the CRC after them
+// is (bytes + preset * x^(8n-16)) * x^16 mod P, P = x^16 + 0x1021: the preset
+// adds into the first two bytes. Sixteen bytes at a time stand in a 128-bit
+// lane, byte order reversed so that the first byte is the high one. A
+// running remainder A of 128 bits is carried forward over d more bits as
+// A * x^d = H * x^(d+64) + L * x^d, H and L its 64-bit halves, where
+// x^(d+64) and x^d are replaced by their remainders mod P (16 bits each):
+// two carry-less products of at most 79 bits that stand for the same
+// remainder. Several remainders run side by side over blocks that lie
+// 16 * k bytes apart and are joined at the end.
+
+constexpr std::uint32_t kFullPolynomial = 0x10000u | kPolynomial;
+
+// x^e mod P.
+constexpr std::uint64_t PowerModP(unsigned e) {
+    std::uint32_t r = 1;
+    for (unsigned k = 0; k < e; ++k) {
+        r <<= 1;
+        if ((r & 0x10000u) != 0) {
+            r ^= kFullPolynomial;
+        }
+    }
+    return r;
+}
+
+// floor(x^80 / P) - x^64: the low 64 bits of the Barrett constant that
+// divides an 80-bit remainder by P (its degree is 64).
+constexpr std::uint64_t BarrettQuotientLow() {
+    std::uint64_t q = 0;
+    std::uint32_t r = 0;
+    for (int d = 80; d >= 0; --d) {
+        r = (r << 1) | (d == 80 ? 1u : 0u);
+        if ((r & 0x10000u) != 0) {
+            r ^= kFullPolynomial;
+            if (d < 64) {
+                q |= std::uint64_t{1} << d;
+            }
+        }
+    }
+    return q;
+}
+
+// Below this many bytes the table is as fast.
+constexpr std::size_t kCarrylessMin = 32;
+
+// pshufb masks: from byte 16 - r on, the first r bytes of a 16-byte load
+// reversed into the low r bytes of the register, zeros above; from 0 on, all
+// sixteen reversed.
+alignas(16) constexpr std::uint8_t kReverseMasks[32] = {
+    15,   14,   13,   12,   11,   10,   9,    8,    7,    6,    5,    4,    3,    2,    1,    0,
+    0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
+
+#define SS_CARRYLESS_TARGET __attribute__((target("pclmul,sse4.1")))
+#define SS_WIDE_CARRYLESS_TARGET                                                                   \
+    __attribute__((target("pclmul,sse4.1,avx2,avx512f,avx512bw,avx512vl,vpclmulqdq")))
+
+// The constants of carrying forward over d bits: x^d mod P low, x^(d+64) mod P high.
+template <unsigned d> SS_CARRYLESS_TARGET inline __m128i FoldConstants() {
+    constexpr std::uint64_t kLow = PowerModP(d);
+    constexpr std::uint64_t kHigh = PowerModP(d + 64);
+    return _mm_set_epi64x(static_cast<long long>(kHigh), static_cast<long long>(kLow));
+}
+
+SS_CARRYLESS_TARGET inline __m128i Fold(__m128i a, __m128i k) {
+    return _mm_xor_si128(_mm_clmulepi64_si128(a, k, 0x00), _mm_clmulepi64_si128(a, k, 0x11));
+}
+
+SS_CARRYLESS_TARGET inline __m128i Reverse() {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(kReverseMasks));
+}
+
+SS_CARRYLESS_TARGET inline __m128i Block(const std::uint8_t* p) {
+    return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), Reverse());
+}
+
+// The first block, n >= 17: fewer bytes than 16 stand as if zeros came
+// before them (they add nothing to the remainder), so that the blocks after
+// it are whole. It holds the preset's two bytes unless it is a single byte:
+// that one goes by table. Moves p and n past it.
+SS_CARRYLESS_TARGET inline __m128i FirstBlock(std::uint16_t crc, const std::uint8_t*& p,
+                                              std::size_t& n) {
+    if (n % 16 == 1) {
+        crc = Step(crc, *p++);
+        --n;
+    }
+    const std::size_t head = n % 16 == 0 ? 16 : n % 16;
+    const __m128i mask =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(kReverseMasks + 16 - head));
+    const unsigned presetBytes = static_cast<unsigned>(crc >> 8) | ((crc & 0xFFu) << 8);
+    const __m128i a =
+        _mm_shuffle_epi8(_mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                                       _mm_cvtsi32_si128(static_cast<int>(presetBytes))),
+                         mask);
+    p += head;
+    n -= head;
+    return a;
+}
+
+// The CRC of the remainder a after the whole blocks left (n a multiple of
+// 16), one at a time: a * x^16 mod P.
+SS_CARRYLESS_TARGET inline std::uint16_t LastBlocks(__m128i a, const std::uint8_t* p,
+                                                    std::size_t n) {
+    const __m128i k128 = FoldConstants<128>();
+    for (; n > 0; p += 16, n -= 16) {
+        a = _mm_xor_si128(Fold(a, k128), Block(p));
+    }
+    // a * x^16 = H * x^80 + L * x^16: x, at most 80 bits.
+    constexpr std::uint64_t kX80 = PowerModP(80);
+    const __m128i x = _mm_xor_si128(
+        _mm_clmulepi64_si128(a, _mm_cvtsi64_si128(static_cast<long long>(kX80)), 0x01),
+        _mm_slli_si128(_mm_move_epi64(a), 2));
+    // Barrett: q = floor(x / P) = floor(t * floor(x^80 / P) / x^64) with
+    // t = floor(x / x^16); the x^64 term of the constant adds t itself. The
+    // remainder is the low 16 bits of x + q * P.
+    const __m128i barrett = _mm_set_epi64x(static_cast<long long>(kFullPolynomial),
+                                           static_cast<long long>(BarrettQuotientLow()));
+    const __m128i t = _mm_srli_si128(x, 2);
+    const __m128i q = _mm_xor_si128(t, _mm_srli_si128(_mm_clmulepi64_si128(t, barrett, 0x00), 8));
+    const __m128i r = _mm_xor_si128(x, _mm_clmulepi64_si128(q, barrett, 0x10));
+    return static_cast<std::uint16_t>(_mm_cvtsi128_si32(r));
+}
+
+// n >= 17.
+SS_CARRYLESS_TARGET std::uint16_t UpdateFolding(std::uint16_t crc, const std::uint8_t* p,
+                                                std::size_t n) {
+    __m128i a = FirstBlock(crc, p, n);
+    if (n >= 64) {
+        // Four remainders side by side, each carried forward over 512 bits.
+        const __m128i k128 = FoldConstants<128>();
+        const __m128i k512 = FoldConstants<512>();
+        __m128i a0 = _mm_xor_si128(Fold(a, k128), Block(p));
+        __m128i a1 = Block(p + 16);
+        __m128i a2 = Block(p + 32);
+        __m128i a3 = Block(p + 48);
+        p += 64;
+        n -= 64;
+        for (; n >= 64; p += 64, n -= 64) {
+            a0 = _mm_xor_si128(Fold(a0, k512), Block(p));
+            a1 = _mm_xor_si128(Fold(a1, k512), Block(p + 16));
+            a2 = _mm_xor_si128(Fold(a2, k512), Block(p + 32));
+            a3 = _mm_xor_si128(Fold(a3, k512), Block(p + 48));
+        }
+        a = _mm_xor_si128(
+            _mm_xor_si128(Fold(a0, FoldConstants<384>()), Fold(a1, FoldConstants<256>())),
+            _mm_xor_si128(Fold(a2, k128), a3));
+    }
+    return LastBlocks(a, p, n);
+}
+
+// 512-bit constants: the same 128 bits in every lane, loaded whole.
+struct alignas(64) Lanes4 {
+    std::uint64_t q[8];
+};
+constexpr Lanes4 Repeat4(std::uint64_t low, std::uint64_t high) {
+    return Lanes4{{low, high, low, high, low, high, low, high}};
+}
+constexpr std::uint64_t Bytes8(const std::uint8_t* b) {
+    std::uint64_t v = 0;
+    for (int k = 7; k >= 0; --k) {
+        v = v << 8 | b[k];
+    }
+    return v;
+}
+template <unsigned d> constexpr Lanes4 kFold4 = Repeat4(PowerModP(d), PowerModP(d + 64));
+constexpr Lanes4 kReverse4 = Repeat4(Bytes8(kReverseMasks), Bytes8(kReverseMasks + 8));
+
+SS_WIDE_CARRYLESS_TARGET inline __m512i Load4(const Lanes4& c) {
+    return _mm512_load_si512(c.q);
+}
+
+// Four 128-bit lanes in one 512-bit register: blocks k to k + 3.
+SS_WIDE_CARRYLESS_TARGET inline __m512i Blocks4(const std::uint8_t* p) {
+    return _mm512_shuffle_epi8(_mm512_loadu_si512(p), Load4(kReverse4));
+}
+
+// Each lane of z carried forward by k, plus y.
+SS_WIDE_CARRYLESS_TARGET inline __m512i Fold4(__m512i z, __m512i k, __m512i y) {
+    constexpr int kXor3 = 0x96;
+    return _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(z, k, 0x00),
+                                     _mm512_clmulepi64_epi128(z, k, 0x11), y, kXor3);
+}
+
+// n >= 17.
+SS_WIDE_CARRYLESS_TARGET std::uint16_t UpdateFoldingWide(std::uint16_t crc, const std::uint8_t* p,
+                                                         std::size_t n) {
+    __m128i a = FirstBlock(crc, p, n);
+    if (n >= 64) {
+        // Four lanes of remainders, eight with a second register, each lane
+        // carried forward over as many blocks as run side by side.
+        const __m128i k128 = FoldConstants<128>();
+        const __m512i k512 = Load4(kFold4<512>);
+        __m512i z = _mm512_xor_si512(Blocks4(p), _mm512_zextsi128_si512(Fold(a, k128)));
+        p += 64;
+        n -= 64;
+        if (n >= 64) {
+            __m512i z1 = Blocks4(p);
+            p += 64;
+            n -= 64;
+            const __m512i k1024 = Load4(kFold4<1024>);
+            for (; n >= 128; p += 128, n -= 128) {
+                z = Fold4(z, k1024, Blocks4(p));
+                z1 = Fold4(z1, k1024, Blocks4(p + 64));
+            }
+            z = Fold4(z, k512, z1);
+        }
+        if (n >= 64) {
+            z = Fold4(z, k512, Blocks4(p));
+            p += 64;
+            n -= 64;
+        }
+        // Lanes 0 and 1 over two blocks onto 2 and 3, then the first onto the second.
+        const __m256i k256 = _mm256_broadcastsi128_si256(FoldConstants<256>());
+        const __m256i lo = _mm512_maskz_extracti64x4_epi64(0xF, z, 0);
+        const __m256i y =
+            _mm256_xor_si256(_mm256_xor_si256(_mm256_clmulepi64_epi128(lo, k256, 0x00),
+                                              _mm256_clmulepi64_epi128(lo, k256, 0x11)),
+                             _mm512_maskz_extracti64x4_epi64(0xF, z, 1));
+        a = _mm_xor_si128(Fold(_mm256_castsi256_si128(y), k128), _mm256_extracti128_si256(y, 1));
+    }
+    return LastBlocks(a, p, n);
+}
+
+Way DetectFastest() {
+    __builtin_cpu_init();
+    if (!__builtin_cpu_supports("pclmul") || !__builtin_cpu_supports("sse4.1")) {
+        return Way::Table;
+    }
+    if (__builtin_cpu_supports("vpclmulqdq") && __builtin_cpu_supports("avx512f") &&
+        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+        __builtin_cpu_supports("avx2")) {
+        return Way::WideCarryless;
+    }
+    return Way::Carryless;
+}
+
+#endif
+
+} // namespace
+
+Way FastestWay() {
+#if SS_CRC16_CARRYLESS
+    static const Way fastest = DetectFastest();
+    return fastest;
 #else
-    return false;
+    return Way::Table;
 #endif
 }
 
-std::uint16_t UpdateCarryless(std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
+std::uint16_t UpdateBy(Way w, std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
 #if SS_CRC16_CARRYLESS
-    if (n >= kCarrylessMin && HasCarryless()) {
-        return UpdateFolding(crc, p, n);
+    if (n >= kCarrylessMin) {
+        switch (std::min(w, FastestWay())) {
+        case Way::WideCarryless:
+            return UpdateFoldingWide(crc, p, n);
+        case Way::Carryless:
+            return UpdateFolding(crc, p, n);
+        case Way::Table:
+            break;
+        }
     }
+#else
+    static_cast<void>(w);
 #endif
     return UpdateByTable(crc, p, n);
 }
@@ -236,7 +339,7 @@ std::uint16_t Update(std::uint16_t crc, const std::uint8_t* p, std::size_t n, st
         }
         return crc;
     }
-    return UpdateCarryless(crc, p, n);
+    return UpdateBy(FastestWay(), crc, p, n);
 }
 
 } // namespace ss::crc16

@@ -29,18 +29,20 @@ inline constexpr std::uint16_t kAfterDoubleDensitySync =
 
 // The CRC after n bytes at p, taking every stride-th byte (2 for a field whose
 // bytes are stored twice in a row), from crc on. Consecutive bytes (stride 1)
-// of a long enough field go by carry-less multiplication where the processor
-// has it, else by table.
+// of a field long enough go the fastest way the processor has.
 std::uint16_t Update(std::uint16_t crc, const std::uint8_t* p, std::size_t n,
                      std::size_t stride = 1);
 
-// The two ways Update takes over consecutive bytes, for checking them one
-// against the other: by table, eight bytes a step, on every processor; and
-// by carry-less multiplication, sixteen bytes a step, which answers as the
-// table does when the processor lacks the instructions.
-std::uint16_t UpdateByTable(std::uint16_t crc, const std::uint8_t* p, std::size_t n);
-std::uint16_t UpdateCarryless(std::uint16_t crc, const std::uint8_t* p, std::size_t n);
-// True when this processor multiplies without carries (x86-64 PCLMULQDQ).
-bool HasCarryless();
+// The ways to take consecutive bytes, plainest first: by table, eight bytes
+// a step, on every processor; by carry-less multiplication (x86-64
+// PCLMULQDQ), sixteen bytes a step; the same sixty-four bytes a step
+// (AVX-512 with VPCLMULQDQ). All answer alike.
+enum class Way { Table, Carryless, WideCarryless };
+
+// The fastest way this processor has.
+Way FastestWay();
+
+// The CRC by way w, or by the fastest way this processor has when it lacks w.
+std::uint16_t UpdateBy(Way w, std::uint16_t crc, const std::uint8_t* p, std::size_t n);
 
 } // namespace ss::crc16
