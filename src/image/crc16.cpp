@@ -35,32 +35,46 @@ constexpr Tables MakeTables() {
 
 constexpr Tables kTables = MakeTables();
 
+// Below this many bytes the table is as fast as carry-less multiplication.
+constexpr std::size_t kCarrylessMin = 32;
+
 inline std::uint16_t Step(std::uint16_t crc, std::uint8_t b) {
     return static_cast<std::uint16_t>((crc << 8) ^ kTables[0][((crc >> 8) ^ b) & 0xFF]);
 }
 
+// Two to eight bytes in one step: the CRC goes into the first two, and each
+// byte's contribution comes from the table of its place before the end.
+template <std::size_t n> inline std::uint16_t ShortStep(std::uint16_t crc, const std::uint8_t* p) {
+    static_assert(n >= 2 && n <= 8);
+    unsigned r = kTables[n - 1][((crc >> 8) ^ p[0]) & 0xFF] ^ kTables[n - 2][(crc ^ p[1]) & 0xFF];
+    for (std::size_t k = 2; k < n; ++k) {
+        r ^= kTables[n - 1 - k][p[k]];
+    }
+    return static_cast<std::uint16_t>(r);
+}
+
 std::uint16_t UpdateByTable(std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
     for (; n >= 8; n -= 8, p += 8) {
-        crc = static_cast<std::uint16_t>(kTables[7][((crc >> 8) ^ p[0]) & 0xFF] ^
-                                         kTables[6][(crc ^ p[1]) & 0xFF] ^ kTables[5][p[2]] ^
-                                         kTables[4][p[3]] ^ kTables[3][p[4]] ^ kTables[2][p[5]] ^
-                                         kTables[1][p[6]] ^ kTables[0][p[7]]);
+        crc = ShortStep<8>(crc, p);
     }
-    if (n == 1) {
+    switch (n) {
+    case 1:
         return Step(crc, *p);
+    case 2:
+        return ShortStep<2>(crc, p);
+    case 3:
+        return ShortStep<3>(crc, p);
+    case 4:
+        return ShortStep<4>(crc, p);
+    case 5:
+        return ShortStep<5>(crc, p);
+    case 6:
+        return ShortStep<6>(crc, p);
+    case 7:
+        return ShortStep<7>(crc, p);
+    default:
+        return crc;
     }
-    if (n > 1) {
-        // Two to seven bytes in one step: the CRC goes into the first two,
-        // and each byte's contribution comes from the table of its place
-        // before the end.
-        unsigned r =
-            kTables[n - 1][((crc >> 8) ^ p[0]) & 0xFF] ^ kTables[n - 2][(crc ^ p[1]) & 0xFF];
-        for (std::size_t k = 2; k < n; ++k) {
-            r ^= kTables[n - 1 - k][p[k]];
-        }
-        crc = static_cast<std::uint16_t>(r);
-    }
-    return crc;
 }
 
 #if SS_CRC16_CARRYLESS
@@ -107,9 +121,6 @@ constexpr std::uint64_t BarrettQuotientLow() {
     }
     return q;
 }
-
-// Below this many bytes the table is as fast.
-constexpr std::size_t kCarrylessMin = 32;
 
 // pshufb masks: from byte 16 - r on, the first r bytes of a 16-byte load
 // reversed into the low r bytes of the register, zeros above; from 0 on, all
@@ -230,6 +241,8 @@ constexpr std::uint64_t Bytes8(const std::uint8_t* b) {
     return v;
 }
 template <unsigned d> constexpr Lanes4 kFold4 = Repeat4(PowerModP(d), PowerModP(d + 64));
+constexpr Lanes4 kToEnd4 = {{PowerModP(384), PowerModP(448), PowerModP(256), PowerModP(320),
+                             PowerModP(128), PowerModP(192), PowerModP(0), PowerModP(64)}};
 constexpr Lanes4 kReverse4 = Repeat4(Bytes8(kReverseMasks), Bytes8(kReverseMasks + 8));
 
 SS_WIDE_CARRYLESS_TARGET inline __m512i Load4(const Lanes4& c) {
@@ -276,14 +289,14 @@ SS_WIDE_CARRYLESS_TARGET std::uint16_t UpdateFoldingWide(std::uint16_t crc, cons
             p += 64;
             n -= 64;
         }
-        // Lanes 0 and 1 over two blocks onto 2 and 3, then the first onto the second.
-        const __m256i k256 = _mm256_broadcastsi128_si256(FoldConstants<256>());
-        const __m256i lo = _mm512_maskz_extracti64x4_epi64(0xF, z, 0);
-        const __m256i y =
-            _mm256_xor_si256(_mm256_xor_si256(_mm256_clmulepi64_epi128(lo, k256, 0x00),
-                                              _mm256_clmulepi64_epi128(lo, k256, 0x11)),
-                             _mm512_maskz_extracti64x4_epi64(0xF, z, 1));
-        a = _mm_xor_si128(Fold(_mm256_castsi256_si128(y), k128), _mm256_extracti128_si256(y, 1));
+        // Each lane carried forward to the end of the four blocks, lane 0
+        // over three, lane 3 over none, and the four added.
+        const __m512i toEnd = Load4(kToEnd4);
+        const __m512i f = _mm512_xor_si512(_mm512_clmulepi64_epi128(z, toEnd, 0x00),
+                                           _mm512_clmulepi64_epi128(z, toEnd, 0x11));
+        const __m256i h = _mm256_xor_si256(_mm512_maskz_extracti64x4_epi64(0xF, f, 0),
+                                           _mm512_maskz_extracti64x4_epi64(0xF, f, 1));
+        a = _mm_xor_si128(_mm256_castsi256_si128(h), _mm256_extracti128_si256(h, 1));
     }
     return LastBlocks(a, p, n);
 }
@@ -314,32 +327,44 @@ Way FastestWay() {
 #endif
 }
 
-std::uint16_t UpdateBy(Way w, std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
+namespace {
+
+using Folding = std::uint16_t (*)(std::uint16_t, const std::uint8_t*, std::size_t);
+
+// The way of taking fields of kCarrylessMin bytes or more.
+Folding FoldingOf(Way w) {
+    switch (w) {
 #if SS_CRC16_CARRYLESS
-    if (n >= kCarrylessMin) {
-        switch (std::min(w, FastestWay())) {
-        case Way::WideCarryless:
-            return UpdateFoldingWide(crc, p, n);
-        case Way::Carryless:
-            return UpdateFolding(crc, p, n);
-        case Way::Table:
-            break;
-        }
-    }
+    case Way::WideCarryless:
+        return UpdateFoldingWide;
+    case Way::Carryless:
+        return UpdateFolding;
 #else
-    static_cast<void>(w);
+    case Way::WideCarryless:
+    case Way::Carryless:
 #endif
-    return UpdateByTable(crc, p, n);
+    case Way::Table:
+        break;
+    }
+    return UpdateByTable;
+}
+
+} // namespace
+
+std::uint16_t UpdateBy(Way w, std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
+    return n >= kCarrylessMin ? FoldingOf(std::min(w, FastestWay()))(crc, p, n)
+                              : UpdateByTable(crc, p, n);
 }
 
 std::uint16_t Update(std::uint16_t crc, const std::uint8_t* p, std::size_t n, std::size_t stride) {
-    if (stride != 1) {
-        for (std::size_t k = 0; k < n; ++k) {
-            crc = Step(crc, p[k * stride]);
-        }
-        return crc;
+    if (stride == 1) {
+        static const Folding fastest = FoldingOf(FastestWay());
+        return n >= kCarrylessMin ? fastest(crc, p, n) : UpdateByTable(crc, p, n);
     }
-    return UpdateBy(FastestWay(), crc, p, n);
+    for (std::size_t k = 0; k < n; ++k) {
+        crc = Step(crc, p[k * stride]);
+    }
+    return crc;
 }
 
 } // namespace ss::crc16

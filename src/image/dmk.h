@@ -226,10 +226,16 @@ inline constexpr int kMarkSearchFirst = 10;
 inline constexpr int kMarkSearchFirstDoubled = 14;
 inline constexpr int kMarkSearchLast = 50;
 
-// Distance from idPos to the first data mark in the search window, or none.
+// Distance from idPos to the first data mark in the search window, or -1.
 // Positions outside the file read as 0, never a mark: only the part of the
 // window that the file holds is scanned.
-std::optional<int> FindDataMark(const ImageBuffer& buf, std::int64_t idPos, bool doubled);
+int DataMarkDistance(const ImageBuffer& buf, std::int64_t idPos, bool doubled);
+
+// The same, or none.
+inline std::optional<int> FindDataMark(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
+    const int d = DataMarkDistance(buf, idPos, doubled);
+    return d >= 0 ? std::optional<int>(d) : std::nullopt;
+}
 
 // Distance from a data mark to the sector's first data byte.
 constexpr int DataAfterMark(bool doubled) {

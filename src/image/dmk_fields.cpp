@@ -12,7 +12,7 @@
 
 namespace ss::dmk {
 
-std::optional<int> FindDataMark(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
+int DataMarkDistance(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
     const std::int64_t from =
         std::max<std::int64_t>(idPos + (doubled ? kMarkSearchFirstDoubled : kMarkSearchFirst), 0);
     const std::int64_t end = std::min<std::int64_t>(idPos + kMarkSearchLast + 1, buf.Size());
@@ -44,7 +44,7 @@ std::optional<int> FindDataMark(const ImageBuffer& buf, std::int64_t idPos, bool
             return static_cast<int>(p - idPos);
         }
     }
-    return std::nullopt;
+    return -1;
 }
 
 FieldCrc CheckFieldCrc(const ImageBuffer& buf, std::int64_t markPos, int count, bool doubleDensity,
