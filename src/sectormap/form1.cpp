@@ -103,6 +103,8 @@ OpenResult Form1Logic::ReadAndCheckFile() {
     pagecounters.clear();
     endflag = 0;
     pageShown_ = false;
+    looks_.clear();
+    looksStart_ = -1;
 
     if (jv1::HasSignature(filebuf)) {
         jv1 = 1;
@@ -196,10 +198,21 @@ void Form1Logic::PrintDensityLegend(int lineHeight) {
     surface.Print(kMapDoubleLegend, true);
 }
 
+Form1Logic::SectorLook Form1Logic::LookAt(std::int64_t p, bool doubleDensity, bool doubled) const {
+    const std::optional<int> found = dmk::FindDataMark(filebuf, p, doubled);
+    return SectorLook{static_cast<std::uint8_t>(DataMarkAt(filebuf, p, found, damindx)),
+                      DmkSectorDamaged(filebuf, p, doubleDensity, doubled, found)};
+}
+
 void Form1Logic::DrawDmkPage() {
     const int h = surface.TextHeight("sample");
     const bool numeric = Option1.Value;
     SavePageStart(fpa);
+    if (looksStart_ != fpa) {
+        looks_.clear();
+        looksStart_ = fpa;
+    }
+    std::size_t drawn = 0; // sectors of the page drawn so far
     endflag = 0;
     Text1.Text = "DMK";
 
@@ -257,9 +270,12 @@ void Form1Logic::DrawDmkPage() {
                 surface.PrintNumber(sideShown);
             }
 
-            const std::optional<int> found = dmk::FindDataMark(filebuf, p, doubled);
-            datamark = DataMarkAt(filebuf, p, found, damindx);
-            if (DmkSectorDamaged(filebuf, p, pointer.doubleDensity, doubled, found)) {
+            if (drawn == looks_.size()) {
+                looks_.push_back(LookAt(p, pointer.doubleDensity, doubled));
+            }
+            const SectorLook look = looks_[drawn++];
+            datamark = look.datamark;
+            if (look.damaged) {
                 surface.ForeColor = mapcolour::Damaged;
                 damageShown_ = true;
             } else if (dmk::IsDirectoryMark(datamark)) {
