@@ -93,7 +93,7 @@ class Surface {
 
     Colour Background() const { return background_; }
     const std::vector<DrawItem>& Items() const {
-        if (dropped_ != 0) {
+        if (dropped_ != 0 || twinsPossible_) {
             Compact();
         }
         return items_;
@@ -110,54 +110,38 @@ class Surface {
     const TextItem* TextAt(int x, int y) const;
 
   private:
-    // The text items that start at each print position: how many, and the
-    // list index of the one drawn last. A text drawn where none starts (nearly
-    // every text) is added without a look through the list, and one drawn
-    // over its twin finds it at once. An open-addressing table of packed
-    // (x, y) keys: a position once used keeps its slot until Cls, as windows
-    // draw on the same positions over and over.
-    class PositionIndex {
-      public:
-        struct Entry {
-            std::uint64_t key = 0;
-            std::uint32_t count = 0;
-            std::uint32_t last = 0;
-            bool used = false;
-        };
-        void Clear();
-        // The entry of (x, y), made when there is none. It stays valid until
-        // the next entry is made.
-        Entry& At(int x, int y);
-
-      private:
-        static std::uint64_t Key(int x, int y) {
-            return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32) |
-                   static_cast<std::uint32_t>(y);
-        }
-        std::size_t Slot(std::uint64_t key) const;
-        void Grow();
-
-        std::vector<Entry> table_;
-        std::size_t used_ = 0;
-        int shift_ = 64; // 64 - log2 of the table size
-    };
-
-    void AddText(std::string text);
-    // Marks item i as gone; the list drops it at the next Compact.
+    void AddText(std::string_view text);
+    // Marks item i as gone: it becomes an empty text, which Print never adds,
+    // and stays in the list until the next Compact.
     void Drop(std::size_t i) const;
-    // Drops the gone items from the list and indexes the rest again.
+    // Of the texts drawn on the very spot of an identical one, drops all but
+    // the last.
+    void DropTwins() const;
+    // Drops the gone items and the covered twins from the list.
     void Compact() const;
 
     const FontMetrics* metrics_;
     Colour background_;
-    // The display list, with the items that were covered or replaced still in
-    // it until the next Compact (alive_[i] is 0 for those): taking an item out
-    // of the middle at once would move every item after it. Compact runs
-    // before the list is read, and when the gone items outnumber the rest.
+    // The display list, with the items that were covered still in it until
+    // the next Compact (as empty texts): taking an item out of the middle at
+    // once would move every item after it. A text drawn on the very spot of an
+    // identical one covers it glyph for glyph, so the older one goes too, but
+    // only at the next Compact: finding it at once would cost a look-up for
+    // every text. Compact runs before the list is read, and when the list has
+    // grown to twice what the last one left plus a margin.
     mutable std::vector<DrawItem> items_;
-    mutable std::vector<std::uint8_t> alive_;
     mutable std::size_t dropped_ = 0;
-    mutable PositionIndex textsAt_;
+    static constexpr std::size_t kCompactMargin = 1024;
+    mutable std::size_t compactAt_ = kCompactMargin;
+    // Whether a text may have been drawn on the spot of another since the
+    // last Compact. A text whose position comes after every text's since Cls
+    // in reading order (lower down, or further right on the same line) has
+    // none under it: a page printed line by line, left to right, never sets it.
+    mutable bool twinsPossible_ = false;
+    bool anyText_ = false;
+    int lastTextY_ = 0;
+    int lastTextX_ = 0;
+    mutable std::vector<std::uint32_t> twinSlots_; // DropTwins' table, kept for its memory
     std::uint64_t revision_ = 0;
 };
 
