@@ -1,6 +1,7 @@
 #include "surface.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -20,7 +21,7 @@ void Surface::Cls() {
     dropped_ = 0;
     compactAt_ = kCompactMargin;
     twinsPossible_ = false;
-    anyText_ = false;
+    lastText_ = kNoText;
     CurrentX = 0;
     CurrentY = 0;
     ++revision_;
@@ -85,16 +86,29 @@ void Surface::Compact() const {
     compactAt_ = 2 * items_.size() + kCompactMargin;
 }
 
+namespace {
+// A text item made from a view, for the list to build in its own place.
+struct MadeText {
+    int x;
+    int y;
+    Colour colour;
+    std::string_view text;
+    operator TextItem() const { return TextItem{x, y, colour, std::string(text)}; }
+};
+} // namespace
+
 void Surface::AddText(std::string_view text) {
     if (text.empty()) {
         return;
     }
+    // The window has most likely just set one of the two: read each on its
+    // own, as one wide read of both would wait for that store to settle.
     const int x = CurrentX;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     const int y = CurrentY;
-    if (!anyText_ || y > lastTextY_ || (y == lastTextY_ && x > lastTextX_)) {
-        anyText_ = true;
-        lastTextY_ = y;
-        lastTextX_ = x;
+    const std::int64_t at = ReadingOrder(x, y);
+    if (at > lastText_) {
+        lastText_ = at;
     } else {
         twinsPossible_ = true;
     }
@@ -118,13 +132,6 @@ void Surface::Print(const std::vector<PrintItem>& items, bool stayOnLine) {
             PrintNumber(std::get<std::int64_t>(item), true);
         }
     }
-    if (!stayOnLine) {
-        Print();
-    }
-}
-
-void Surface::Print(std::string_view text, bool stayOnLine) {
-    AddText(text);
     if (!stayOnLine) {
         Print();
     }

@@ -79,7 +79,12 @@ class Surface {
     // stayOnLine (a list ending in ";") the position stays after the last
     // item; otherwise it moves to the start of the next line.
     void Print(const std::vector<PrintItem>& items, bool stayOnLine = false);
-    void Print(std::string_view text, bool stayOnLine = false);
+    void Print(std::string_view text, bool stayOnLine = false) {
+        AddText(text);
+        if (!stayOnLine) {
+            Print();
+        }
+    }
     // Print of one numeric item: a blank (or the minus sign), the digits, a blank.
     void PrintNumber(std::int64_t n, bool stayOnLine = false);
     // A bare Print: only moves to the next line.
@@ -138,9 +143,14 @@ class Surface {
     // in reading order (lower down, or further right on the same line) has
     // none under it: a page printed line by line, left to right, never sets it.
     mutable bool twinsPossible_ = false;
-    bool anyText_ = false;
-    int lastTextY_ = 0;
-    int lastTextX_ = 0;
+    // A print position as one number in reading order.
+    static std::int64_t ReadingOrder(int x, int y) {
+        return static_cast<std::int64_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(y))
+                                         << 32) |
+               (static_cast<std::uint32_t>(x) ^ 0x80000000u);
+    }
+    static constexpr std::int64_t kNoText = INT64_MIN; // below every position but the first
+    std::int64_t lastText_ = kNoText;              // the latest position in reading order since Cls
     mutable std::vector<std::uint32_t> twinSlots_; // DropTwins' table, kept for its memory
     std::uint64_t revision_ = 0;
 };
