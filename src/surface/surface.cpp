@@ -9,13 +9,6 @@
 
 namespace ss {
 
-namespace {
-bool IsDropped(const DrawItem& item) {
-    const auto* t = std::get_if<TextItem>(&item);
-    return t != nullptr && t->text.empty();
-}
-} // namespace
-
 void Surface::Cls() {
     items_.clear();
     dropped_ = 0;
@@ -27,31 +20,18 @@ void Surface::Cls() {
     ++revision_;
 }
 
-void Surface::Drop(std::size_t i) const {
-    if (auto* t = std::get_if<TextItem>(&items_[i])) {
-        t->text.clear();
-    } else {
-        items_[i].emplace<TextItem>();
-    }
-    ++dropped_;
-}
-
 void Surface::DropTwins() const {
     // An open-addressing table of list indexes + 1 (0: free), at most half
     // full, filled from the end of the list: a text whose twin is already in
     // it was drawn before that twin. Texts of one position but other
     // characters take the following slots.
-    std::size_t texts = 0;
-    for (const DrawItem& item : items_) {
-        texts += std::holds_alternative<TextItem>(item) ? 1 : 0;
-    }
-    const std::size_t size = std::bit_ceil(std::max<std::size_t>(2 * texts, 16));
+    const std::size_t size = std::bit_ceil(std::max<std::size_t>(2 * items_.size(), 16));
     const int shift = 64 - std::countr_zero(size);
     const std::size_t mask = size - 1;
     twinSlots_.assign(size, 0);
     for (std::size_t i = items_.size(); i-- > 0;) {
         auto* t = std::get_if<TextItem>(&items_[i]);
-        if (t == nullptr || t->text.empty()) {
+        if (t == nullptr) {
             continue;
         }
         // Fibonacci hashing of the packed position: the top bits of its
@@ -67,7 +47,7 @@ void Surface::DropTwins() const {
             }
         }
         if (twinSlots_[slot] != 0) {
-            Drop(i);
+            Drop(*t);
         } else {
             twinSlots_[slot] = static_cast<std::uint32_t>(i + 1);
         }
@@ -76,26 +56,23 @@ void Surface::DropTwins() const {
 }
 
 void Surface::Compact() const {
+    const auto eraseDropped = [this] {
+        if (dropped_ != 0) {
+            std::erase_if(items_, [](const DrawItem& item) {
+                const auto* t = std::get_if<TextItem>(&item);
+                return t != nullptr && t->text.empty();
+            });
+            dropped_ = 0;
+        }
+    };
+    // The twins are looked for among what is left.
+    eraseDropped();
     if (twinsPossible_) {
         DropTwins();
-    }
-    if (dropped_ != 0) {
-        std::erase_if(items_, IsDropped);
-        dropped_ = 0;
+        eraseDropped();
     }
     compactAt_ = 2 * items_.size() + kCompactMargin;
 }
-
-namespace {
-// A text item made from a view, for the list to build in its own place.
-struct MadeText {
-    int x;
-    int y;
-    Colour colour;
-    std::string_view text;
-    operator TextItem() const { return TextItem{x, y, colour, std::string(text)}; }
-};
-} // namespace
 
 void Surface::AddText(std::string_view text) {
     if (text.empty()) {
@@ -163,25 +140,29 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
     // as covered when its line starts inside the box and the box spans its
     // width; a line that reaches a little below the box (the last dump row
     // does, by a few twips of leading) loses no more than a sliver of blank.
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        bool covered = false;
-        if (const auto* t = std::get_if<TextItem>(&items_[i])) {
-            covered = !t->text.empty() && t->x >= left && t->y >= top && t->y <= bottom &&
-                      t->x + metrics_->TextWidth(t->text) <= right + 1;
-        } else {
-            const auto& b = std::get<BoxItem>(items_[i]);
-            covered = std::min(b.x1, b.x2) >= left && std::max(b.x1, b.x2) <= right &&
-                      std::min(b.y1, b.y2) >= top && std::max(b.y1, b.y2) <= bottom;
+    for (DrawItem& item : items_) {
+        if (auto* t = std::get_if<TextItem>(&item)) {
+            if (!t->text.empty() && t->x >= left && t->y >= top && t->y <= bottom &&
+                t->x + metrics_->TextWidth(t->text) <= right + 1) {
+                Drop(*t);
+            }
+            continue;
         }
-        if (covered) {
-            Drop(i);
+        const auto& b = std::get<BoxItem>(item);
+        if (std::min(b.x1, b.x2) >= left && std::max(b.x1, b.x2) <= right &&
+            std::min(b.y1, b.y2) >= top && std::max(b.y1, b.y2) <= bottom) {
+            item.emplace<TextItem>();
+            ++dropped_;
         }
+    }
+    // A box that clears most of the list (the main window's dump area) leaves
+    // few items to keep: compacting now costs little and spares the next
+    // boxes a walk over the gone ones.
+    if (2 * dropped_ > items_.size() || items_.size() >= compactAt_) {
+        Compact();
     }
     items_.emplace_back(std::in_place_type<BoxItem>, BoxItem{x1, y1, x2, y2, colour});
     ++revision_;
-    if (items_.size() >= compactAt_) {
-        Compact();
-    }
 }
 
 std::vector<TextItem> Surface::TextsAt(int y) const {

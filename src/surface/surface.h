@@ -116,11 +116,15 @@ class Surface {
 
   private:
     void AddText(std::string_view text);
-    // Marks item i as gone: it becomes an empty text, which Print never adds,
-    // and stays in the list until the next Compact.
-    void Drop(std::size_t i) const;
+    // Marks a text as gone: it becomes an empty text, which Print never adds,
+    // and stays in the list until the next Compact. (A box that goes becomes
+    // an empty text too.)
+    void Drop(TextItem& t) const {
+        t.text.clear();
+        ++dropped_;
+    }
     // Of the texts drawn on the very spot of an identical one, drops all but
-    // the last.
+    // the last. Runs on a list without gone items.
     void DropTwins() const;
     // Drops the gone items and the covered twins from the list.
     void Compact() const;
