@@ -74,33 +74,6 @@ void Surface::Compact() const {
     compactAt_ = 2 * items_.size() + kCompactMargin;
 }
 
-void Surface::AddText(std::string_view text) {
-    if (text.empty()) {
-        return;
-    }
-    // The window has most likely just set one of the two: read each on its
-    // own, as one wide read of both would wait for that store to settle.
-    const int x = CurrentX;
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    const int y = CurrentY;
-    const std::int64_t at = ReadingOrder(x, y);
-    if (at > lastText_) {
-        lastText_ = at;
-    } else {
-        twinsPossible_ = true;
-    }
-    CurrentX += metrics_->TextWidth(text);
-    auto& item = std::get<TextItem>(items_.emplace_back(std::in_place_type<TextItem>));
-    item.x = x;
-    item.y = y;
-    item.colour = ForeColor;
-    item.text.assign(text);
-    ++revision_;
-    if (items_.size() >= compactAt_) {
-        Compact();
-    }
-}
-
 void Surface::Print(const std::vector<PrintItem>& items, bool stayOnLine) {
     for (const PrintItem& item : items) {
         if (const auto* text = std::get_if<std::string>(&item)) {

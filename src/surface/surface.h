@@ -9,6 +9,7 @@
 
 #include "colours.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -115,7 +116,33 @@ class Surface {
     const TextItem* TextAt(int x, int y) const;
 
   private:
-    void AddText(std::string_view text);
+    // Inline: windows print hundreds of short texts a display.
+    void AddText(std::string_view text) {
+        if (text.empty()) {
+            return;
+        }
+        // The window has most likely just set one of the two: read each on
+        // its own, as one wide read of both would wait for that store.
+        const int x = CurrentX;
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        const int y = CurrentY;
+        const std::int64_t at = ReadingOrder(x, y);
+        if (at > lastText_) {
+            lastText_ = at;
+        } else {
+            twinsPossible_ = true;
+        }
+        CurrentX = x + metrics_->TextWidth(text);
+        auto& item = std::get<TextItem>(items_.emplace_back(std::in_place_type<TextItem>));
+        item.x = x;
+        item.y = y;
+        item.colour = ForeColor;
+        item.text.append(text);
+        ++revision_;
+        if (items_.size() >= compactAt_) {
+            Compact();
+        }
+    }
     // Marks a text as gone: it becomes an empty text, which Print never adds,
     // and stays in the list until the next Compact. (A box that goes becomes
     // an empty text too.)
