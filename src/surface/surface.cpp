@@ -11,7 +11,6 @@ namespace ss {
 
 void Surface::Cls() {
     items_.clear();
-    dropped_ = 0;
     compactAt_ = kCompactMargin;
     twinsPossible_ = false;
     lastText_ = kNoText;
@@ -29,6 +28,7 @@ void Surface::DropTwins() const {
     const int shift = 64 - std::countr_zero(size);
     const std::size_t mask = size - 1;
     twinSlots_.assign(size, 0);
+    std::size_t dropped = 0;
     for (std::size_t i = items_.size(); i-- > 0;) {
         auto* t = std::get_if<TextItem>(&items_[i]);
         if (t == nullptr) {
@@ -47,29 +47,24 @@ void Surface::DropTwins() const {
             }
         }
         if (twinSlots_[slot] != 0) {
-            Drop(*t);
+            t->text.clear(); // marked: Print never adds an empty text
+            ++dropped;
         } else {
             twinSlots_[slot] = static_cast<std::uint32_t>(i + 1);
         }
+    }
+    if (dropped != 0) {
+        std::erase_if(items_, [](const DrawItem& item) {
+            const auto* t = std::get_if<TextItem>(&item);
+            return t != nullptr && t->text.empty();
+        });
     }
     twinsPossible_ = false;
 }
 
 void Surface::Compact() const {
-    const auto eraseDropped = [this] {
-        if (dropped_ != 0) {
-            std::erase_if(items_, [](const DrawItem& item) {
-                const auto* t = std::get_if<TextItem>(&item);
-                return t != nullptr && t->text.empty();
-            });
-            dropped_ = 0;
-        }
-    };
-    // The twins are looked for among what is left.
-    eraseDropped();
     if (twinsPossible_) {
         DropTwins();
-        eraseDropped();
     }
     compactAt_ = 2 * items_.size() + kCompactMargin;
 }
@@ -113,29 +108,22 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
     // as covered when its line starts inside the box and the box spans its
     // width; a line that reaches a little below the box (the last dump row
     // does, by a few twips of leading) loses no more than a sliver of blank.
-    for (DrawItem& item : items_) {
-        if (auto* t = std::get_if<TextItem>(&item)) {
-            if (!t->text.empty() && t->x >= left && t->y >= top && t->y <= bottom &&
-                t->x + metrics_->TextWidth(t->text) <= right + 1) {
-                Drop(*t);
-            }
-            continue;
+    // Taking them all out in one walk moves each item after them once.
+    const auto covered = [&](const DrawItem& item) {
+        if (const auto* t = std::get_if<TextItem>(&item)) {
+            return t->x >= left && t->y >= top && t->y <= bottom &&
+                   t->x + metrics_->TextWidth(t->text) <= right + 1;
         }
         const auto& b = std::get<BoxItem>(item);
-        if (std::min(b.x1, b.x2) >= left && std::max(b.x1, b.x2) <= right &&
-            std::min(b.y1, b.y2) >= top && std::max(b.y1, b.y2) <= bottom) {
-            item.emplace<TextItem>();
-            ++dropped_;
-        }
-    }
-    // A box that clears most of the list (the main window's dump area) leaves
-    // few items to keep: compacting now costs little and spares the next
-    // boxes a walk over the gone ones.
-    if (2 * dropped_ > items_.size() || items_.size() >= compactAt_) {
-        Compact();
-    }
+        return std::min(b.x1, b.x2) >= left && std::max(b.x1, b.x2) <= right &&
+               std::min(b.y1, b.y2) >= top && std::max(b.y1, b.y2) <= bottom;
+    };
+    std::erase_if(items_, covered);
     items_.emplace_back(std::in_place_type<BoxItem>, BoxItem{x1, y1, x2, y2, colour});
     ++revision_;
+    if (items_.size() >= compactAt_) {
+        Compact();
+    }
 }
 
 std::vector<TextItem> Surface::TextsAt(int y) const {

@@ -99,7 +99,7 @@ class Surface {
 
     Colour Background() const { return background_; }
     const std::vector<DrawItem>& Items() const {
-        if (dropped_ != 0 || twinsPossible_) {
+        if (twinsPossible_) {
             Compact();
         }
         return items_;
@@ -143,30 +143,21 @@ class Surface {
             Compact();
         }
     }
-    // Marks a text as gone: it becomes an empty text, which Print never adds,
-    // and stays in the list until the next Compact. (A box that goes becomes
-    // an empty text too.)
-    void Drop(TextItem& t) const {
-        t.text.clear();
-        ++dropped_;
-    }
-    // Of the texts drawn on the very spot of an identical one, drops all but
-    // the last. Runs on a list without gone items.
+    // Of the texts drawn on the very spot of an identical one, takes all but
+    // the last out of the list.
     void DropTwins() const;
-    // Drops the gone items and the covered twins from the list.
+    // Takes the twins out, and sets when the list is due again.
     void Compact() const;
 
     const FontMetrics* metrics_;
     Colour background_;
-    // The display list, with the items that were covered still in it until
-    // the next Compact (as empty texts): taking an item out of the middle at
-    // once would move every item after it. A text drawn on the very spot of an
-    // identical one covers it glyph for glyph, so the older one goes too, but
-    // only at the next Compact: finding it at once would cost a look-up for
-    // every text. Compact runs before the list is read, and when the list has
-    // grown to twice what the last one left plus a margin.
+    // The display list. A box takes what it covers out at once. A text drawn
+    // on the very spot of an identical one covers it glyph for glyph, so the
+    // older one goes too, but only at the next Compact: finding it at once
+    // would cost a look-up for every text. Compact runs before the list is
+    // read, and when the list has grown to twice what the last one left plus
+    // a margin (a window that redraws the same texts over and over, unread).
     mutable std::vector<DrawItem> items_;
-    mutable std::size_t dropped_ = 0;
     static constexpr std::size_t kCompactMargin = 1024;
     mutable std::size_t compactAt_ = kCompactMargin;
     // Whether a text may have been drawn on the spot of another since the
