@@ -80,14 +80,21 @@ std::string_view CrcWord(CrcState state) {
     return "none";
 }
 
-std::string HexDigits(const std::vector<std::uint8_t>& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(2 * bytes.size());
+// Every byte as two upper-case hex digits, added to out.
+void AppendHexDigits(std::string& out, const std::vector<std::uint8_t>& bytes) {
+    const std::size_t start = out.size();
+    out.resize(start + 2 * bytes.size());
+    char* p = out.data() + start;
     for (const std::uint8_t b : bytes) {
-        out += kDigits[b >> 4];
-        out += kDigits[b & 0x0F];
+        const std::string_view pair = Hex2View(b);
+        *p++ = pair[0];
+        *p++ = pair[1];
     }
+}
+
+std::string HexDigits(const std::vector<std::uint8_t>& bytes) {
+    std::string out;
+    AppendHexDigits(out, bytes);
     return out;
 }
 
@@ -268,22 +275,30 @@ void PrintSectors(std::ostream& out, Window& window, bool data) {
     line += "size\tcrc\n";
     out << line;
 
+    // Each line is built in the one string, without a string per field.
     StepThroughSectors(window, [&] {
         const ImageState& img = window.logic.img;
         const bool missing = ShownIsMissing(window);
         line.clear();
         for (const Field& field : kSectorFields) {
-            line += missing && field.kind == Kind::SectorType ? "missing" : Text(window, field);
+            line += missing && field.kind == Kind::SectorType
+                        ? std::string_view("missing")
+                        : TrimView((window.logic.*field.box).Text);
             line += '\t';
         }
         if (data) {
-            line += HexDigits(window.logic.DumpedBytes());
+            AppendHexDigits(line, window.logic.DumpedBytes());
             line += '\t';
         }
         if (!missing) {
             const SectorCrc crc = img.CrcOf(img.PresSecnum);
-            line += std::to_string(img.SectorSize(img.PresSecnum)) + '\t';
-            line += std::string(CrcWord(crc.id)) + "/" + std::string(CrcWord(crc.data));
+            char size[24];
+            line.append(
+                size, std::to_chars(size, size + sizeof size, img.SectorSize(img.PresSecnum)).ptr);
+            line += '\t';
+            line += CrcWord(crc.id);
+            line += '/';
+            line += CrcWord(crc.data);
         } else {
             line += '\t';
         }

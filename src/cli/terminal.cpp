@@ -112,8 +112,12 @@ void PrintField(std::ostream& out, std::string_view name, const TextBox& box, bo
 }
 
 std::string Trim(const std::string& text) {
+    return std::string(TrimView(text));
+}
+
+std::string_view TrimView(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
+    if (first == std::string_view::npos) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(' ') - first + 1);

@@ -27,14 +27,13 @@ std::string Hex(std::uint64_t n) {
 
 std::string Hex2(std::uint64_t n) {
     if (n < 256) {
-        const char two[2] = {kHexDigits[n >> 4], kHexDigits[n & 0xF]};
-        return std::string(two, 2);
+        return std::string(Hex2View(static_cast<std::uint8_t>(n)));
     }
     return Hex(n);
 }
 
 char ShownChar(std::uint8_t b) {
-    return (b > 32 && b < 128) ? static_cast<char>(b) : '.';
+    return ShownView(b)[0];
 }
 
 } // namespace ss

@@ -1,132 +1,72 @@
 #include "surface.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <map>
 
 namespace ss {
 
-void Surface::PositionIndex::Clear() {
-    std::fill(table_.begin(), table_.end(), Entry{});
-    used_ = 0;
-}
-
-std::size_t Surface::PositionIndex::Slot(std::uint64_t key) const {
-    // Fibonacci hashing of the packed position: the top bits of its product
-    // with 2^64 / golden ratio; the table size is a power of 2.
-    const std::size_t mask = table_.size() - 1;
-    std::size_t i = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
-    while (table_[i].used && table_[i].key != key) {
-        i = (i + 1) & mask;
-    }
-    return i;
-}
-
-void Surface::PositionIndex::Grow() {
-    std::vector<Entry> old = std::move(table_);
-    table_.assign(old.empty() ? 1024 : old.size() * 2, Entry{});
-    shift_ = 64 - std::countr_zero(table_.size());
-    for (const Entry& e : old) {
-        if (e.used) {
-            table_[Slot(e.key)] = e;
-        }
-    }
-}
-
-Surface::PositionIndex::Entry& Surface::PositionIndex::At(int x, int y) {
-    const std::uint64_t key = Key(x, y);
-    if (table_.empty()) {
-        Grow();
-    }
-    std::size_t i = Slot(key);
-    if (!table_[i].used) {
-        // At most half full, so that a probe ends soon.
-        if (2 * (used_ + 1) > table_.size()) {
-            Grow();
-            i = Slot(key);
-        }
-        table_[i] = Entry{key, 0, 0, true};
-        ++used_;
-    }
-    return table_[i];
-}
-
 void Surface::Cls() {
     items_.clear();
-    alive_.clear();
-    dropped_ = 0;
-    textsAt_.Clear();
+    compactAt_ = kCompactMargin;
+    twinsPossible_ = false;
+    lastText_ = kNoText;
     CurrentX = 0;
     CurrentY = 0;
     ++revision_;
 }
 
-void Surface::Drop(std::size_t i) const {
-    alive_[i] = 0;
-    ++dropped_;
-    if (const auto* t = std::get_if<TextItem>(&items_[i])) {
-        --textsAt_.At(t->x, t->y).count;
+void Surface::DropTwins() const {
+    // An open-addressing table of list indexes + 1 (0: free), at most half
+    // full, filled from the end of the list: a text whose twin is already in
+    // it was drawn before that twin. Texts of one position but other
+    // characters take the following slots.
+    const std::size_t size = std::bit_ceil(std::max<std::size_t>(2 * items_.size(), 16));
+    const int shift = 64 - std::countr_zero(size);
+    const std::size_t mask = size - 1;
+    twinSlots_.assign(size, 0);
+    std::size_t dropped = 0;
+    for (std::size_t i = items_.size(); i-- > 0;) {
+        auto* t = std::get_if<TextItem>(&items_[i]);
+        if (t == nullptr) {
+            continue;
+        }
+        // Fibonacci hashing of the packed position: the top bits of its
+        // product with 2^64 / golden ratio.
+        const std::uint64_t key =
+            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(t->x)) << 32) |
+            static_cast<std::uint32_t>(t->y);
+        std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift);
+        for (; twinSlots_[slot] != 0; slot = (slot + 1) & mask) {
+            const auto& later = std::get<TextItem>(items_[twinSlots_[slot] - 1]);
+            if (later.x == t->x && later.y == t->y && later.text == t->text) {
+                break;
+            }
+        }
+        if (twinSlots_[slot] != 0) {
+            t->text.clear(); // marked: Print never adds an empty text
+            ++dropped;
+        } else {
+            twinSlots_[slot] = static_cast<std::uint32_t>(i + 1);
+        }
     }
+    if (dropped != 0) {
+        std::erase_if(items_, [](const DrawItem& item) {
+            const auto* t = std::get_if<TextItem>(&item);
+            return t != nullptr && t->text.empty();
+        });
+    }
+    twinsPossible_ = false;
 }
 
 void Surface::Compact() const {
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        if (alive_[i] != 0) {
-            if (kept != i) {
-                items_[kept] = std::move(items_[i]);
-            }
-            ++kept;
-        }
+    if (twinsPossible_) {
+        DropTwins();
     }
-    items_.resize(kept);
-    alive_.assign(kept, 1);
-    dropped_ = 0;
-    textsAt_.Clear();
-    for (std::size_t i = 0; i < kept; ++i) {
-        if (const auto* t = std::get_if<TextItem>(&items_[i])) {
-            PositionIndex::Entry& e = textsAt_.At(t->x, t->y);
-            ++e.count;
-            e.last = static_cast<std::uint32_t>(i);
-        }
-    }
-}
-
-void Surface::AddText(std::string text) {
-    if (text.empty()) {
-        return;
-    }
-    // A text drawn on the very spot of an identical one covers it glyph for
-    // glyph, so the older one can go: the list then does not grow when a
-    // window redraws the same line again and again.
-    const int x = CurrentX;
-    const int y = CurrentY;
-    const auto twin = [&](std::size_t i) {
-        const auto* t = std::get_if<TextItem>(&items_[i]);
-        return alive_[i] != 0 && t != nullptr && t->x == x && t->y == y && t->text == text;
-    };
-    PositionIndex::Entry* here = &textsAt_.At(x, y);
-    if (here->count == 1 && twin(here->last)) {
-        Drop(here->last);
-    } else if (here->count != 0) {
-        for (std::size_t i = 0; i < items_.size(); ++i) {
-            if (twin(i)) {
-                Drop(i); // finds the position's entry again, makes none
-            }
-        }
-    }
-    ++here->count;
-    here->last = static_cast<std::uint32_t>(items_.size());
-    CurrentX += metrics_->TextWidth(text);
-    items_.push_back(TextItem{x, y, ForeColor, std::move(text)});
-    alive_.push_back(1);
-    ++revision_;
-    // The list may hold a few times the items that are alive: a window that
-    // draws the same page over and over compacts it every few pages.
-    if (dropped_ > 4 * (items_.size() - dropped_) + 1024) {
-        Compact();
-    }
+    compactAt_ = 2 * items_.size() + kCompactMargin;
 }
 
 void Surface::Print(const std::vector<PrintItem>& items, bool stayOnLine) {
@@ -142,17 +82,16 @@ void Surface::Print(const std::vector<PrintItem>& items, bool stayOnLine) {
     }
 }
 
-void Surface::Print(std::string_view text, bool stayOnLine) {
-    AddText(std::string(text));
-    if (!stayOnLine) {
-        Print();
-    }
-}
-
 void Surface::PrintNumber(std::int64_t n, bool stayOnLine) {
-    std::string digits = n < 0 ? std::string() : std::string(1, ' ');
-    digits.append(std::to_string(n)).push_back(' ');
-    Print(digits, stayOnLine);
+    // A blank or the minus sign, up to 19 digits, a blank.
+    char digits[24];
+    char* p = digits;
+    if (n >= 0) {
+        *p++ = ' ';
+    }
+    p = std::to_chars(p, digits + sizeof digits - 1, n).ptr;
+    *p++ = ' ';
+    Print(std::string_view(digits, static_cast<std::size_t>(p - digits)), stayOnLine);
 }
 
 void Surface::Print() {
@@ -169,6 +108,7 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
     // as covered when its line starts inside the box and the box spans its
     // width; a line that reaches a little below the box (the last dump row
     // does, by a few twips of leading) loses no more than a sliver of blank.
+    // Taking them all out in one walk moves each item after them once.
     const auto covered = [&](const DrawItem& item) {
         if (const auto* t = std::get_if<TextItem>(&item)) {
             return t->x >= left && t->y >= top && t->y <= bottom &&
@@ -178,14 +118,12 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
         return std::min(b.x1, b.x2) >= left && std::max(b.x1, b.x2) <= right &&
                std::min(b.y1, b.y2) >= top && std::max(b.y1, b.y2) <= bottom;
     };
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        if (alive_[i] != 0 && covered(items_[i])) {
-            Drop(i);
-        }
-    }
+    std::erase_if(items_, covered);
     items_.emplace_back(std::in_place_type<BoxItem>, BoxItem{x1, y1, x2, y2, colour});
-    alive_.push_back(1);
     ++revision_;
+    if (items_.size() >= compactAt_) {
+        Compact();
+    }
 }
 
 std::vector<TextItem> Surface::TextsAt(int y) const {

@@ -9,6 +9,7 @@
 
 #include "colours.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -79,7 +80,12 @@ class Surface {
     // stayOnLine (a list ending in ";") the position stays after the last
     // item; otherwise it moves to the start of the next line.
     void Print(const std::vector<PrintItem>& items, bool stayOnLine = false);
-    void Print(std::string_view text, bool stayOnLine = false);
+    void Print(std::string_view text, bool stayOnLine = false) {
+        AddText(text);
+        if (!stayOnLine) {
+            Print();
+        }
+    }
     // Print of one numeric item: a blank (or the minus sign), the digits, a blank.
     void PrintNumber(std::int64_t n, bool stayOnLine = false);
     // A bare Print: only moves to the next line.
@@ -93,7 +99,7 @@ class Surface {
 
     Colour Background() const { return background_; }
     const std::vector<DrawItem>& Items() const {
-        if (dropped_ != 0) {
+        if (twinsPossible_) {
             Compact();
         }
         return items_;
@@ -110,54 +116,64 @@ class Surface {
     const TextItem* TextAt(int x, int y) const;
 
   private:
-    // The text items that start at each print position: how many, and the
-    // list index of the one drawn last. A text drawn where none starts (nearly
-    // every text) is added without a look through the list, and one drawn
-    // over its twin finds it at once. An open-addressing table of packed
-    // (x, y) keys: a position once used keeps its slot until Cls, as windows
-    // draw on the same positions over and over.
-    class PositionIndex {
-      public:
-        struct Entry {
-            std::uint64_t key = 0;
-            std::uint32_t count = 0;
-            std::uint32_t last = 0;
-            bool used = false;
-        };
-        void Clear();
-        // The entry of (x, y), made when there is none. It stays valid until
-        // the next entry is made.
-        Entry& At(int x, int y);
-
-      private:
-        static std::uint64_t Key(int x, int y) {
-            return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32) |
-                   static_cast<std::uint32_t>(y);
+    // Inline: windows print hundreds of short texts a display.
+    void AddText(std::string_view text) {
+        if (text.empty()) {
+            return;
         }
-        std::size_t Slot(std::uint64_t key) const;
-        void Grow();
-
-        std::vector<Entry> table_;
-        std::size_t used_ = 0;
-        int shift_ = 64; // 64 - log2 of the table size
-    };
-
-    void AddText(std::string text);
-    // Marks item i as gone; the list drops it at the next Compact.
-    void Drop(std::size_t i) const;
-    // Drops the gone items from the list and indexes the rest again.
+        // The window has most likely just set one of the two: read each on
+        // its own, as one wide read of both would wait for that store.
+        const int x = CurrentX;
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        const int y = CurrentY;
+        const std::int64_t at = ReadingOrder(x, y);
+        if (at > lastText_) {
+            lastText_ = at;
+        } else {
+            twinsPossible_ = true;
+        }
+        CurrentX = x + metrics_->TextWidth(text);
+        auto& item = std::get<TextItem>(items_.emplace_back(std::in_place_type<TextItem>));
+        item.x = x;
+        item.y = y;
+        item.colour = ForeColor;
+        item.text.append(text);
+        ++revision_;
+        if (items_.size() >= compactAt_) {
+            Compact();
+        }
+    }
+    // Of the texts drawn on the very spot of an identical one, takes all but
+    // the last out of the list.
+    void DropTwins() const;
+    // Takes the twins out, and sets when the list is due again.
     void Compact() const;
 
     const FontMetrics* metrics_;
     Colour background_;
-    // The display list, with the items that were covered or replaced still in
-    // it until the next Compact (alive_[i] is 0 for those): taking an item out
-    // of the middle at once would move every item after it. Compact runs
-    // before the list is read, and when the gone items outnumber the rest.
+    // The display list. A box takes what it covers out at once. A text drawn
+    // on the very spot of an identical one covers it glyph for glyph, so the
+    // older one goes too, but only at the next Compact: finding it at once
+    // would cost a look-up for every text. Compact runs before the list is
+    // read, and when the list has grown to twice what the last one left plus
+    // a margin (a window that redraws the same texts over and over, unread).
     mutable std::vector<DrawItem> items_;
-    mutable std::vector<std::uint8_t> alive_;
-    mutable std::size_t dropped_ = 0;
-    mutable PositionIndex textsAt_;
+    static constexpr std::size_t kCompactMargin = 1024;
+    mutable std::size_t compactAt_ = kCompactMargin;
+    // Whether a text may have been drawn on the spot of another since the
+    // last Compact. A text whose position comes after every text's since Cls
+    // in reading order (lower down, or further right on the same line) has
+    // none under it: a page printed line by line, left to right, never sets it.
+    mutable bool twinsPossible_ = false;
+    // A print position as one number in reading order.
+    static std::int64_t ReadingOrder(int x, int y) {
+        return static_cast<std::int64_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(y))
+                                         << 32) |
+               (static_cast<std::uint32_t>(x) ^ 0x80000000u);
+    }
+    static constexpr std::int64_t kNoText = INT64_MIN; // below every position but the first
+    std::int64_t lastText_ = kNoText;              // the latest position in reading order since Cls
+    mutable std::vector<std::uint32_t> twinSlots_; // DropTwins' table, kept for its memory
     std::uint64_t revision_ = 0;
 };
 
