@@ -16,11 +16,11 @@ namespace {
 
 // The most events one run reads from its input: each draws a page or a
 // display, and a run should take a few milliseconds.
-constexpr std::size_t kEvents = 16;
+constexpr std::size_t kEvents = 8;
 
 // The most sector displays one image gets; an image of more sectors has
 // this many indexes shown, spread evenly from the first to the last.
-constexpr int kMaxDisplays = 16;
+constexpr int kMaxDisplays = 6;
 
 void ShowIndexes(ss::cli::Window& window) {
     const int count = ss::cli::SectorCount(window);
