@@ -130,7 +130,8 @@ alignas(16) constexpr std::uint8_t kReverseMasks[32] = {
     0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80};
 
 #define SS_CARRYLESS_TARGET __attribute__((target("pclmul,sse4.1")))
-#define SS_WIDE_CARRYLESS_TARGET                                                                   \
+#define SS_CARRYLESS256_TARGET __attribute__((target("pclmul,sse4.1,avx2,vpclmulqdq")))
+#define SS_CARRYLESS512_TARGET                                                                     \
     __attribute__((target("pclmul,sse4.1,avx2,avx512f,avx512bw,avx512vl,vpclmulqdq")))
 
 // The constants of carrying forward over d bits: x^d mod P low, x^(d+64) mod P high.
@@ -200,8 +201,8 @@ SS_CARRYLESS_TARGET inline std::uint16_t LastBlocks(__m128i a, const std::uint8_
 }
 
 // n >= 17.
-SS_CARRYLESS_TARGET std::uint16_t UpdateFolding(std::uint16_t crc, const std::uint8_t* p,
-                                                std::size_t n) {
+SS_CARRYLESS_TARGET std::uint16_t UpdateFolding128(std::uint16_t crc, const std::uint8_t* p,
+                                                   std::size_t n) {
     __m128i a = FirstBlock(crc, p, n);
     if (n >= 64) {
         // Four remainders side by side, each carried forward over 512 bits.
@@ -226,58 +227,112 @@ SS_CARRYLESS_TARGET std::uint16_t UpdateFolding(std::uint16_t crc, const std::ui
     return LastBlocks(a, p, n);
 }
 
-// 512-bit constants: the same 128 bits in every lane, loaded whole.
-struct alignas(64) Lanes4 {
-    std::uint64_t q[8];
+// Constants of 256 and 512 bits, loaded whole: two or four lanes of 128.
+template <std::size_t lanes> struct alignas(16 * lanes) LaneConstants {
+    std::uint64_t q[2 * lanes];
 };
-constexpr Lanes4 Repeat4(std::uint64_t low, std::uint64_t high) {
-    return Lanes4{{low, high, low, high, low, high, low, high}};
-}
-constexpr std::uint64_t Bytes8(const std::uint8_t* b) {
-    std::uint64_t v = 0;
-    for (int k = 7; k >= 0; --k) {
-        v = v << 8 | b[k];
+// The constants of carrying forward over d bits, in every lane.
+template <std::size_t lanes> constexpr LaneConstants<lanes> FoldAcross(unsigned d) {
+    LaneConstants<lanes> c{};
+    for (std::size_t k = 0; k < lanes; ++k) {
+        c.q[2 * k] = PowerModP(d);
+        c.q[2 * k + 1] = PowerModP(d + 64);
     }
-    return v;
+    return c;
 }
-template <unsigned d> constexpr Lanes4 kFold4 = Repeat4(PowerModP(d), PowerModP(d + 64));
-constexpr Lanes4 kToEnd4 = {{PowerModP(384), PowerModP(448), PowerModP(256), PowerModP(320),
-                             PowerModP(128), PowerModP(192), PowerModP(0), PowerModP(64)}};
-constexpr Lanes4 kReverse4 = Repeat4(Bytes8(kReverseMasks), Bytes8(kReverseMasks + 8));
+// The constants that carry each lane forward to the end of its register,
+// and over `after` blocks more: lane 0 (the earliest block) the farthest.
+template <std::size_t lanes> constexpr LaneConstants<lanes> ToEnd(unsigned after) {
+    LaneConstants<lanes> c{};
+    for (std::size_t k = 0; k < lanes; ++k) {
+        const unsigned d = 128 * (static_cast<unsigned>(lanes - 1 - k) + after);
+        c.q[2 * k] = PowerModP(d);
+        c.q[2 * k + 1] = PowerModP(d + 64);
+    }
+    return c;
+}
+// The byte-reversing mask in every lane.
+template <std::size_t lanes> constexpr LaneConstants<lanes> ReverseAcross() {
+    LaneConstants<lanes> c{};
+    for (std::size_t k = 0; k < 2 * lanes; ++k) {
+        for (int b = 7; b >= 0; --b) {
+            c.q[k] = c.q[k] << 8 | kReverseMasks[(k % 2) * 8 + static_cast<std::size_t>(b)];
+        }
+    }
+    return c;
+}
 
-SS_WIDE_CARRYLESS_TARGET inline __m512i Load4(const Lanes4& c) {
-    return _mm512_load_si512(c.q);
+// Two 128-bit lanes in one 256-bit register: blocks k and k + 1.
+SS_CARRYLESS256_TARGET inline __m256i Blocks2(const std::uint8_t* p) {
+    static constexpr LaneConstants<2> kReverse = ReverseAcross<2>();
+    return _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)),
+                               _mm256_load_si256(reinterpret_cast<const __m256i*>(kReverse.q)));
+}
+
+SS_CARRYLESS256_TARGET inline __m256i Fold2(__m256i y, const LaneConstants<2>& c) {
+    const __m256i k = _mm256_load_si256(reinterpret_cast<const __m256i*>(c.q));
+    return _mm256_xor_si256(_mm256_clmulepi64_epi128(y, k, 0x00),
+                            _mm256_clmulepi64_epi128(y, k, 0x11));
+}
+
+// n >= 17.
+SS_CARRYLESS256_TARGET std::uint16_t UpdateFolding256(std::uint16_t crc, const std::uint8_t* p,
+                                                      std::size_t n) {
+    __m128i a = FirstBlock(crc, p, n);
+    if (n >= 64) {
+        // Four lanes of remainders in two registers, each lane carried
+        // forward over four blocks.
+        static constexpr LaneConstants<2> k512 = FoldAcross<2>(512);
+        static constexpr LaneConstants<2> kFar = ToEnd<2>(2);
+        static constexpr LaneConstants<2> kNear = ToEnd<2>(0);
+        __m256i y0 =
+            _mm256_xor_si256(Blocks2(p), _mm256_zextsi128_si256(Fold(a, FoldConstants<128>())));
+        __m256i y1 = Blocks2(p + 32);
+        p += 64;
+        n -= 64;
+        for (; n >= 64; p += 64, n -= 64) {
+            y0 = _mm256_xor_si256(Fold2(y0, k512), Blocks2(p));
+            y1 = _mm256_xor_si256(Fold2(y1, k512), Blocks2(p + 32));
+        }
+        // Each lane carried forward to the end of the four blocks, and the four added.
+        const __m256i f = _mm256_xor_si256(Fold2(y0, kFar), Fold2(y1, kNear));
+        a = _mm_xor_si128(_mm256_castsi256_si128(f), _mm256_extracti128_si256(f, 1));
+    }
+    return LastBlocks(a, p, n);
 }
 
 // Four 128-bit lanes in one 512-bit register: blocks k to k + 3.
-SS_WIDE_CARRYLESS_TARGET inline __m512i Blocks4(const std::uint8_t* p) {
-    return _mm512_shuffle_epi8(_mm512_loadu_si512(p), Load4(kReverse4));
+SS_CARRYLESS512_TARGET inline __m512i Blocks4(const std::uint8_t* p) {
+    static constexpr LaneConstants<4> kReverse = ReverseAcross<4>();
+    return _mm512_shuffle_epi8(_mm512_loadu_si512(p), _mm512_load_si512(kReverse.q));
 }
 
-// Each lane of z carried forward by k, plus y.
-SS_WIDE_CARRYLESS_TARGET inline __m512i Fold4(__m512i z, __m512i k, __m512i y) {
+// Each lane of z carried forward by c, plus y.
+SS_CARRYLESS512_TARGET inline __m512i Fold4(__m512i z, const LaneConstants<4>& c, __m512i y) {
     constexpr int kXor3 = 0x96;
+    const __m512i k = _mm512_load_si512(c.q);
     return _mm512_ternarylogic_epi64(_mm512_clmulepi64_epi128(z, k, 0x00),
                                      _mm512_clmulepi64_epi128(z, k, 0x11), y, kXor3);
 }
 
 // n >= 17.
-SS_WIDE_CARRYLESS_TARGET std::uint16_t UpdateFoldingWide(std::uint16_t crc, const std::uint8_t* p,
-                                                         std::size_t n) {
+SS_CARRYLESS512_TARGET std::uint16_t UpdateFolding512(std::uint16_t crc, const std::uint8_t* p,
+                                                      std::size_t n) {
     __m128i a = FirstBlock(crc, p, n);
     if (n >= 64) {
         // Four lanes of remainders, eight with a second register, each lane
         // carried forward over as many blocks as run side by side.
-        const __m128i k128 = FoldConstants<128>();
-        const __m512i k512 = Load4(kFold4<512>);
-        __m512i z = _mm512_xor_si512(Blocks4(p), _mm512_zextsi128_si512(Fold(a, k128)));
+        static constexpr LaneConstants<4> k512 = FoldAcross<4>(512);
+        static constexpr LaneConstants<4> k1024 = FoldAcross<4>(1024);
+        static constexpr LaneConstants<4> kToEnd = ToEnd<4>(0);
+        __m512i z =
+            _mm512_xor_si512(Blocks4(p), _mm512_zextsi128_si512(Fold(a, FoldConstants<128>())));
         p += 64;
         n -= 64;
         if (n >= 64) {
             __m512i z1 = Blocks4(p);
             p += 64;
             n -= 64;
-            const __m512i k1024 = Load4(kFold4<1024>);
             for (; n >= 128; p += 128, n -= 128) {
                 z = Fold4(z, k1024, Blocks4(p));
                 z1 = Fold4(z1, k1024, Blocks4(p + 64));
@@ -289,11 +344,8 @@ SS_WIDE_CARRYLESS_TARGET std::uint16_t UpdateFoldingWide(std::uint16_t crc, cons
             p += 64;
             n -= 64;
         }
-        // Each lane carried forward to the end of the four blocks, lane 0
-        // over three, lane 3 over none, and the four added.
-        const __m512i toEnd = Load4(kToEnd4);
-        const __m512i f = _mm512_xor_si512(_mm512_clmulepi64_epi128(z, toEnd, 0x00),
-                                           _mm512_clmulepi64_epi128(z, toEnd, 0x11));
+        // Each lane carried forward to the end of the four blocks, and the four added.
+        const __m512i f = Fold4(z, kToEnd, _mm512_setzero_si512());
         const __m256i h = _mm256_xor_si256(_mm512_maskz_extracti64x4_epi64(0xF, f, 0),
                                            _mm512_maskz_extracti64x4_epi64(0xF, f, 1));
         a = _mm_xor_si128(_mm256_castsi256_si128(h), _mm256_extracti128_si256(h, 1));
@@ -306,12 +358,14 @@ Way DetectFastest() {
     if (!__builtin_cpu_supports("pclmul") || !__builtin_cpu_supports("sse4.1")) {
         return Way::Table;
     }
-    if (__builtin_cpu_supports("vpclmulqdq") && __builtin_cpu_supports("avx512f") &&
-        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
-        __builtin_cpu_supports("avx2")) {
-        return Way::WideCarryless;
+    if (!__builtin_cpu_supports("vpclmulqdq") || !__builtin_cpu_supports("avx2")) {
+        return Way::Carryless128;
     }
-    return Way::Carryless;
+    if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512bw") ||
+        !__builtin_cpu_supports("avx512vl")) {
+        return Way::Carryless256;
+    }
+    return Way::Carryless512;
 }
 
 #endif
@@ -335,13 +389,16 @@ using Folding = std::uint16_t (*)(std::uint16_t, const std::uint8_t*, std::size_
 Folding FoldingOf(Way w) {
     switch (w) {
 #if SS_CRC16_CARRYLESS
-    case Way::WideCarryless:
-        return UpdateFoldingWide;
-    case Way::Carryless:
-        return UpdateFolding;
+    case Way::Carryless512:
+        return UpdateFolding512;
+    case Way::Carryless256:
+        return UpdateFolding256;
+    case Way::Carryless128:
+        return UpdateFolding128;
 #else
-    case Way::WideCarryless:
-    case Way::Carryless:
+    case Way::Carryless512:
+    case Way::Carryless256:
+    case Way::Carryless128:
 #endif
     case Way::Table:
         break;

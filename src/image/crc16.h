@@ -35,9 +35,10 @@ std::uint16_t Update(std::uint16_t crc, const std::uint8_t* p, std::size_t n,
 
 // The ways to take consecutive bytes, plainest first: by table, eight bytes
 // a step, on every processor; by carry-less multiplication (x86-64
-// PCLMULQDQ), sixteen bytes a step; the same sixty-four bytes a step
-// (AVX-512 with VPCLMULQDQ). All answer alike.
-enum class Way { Table, Carryless, WideCarryless };
+// PCLMULQDQ) in 128-bit registers, sixteen bytes a step; the same in 256-bit
+// registers (AVX2 with VPCLMULQDQ), and in 512-bit ones (AVX-512 with
+// VPCLMULQDQ), sixty-four bytes a step. All answer alike.
+enum class Way { Table, Carryless128, Carryless256, Carryless512 };
 
 // The fastest way this processor has.
 Way FastestWay();

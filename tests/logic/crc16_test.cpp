@@ -25,8 +25,9 @@ std::vector<NamedWay> Ways() {
                                                 std::size_t n) { return crc16::Update(c, p, n); }}};
     const std::pair<crc16::Way, const char*> all[] = {
         {crc16::Way::Table, "by table"},
-        {crc16::Way::Carryless, "carry-less"},
-        {crc16::Way::WideCarryless, "wide carry-less"},
+        {crc16::Way::Carryless128, "carry-less, 128 bits"},
+        {crc16::Way::Carryless256, "carry-less, 256 bits"},
+        {crc16::Way::Carryless512, "carry-less, 512 bits"},
     };
     for (const auto& [w, name] : all) {
         const crc16::Way way = w;

@@ -117,6 +117,25 @@ class SectorMap : public testwindow::WindowTest {
         return out;
     }
 
+    // Standing on page 1: Resize and the order options draw it again as
+    // first drawn, Previous draws page 0 as first drawn, and Resize there
+    // and Next again draw both again as first drawn.
+    void ExpectRedrawnAsFirstDrawn(const std::vector<DrawItem>& page0,
+                                   const std::vector<DrawItem>& page1) {
+        for (int k = 0; k < 3; ++k) {
+            map.Form_Resize();
+            map.Option2_Click();
+            map.Option1_Click();
+        }
+        EXPECT_EQ(map.surface.Items(), page1);
+        map.Cmndprev_Click();
+        EXPECT_EQ(map.surface.Items(), page0);
+        map.Form_Resize();
+        EXPECT_EQ(map.surface.Items(), page0);
+        map.Cmndnext_Click();
+        EXPECT_EQ(map.surface.Items(), page1);
+    }
+
     std::vector<std::string> TextsAt(int y) const {
         std::vector<std::string> out;
         for (const TextItem& t : map.surface.TextsAt(y))
@@ -512,17 +531,7 @@ TEST_F(SectorMap, ARedrawnPageIsThePageFirstDrawn) {
     const std::vector<DrawItem> page1 = map.surface.Items();
     EXPECT_EQ(TextsAt(260), std::vector<std::string>{" 87 "});
 
-    for (int k = 0; k < 3; ++k) {
-        map.Form_Resize();
-        map.Option2_Click();
-        map.Option1_Click();
-    }
-    EXPECT_EQ(map.surface.Items(), page1);
-    map.Cmndprev_Click();
-    EXPECT_EQ(map.surface.Items(), page0);
-    map.Form_Resize();
-    map.Cmndnext_Click();
-    EXPECT_EQ(map.surface.Items(), page1);
+    ExpectRedrawnAsFirstDrawn(page0, page1);
     EXPECT_EQ(map.pagecounters[1], (PageCounters{84, 1, 80, 83}));
 }
 
@@ -547,16 +556,7 @@ TEST_F(SectorMap, DmkPagesDrawnAgainShowTheirDamageAsFirstDrawn) {
     EXPECT_EQ(colourAt(1, 7), mapcolour::Damaged); // track 22
     EXPECT_EQ(colourAt(4, 7), colour::Red);
 
-    map.Form_Resize();
-    map.Option2_Click();
-    map.Option1_Click();
-    EXPECT_EQ(map.surface.Items(), page1);
-    map.Cmndprev_Click();
-    EXPECT_EQ(map.surface.Items(), page0);
-    map.Form_Resize();
-    EXPECT_EQ(map.surface.Items(), page0);
-    map.Cmndnext_Click();
-    EXPECT_EQ(map.surface.Items(), page1);
+    ExpectRedrawnAsFirstDrawn(page0, page1);
     map.Cmndprev_Click();
     EXPECT_EQ(map.surface.Items(), page0);
 
