@@ -10,7 +10,8 @@
 namespace ss {
 
 void Surface::Cls() {
-    items_.clear();
+    leftover_ += count_;
+    count_ = 0;
     compactAt_ = kCompactMargin;
     twinsPossible_ = false;
     lastText_ = kNoText;
@@ -58,11 +59,13 @@ void Surface::DropTwins() const {
             const auto* t = std::get_if<TextItem>(&item);
             return t != nullptr && t->text.empty();
         });
+        count_ = items_.size();
     }
     twinsPossible_ = false;
 }
 
 void Surface::Compact() const {
+    DropLeftovers();
     if (twinsPossible_) {
         DropTwins();
     }
@@ -118,10 +121,12 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
         return std::min(b.x1, b.x2) >= left && std::max(b.x1, b.x2) <= right &&
                std::min(b.y1, b.y2) >= top && std::max(b.y1, b.y2) <= bottom;
     };
+    DropLeftovers();
     std::erase_if(items_, covered);
     items_.emplace_back(std::in_place_type<BoxItem>, BoxItem{x1, y1, x2, y2, colour});
+    count_ = items_.size();
     ++revision_;
-    if (items_.size() >= compactAt_) {
+    if (count_ >= compactAt_) {
         Compact();
     }
 }

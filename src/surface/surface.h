@@ -99,7 +99,7 @@ class Surface {
 
     Colour Background() const { return background_; }
     const std::vector<DrawItem>& Items() const {
-        if (twinsPossible_) {
+        if (twinsPossible_ || leftover_ != 0) {
             Compact();
         }
         return items_;
@@ -133,20 +133,42 @@ class Surface {
             twinsPossible_ = true;
         }
         CurrentX = x + metrics_->TextWidth(text);
-        auto& item = std::get<TextItem>(items_.emplace_back(std::in_place_type<TextItem>));
+        TextItem& item =
+            leftover_ != 0 ? ReusedText()
+                           : std::get<TextItem>(items_.emplace_back(std::in_place_type<TextItem>));
+        ++count_;
         item.x = x;
         item.y = y;
         item.colour = ForeColor;
         item.text.append(text);
         ++revision_;
-        if (items_.size() >= compactAt_) {
+        if (count_ >= compactAt_) {
             Compact();
+        }
+    }
+    // The first item left from before the last Cls, as an empty text to
+    // draw anew.
+    TextItem& ReusedText() {
+        --leftover_;
+        DrawItem& item = items_[count_];
+        if (auto* t = std::get_if<TextItem>(&item)) {
+            t->text.clear();
+            return *t;
+        }
+        return item.emplace<TextItem>();
+    }
+    // Takes the items left from before the last Cls out of the list.
+    void DropLeftovers() const {
+        if (leftover_ != 0) {
+            items_.resize(count_);
+            leftover_ = 0;
         }
     }
     // Of the texts drawn on the very spot of an identical one, takes all but
     // the last out of the list.
     void DropTwins() const;
-    // Takes the twins out, and sets when the list is due again.
+    // Takes the leftovers and the twins out, and sets when the list is due
+    // again.
     void Compact() const;
 
     const FontMetrics* metrics_;
@@ -157,7 +179,14 @@ class Surface {
     // would cost a look-up for every text. Compact runs before the list is
     // read, and when the list has grown to twice what the last one left plus
     // a margin (a window that redraws the same texts over and over, unread).
+    //
+    // Only the first count_ items are the list: Cls keeps the leftover_
+    // items after them, to be drawn over in place of making new ones (a page
+    // drawn after Cls is most often the same texts with other characters),
+    // and Compact takes out those that are left over.
     mutable std::vector<DrawItem> items_;
+    mutable std::size_t count_ = 0;
+    mutable std::size_t leftover_ = 0;
     static constexpr std::size_t kCompactMargin = 1024;
     mutable std::size_t compactAt_ = kCompactMargin;
     // Whether a text may have been drawn on the spot of another since the
