@@ -8,14 +8,25 @@
 //                                      ends at the first complete frame
 //   ss_bench_gui --peak-memory FILE    opens FILE in the three windows, prints
 //                                      the peak resident memory in KiB
+//   ss_bench_gui --pictures DIR ZOOM [REFDIR]
+//                                      the three windows on each benchmark
+//                                      image and sample disk at ZOOM, before
+//                                      and after keys, as PNG files in DIR;
+//                                      compared with REFDIR's (a build before
+//                                      a change of the painting) when given
 
 #include "app/control_binding.h"
 #include "app/form1.h"
 #include "app/hexviewer.h"
 #include "app/mainform.h"
+#include "app/temporary_home.h"
 #include "bench_images.h"
+#include "support/sample_disks.h"
 
 #include <QApplication>
+#include <QBackingStore>
+#include <QDir>
+#include <QImage>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -60,9 +71,9 @@ struct Program {
     ss::Form1* map = nullptr;
     ss::HexViewer* hex = nullptr;
 
-    Program() {
+    explicit Program(const std::string& path = TheImages().paths[kLargeDmk]) {
         main.show();
-        main.OpenFileName(TheImages().paths[kLargeDmk]);
+        main.OpenFileName(path);
         main.findChild<QPushButton*>(QStringLiteral("Cmndsecdisp"))->click();
         main.findChild<QPushButton*>(QStringLiteral("Cmndhexedit"))->click();
         map = FindWindow<ss::Form1>("form1");
@@ -167,10 +178,126 @@ long PeakResidentKiB() {
     return -1;
 }
 
+// The pixels where two pictures differ (all of them when the sizes differ).
+long DifferingPixels(const QImage& a, const QImage& b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    if (x.size() != y.size()) {
+        return static_cast<long>(std::max(x.width() * x.height(), y.width() * y.height()));
+    }
+    long differ = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col) {
+            differ += p[col] != q[col] ? 1 : 0;
+        }
+    }
+    return differ;
+}
+
+// The three windows on every image at `zoom`, as opened and after a few keys:
+// each window's picture painted whole goes to `dir`, is held against what the
+// screen shows after the keys' repaints of what changed, and against the
+// picture of the same name in `refDir` when there is one. The count of
+// differences found.
+int Pictures(const QString& dir, double zoom, const QString& refDir) {
+    QDir().mkpath(dir);
+    // The images in a folder of a fixed name, as the windows show its path.
+    const ss::bench::fs::path folder =
+        ss::bench::fs::temp_directory_path() / "sectorscope-pictures";
+    ss::bench::fs::create_directories(folder);
+    const std::pair<const char*, std::vector<std::uint8_t>> bytes[] = {
+        {"large-dmk", TheImages().bytes[ss::bench::kLargeDmk]},
+        {"full-jv3", TheImages().bytes[ss::bench::kFullJv3]},
+        {"plain-jv1", TheImages().bytes[ss::bench::kJv1]},
+        {"sample-jv1", ss::testimg::SampleJv1()},
+        {"sample-dmk", ss::testimg::SampleDmk()},
+        {"sample-jv3", ss::testimg::SampleJv3()}};
+    std::vector<std::pair<std::string, std::string>> images;
+    for (const auto& [name, image] : bytes) {
+        const std::string path = (folder / name).string();
+        ss::testimg::WriteFile(path, image);
+        images.emplace_back(name, path);
+    }
+    int failures = 0;
+    for (const auto& [name, path] : images) {
+        Program p(path);
+        for (ss::WindowFrame* w :
+             {static_cast<ss::WindowFrame*>(&p.main), static_cast<ss::WindowFrame*>(p.map),
+              static_cast<ss::WindowFrame*>(p.hex)}) {
+            w->SetZoom(zoom);
+        }
+        for (int i = 0; i < 20; ++i) {
+            QApplication::processEvents();
+        }
+        auto* bar = p.hex->findChild<QScrollBar*>(QStringLiteral("VScroll1"));
+        // Keys for each state after the first, in the main window, the
+        // sector map and the hex viewer's scroll bar.
+        const std::vector<std::vector<std::pair<QWidget*, int>>> steps = {
+            {},
+            {{&p.main, Qt::Key_PageDown},
+             {&p.main, Qt::Key_PageDown},
+             {p.map, Qt::Key_PageDown},
+             {bar, Qt::Key_Down},
+             {bar, Qt::Key_Down},
+             {bar, Qt::Key_PageDown},
+             {bar, Qt::Key_Down}},
+            {{&p.main, Qt::Key_PageUp}, {p.map, Qt::Key_PageUp}, {bar, Qt::Key_Up}},
+        };
+        for (std::size_t state = 0; state < steps.size(); ++state) {
+            for (const auto& [target, key] : steps[state]) {
+                Activate(*target->window());
+                QTest::keyClick(target, static_cast<Qt::Key>(key));
+                for (int i = 0; i < 10; ++i) {
+                    QApplication::processEvents();
+                }
+            }
+            const std::pair<const char*, QWidget*> windows[] = {
+                {"main", &p.main}, {"map", p.map}, {"hex", p.hex}};
+            for (const auto& [role, window] : windows) {
+                const QString file = QStringLiteral("%1-%2-%3.png")
+                                         .arg(QString::fromStdString(name), QLatin1String(role))
+                                         .arg(state);
+                const QImage whole = window->grab().toImage();
+                // What the window's backing store holds: the screen's picture.
+                const auto* store =
+                    dynamic_cast<const QImage*>(window->backingStore()->paintDevice());
+                const QImage shown =
+                    store != nullptr ? store->copy(QRect(QPoint(0, 0), whole.size())) : QImage();
+                const long vsScreen = DifferingPixels(whole, shown);
+                long vsRef = 0;
+                if (!refDir.isEmpty()) {
+                    vsRef = DifferingPixels(whole, QImage(QDir(refDir).filePath(file)));
+                }
+                if (vsScreen != 0 || vsRef != 0) {
+                    ++failures;
+                    std::printf("%s: %ld pixels differ from the screen, %ld from the reference\n",
+                                qPrintable(file), vsScreen, vsRef);
+                }
+                whole.save(QDir(dir).filePath(file));
+            }
+        }
+    }
+    ss::bench::fs::remove_all(folder);
+    std::printf("%d pictures differ\n", failures);
+    return failures;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 4 && std::string(argv[1]) == "--pictures") {
+        // The zoom kept by the windows stays out of the user's settings.
+        ss::apptest::UseTemporaryHome();
+    }
     QApplication app(argc, argv);
+    if (argc >= 4 && std::string(argv[1]) == "--pictures") {
+        return Pictures(QString::fromLocal8Bit(argv[2]), std::stod(argv[3]),
+                        argc >= 5 ? QString::fromLocal8Bit(argv[4]) : QString()) == 0
+                   ? 0
+                   : 1;
+    }
     if (argc == 3 && std::string(argv[1]) == "--startup") {
         // As main() of sectorscope, up to the first frame painted with the
         // image shown whole.
