@@ -3,6 +3,7 @@
 #include <QFontInfo>
 #include <QGlyphRun>
 #include <QGuiApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
@@ -15,6 +16,13 @@ namespace ss {
 namespace {
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Printable ASCII alone: drawn from the surface font's own glyphs.
+bool AsciiOnly(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 32 && static_cast<unsigned char>(c) < 127;
+    });
 }
 
 double LogicalDpi(const QPaintDevice* device, bool horizontal) {
@@ -62,10 +70,7 @@ QtFontMetrics::QtFontMetrics(const QFont& font, const QPaintDevice* device)
 int QtFontMetrics::TextWidth(std::string_view text) const {
     // Printable ASCII in a fixed-pitch font: the count of characters times
     // the one advance, as the font would shape it.
-    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) {
-        return static_cast<unsigned char>(c) >= 32 && static_cast<unsigned char>(c) < 127;
-    });
-    const double pixels = charAdvance_ > 0 && ascii
+    const double pixels = charAdvance_ > 0 && AsciiOnly(text)
                               ? charAdvance_ * static_cast<double>(text.size())
                               : fm_.horizontalAdvance(ToQString(text));
     return static_cast<int>(std::lround(pixels * kTwipsPerInch / dpiX_));
@@ -103,7 +108,14 @@ double ZoomStepOut(double scale) {
 }
 
 void SurfaceWidget::Refresh() {
-    if (holds_ > 0 || surface_.Revision() == shownRevision_) {
+    if (holds_ > 0) {
+        return;
+    }
+    if (surface_.Revision() == takenRevision_) {
+        // Unchanged, but what a hold kept from being painted is painted now.
+        if (!unpainted_.isEmpty()) {
+            update(unpainted_);
+        }
         return;
     }
     if (grows_) {
@@ -121,7 +133,10 @@ void SurfaceWidget::Refresh() {
             updateGeometry();
         }
     }
-    update();
+    unpainted_ += TakeChanges();
+    if (!unpainted_.isEmpty()) {
+        update(unpainted_);
+    }
 }
 
 void SurfaceWidget::Hold() {
@@ -213,12 +228,20 @@ QFont SurfaceWidget::ScaledFont(double scale) const {
     return scaled;
 }
 
-void SurfaceWidget::PrepareGlyphs(const QFont& scaled) {
+const SurfaceWidget::Glyphs& SurfaceWidget::GlyphsAt(double scale) {
+    if (glyphs_.scale == scale && glyphs_.base == font()) {
+        return glyphs_;
+    }
     glyphs_ = Glyphs{};
-    glyphs_.font = scaled;
-    glyphs_.raw = QRawFont::fromFont(scaled);
+    glyphs_.scale = scale;
+    glyphs_.base = font();
+    glyphs_.scaled = ScaledFont(scale);
+    const QFontMetricsF fm(glyphs_.scaled, this);
+    glyphs_.ascent = fm.ascent();
+    glyphs_.cell = QFontMetricsF(font(), this).horizontalAdvance(QLatin1Char('0')) * scale;
+    glyphs_.raw = QRawFont::fromFont(glyphs_.scaled);
     if (!glyphs_.raw.isValid()) {
-        return;
+        return glyphs_;
     }
     QString ascii;
     for (int c = 0; c < 128; ++c) {
@@ -226,37 +249,118 @@ void SurfaceWidget::PrepareGlyphs(const QFont& scaled) {
     }
     const QList<quint32> index = glyphs_.raw.glyphIndexesForString(ascii);
     if (index.size() != 128) {
-        return;
+        return glyphs_;
     }
-    // Every character one cell: the natural advance at the scale, as the
-    // scaled font's letter spacing keeps it.
-    const double cell = QFontMetricsF(font(), this).horizontalAdvance(QLatin1Char('0')) * Scale();
     for (int c = 0; c < 128; ++c) {
         glyphs_.index[static_cast<std::size_t>(c)] = index[c];
-        glyphs_.advance[static_cast<std::size_t>(c)] = cell;
+        // A glyph's box is measured from its origin on the base line.
+        glyphs_.ink |= glyphs_.raw.boundingRect(index[c]).translated(0.0, glyphs_.ascent);
     }
     glyphs_.valid = true;
+    return glyphs_;
 }
 
-void SurfaceWidget::paintEvent(QPaintEvent*) {
+SurfaceWidget::Mapping SurfaceWidget::MappingAt(double scale) const {
+    return {static_cast<double>(logicalDpiX()), static_cast<double>(logicalDpiY()), scale};
+}
+
+QRect SurfaceWidget::ItemArea(const DrawItem& item, const Glyphs& glyphs, Mapping m) const {
+    if (const auto* box = std::get_if<BoxItem>(&item)) {
+        // As painted below, a pixel more on every side for the rounding.
+        return QRectF(QPointF(m.X(std::min(box->x1, box->x2)), m.Y(std::min(box->y1, box->y2))),
+                      QPointF(m.X(std::max(box->x1, box->x2)) + 1.0,
+                              m.Y(std::max(box->y1, box->y2)) + 1.0))
+            .toAlignedRect()
+            .adjusted(-1, -1, 1, 1);
+    }
+    const auto& text = std::get<TextItem>(item);
+    const double x = m.X(text.x);
+    const double y = m.Y(text.y);
+    if (glyphs.valid && AsciiOnly(text.text)) {
+        // From the first to the last character with ink, and two pixels more
+        // for the glyphs' placement on whole pixels and their edges.
+        const std::size_t first = text.text.find_first_not_of(' ');
+        if (first == std::string::npos) {
+            return QRect();
+        }
+        const std::size_t last = text.text.find_last_not_of(' ');
+        return QRectF(QPointF(x + static_cast<double>(first) * glyphs.cell + glyphs.ink.left(),
+                              y + glyphs.ink.top()),
+                      QPointF(x + static_cast<double>(last) * glyphs.cell + glyphs.ink.right(),
+                              y + glyphs.ink.bottom()))
+            .toAlignedRect()
+            .adjusted(-2, -2, 2, 2);
+    }
+    // Other characters may come from other fonts: a line height of room on
+    // every side.
+    const QFontMetricsF fm(glyphs.scaled, this);
+    const double line = fm.height();
+    const double width = fm.horizontalAdvance(ToQString(text.text));
+    return QRectF(QPointF(x - line, y - line), QPointF(x + width + line, y + 2.0 * line))
+        .toAlignedRect();
+}
+
+QRect SurfaceWidget::TakeChanges() {
+    const std::vector<DrawItem>& items = surface_.Items();
+    QRect changed;
+    if (!takenAny_ || surface_.Background() != takenBackground_) {
+        changed = rect();
+    } else {
+        const Glyphs& glyphs = GlyphsAt(Scale());
+        const Mapping m = MappingAt(Scale());
+        const std::size_t common = std::min(items.size(), taken_.size());
+        for (std::size_t i = 0; i < common; ++i) {
+            if (items[i] != taken_[i]) {
+                changed |= ItemArea(taken_[i], glyphs, m);
+                changed |= ItemArea(items[i], glyphs, m);
+            }
+        }
+        for (std::size_t i = common; i < taken_.size(); ++i) {
+            changed |= ItemArea(taken_[i], glyphs, m);
+        }
+        for (std::size_t i = common; i < items.size(); ++i) {
+            changed |= ItemArea(items[i], glyphs, m);
+        }
+        changed &= rect();
+    }
+    taken_ = items;
+    takenBackground_ = surface_.Background();
+    takenRevision_ = surface_.Revision();
+    takenAny_ = true;
+    return changed;
+}
+
+void SurfaceWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    if (holds_ > 0 && painted_) {
-        return; // the last complete frame stays on the screen
-    }
-    painter.fillRect(rect(), ToQColor(surface_.Background(), palette()));
     if (holds_ > 0) {
-        return; // nothing complete to show yet: the background alone
+        // The last complete frame stays on the screen (the background alone
+        // before the first); the area asked for is painted after the hold,
+        // as the window may have lost it meanwhile.
+        unpainted_ += event->region();
+        if (!painted_) {
+            painter.fillRect(event->rect(), ToQColor(surface_.Background(), palette()));
+        }
+        return;
     }
-    const QFont scaled = ScaledFont(Scale());
-    painter.setFont(scaled);
-    const QFontMetricsF fm(scaled, this);
-    if (glyphs_.font != scaled) {
-        PrepareGlyphs(scaled);
+    const QRect area = event->rect();
+    painter.fillRect(area, ToQColor(surface_.Background(), palette()));
+    if (surface_.Revision() != takenRevision_) {
+        // Drawn without a Refresh: what changed beyond this paint is painted next.
+        const QRegion rest = QRegion(TakeChanges()) - event->region();
+        if (!rest.isEmpty()) {
+            unpainted_ += rest;
+            update(rest);
+        }
     }
+    const double scale = Scale();
+    const Glyphs& glyphs = GlyphsAt(scale);
+    const Mapping m = MappingAt(scale);
+    painter.setFont(glyphs.scaled);
 
     // Consecutive texts of one colour are drawn as one glyph run, each glyph
     // where the text's own position puts it; a box or a change of colour
     // draws what has gathered first, so the drawing order stays the list's.
+    // Items that cannot reach the painted area are left out.
     QList<quint32> runGlyphs;
     QList<QPointF> runPositions;
     QColor runColour;
@@ -265,7 +369,7 @@ void SurfaceWidget::paintEvent(QPaintEvent*) {
             return;
         }
         QGlyphRun run;
-        run.setRawFont(glyphs_.raw);
+        run.setRawFont(glyphs.raw);
         run.setGlyphIndexes(runGlyphs);
         run.setPositions(runPositions);
         painter.setPen(runColour);
@@ -273,29 +377,36 @@ void SurfaceWidget::paintEvent(QPaintEvent*) {
         runGlyphs.clear();
         runPositions.clear();
     };
-    const auto asciiOnly = [](const std::string& text) {
-        return std::all_of(text.begin(), text.end(), [](char c) {
-            return static_cast<unsigned char>(c) >= 32 && static_cast<unsigned char>(c) < 127;
-        });
-    };
+    // Only texts whose line meets the painted area.
+    const double inkTop = glyphs.ink.top() - 2.0;
+    const double inkBottom = glyphs.ink.bottom() + 2.0;
+    Colour lastColour = surface_.Background();
+    QColor colour = ToQColor(lastColour, palette());
 
     for (const DrawItem& item : surface_.Items()) {
         if (const auto* box = std::get_if<BoxItem>(&item)) {
             flush();
             // Both corners belong to the box.
-            const double left = TwipsToPixelsX(std::min(box->x1, box->x2));
-            const double right = TwipsToPixelsX(std::max(box->x1, box->x2));
-            const double top = TwipsToPixelsY(std::min(box->y1, box->y2));
-            const double bottom = TwipsToPixelsY(std::max(box->y1, box->y2));
+            const double left = m.X(std::min(box->x1, box->x2));
+            const double right = m.X(std::max(box->x1, box->x2));
+            const double top = m.Y(std::min(box->y1, box->y2));
+            const double bottom = m.Y(std::max(box->y1, box->y2));
             painter.fillRect(QRectF(QPointF(left, top), QPointF(right + 1.0, bottom + 1.0)),
                              ToQColor(box->colour, palette()));
             continue;
         }
         const auto& text = std::get<TextItem>(item);
-        const QColor colour = ToQColor(text.colour, palette());
+        const double top = m.Y(text.y);
+        if (top + inkBottom < area.top() || top + inkTop > area.bottom() + 1) {
+            continue;
+        }
+        if (text.colour != lastColour) {
+            lastColour = text.colour;
+            colour = ToQColor(lastColour, palette());
+        }
         // A text item's position is the top-left corner of its first glyph cell.
-        const QPointF origin(TwipsToPixelsX(text.x), TwipsToPixelsY(text.y) + fm.ascent());
-        if (!glyphs_.valid || !asciiOnly(text.text)) {
+        const QPointF origin(m.X(text.x), top + glyphs.ascent);
+        if (!glyphs.valid || !AsciiOnly(text.text)) {
             flush();
             painter.setPen(colour);
             painter.drawText(origin, ToQString(text.text));
@@ -307,17 +418,20 @@ void SurfaceWidget::paintEvent(QPaintEvent*) {
         }
         double x = origin.x();
         for (const char c : text.text) {
-            const auto k = static_cast<std::size_t>(c);
             if (c != ' ') {
-                runGlyphs.append(glyphs_.index[k]);
+                runGlyphs.append(glyphs.index[static_cast<std::size_t>(c)]);
                 runPositions.append(QPointF(x, origin.y()));
             }
-            x += glyphs_.advance[k];
+            x += glyphs.cell;
         }
     }
     flush();
-    shownRevision_ = surface_.Revision();
     painted_ = true;
+    unpainted_ -= event->region();
+    if ((unpainted_ & visibleRegion()).isEmpty()) {
+        unpainted_ = QRegion();
+        shownRevision_ = takenRevision_;
+    }
 }
 
 } // namespace ss

@@ -7,9 +7,11 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QRawFont>
+#include <QRegion>
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace ss {
 
@@ -104,17 +106,39 @@ class SurfaceWidget : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    // The glyphs of the printable ASCII characters in the scaled font, so
-    // that a run of texts in one colour is drawn by one call with each glyph
-    // at its own position.
+    // The scaled font and the glyphs of the printable ASCII characters in it,
+    // so that a run of texts in one colour is drawn by one call with each
+    // glyph at its own position.
     struct Glyphs {
-        QFont font; // the font they were taken from
+        double scale = 0.0; // the scale and font they were made for
+        QFont base;
+        QFont scaled;
+        double ascent = 0.0;
         QRawFont raw;
         std::array<quint32, 128> index{};
-        std::array<double, 128> advance{};
-        bool valid = false;
+        // Every character one cell wide: the natural advance at the scale.
+        double cell = 0.0;
+        // Where any printable character may put ink, from the top-left
+        // corner of its cell.
+        QRectF ink;
+        bool valid = false; // the glyph runs can be used
     };
-    void PrepareGlyphs(const QFont& scaled);
+    // Twips to pixels at a scale, worked out as TwipsToPixelsX and Y do,
+    // to the last bit.
+    struct Mapping {
+        double dpiX = 0.0;
+        double dpiY = 0.0;
+        double scale = 0.0;
+        double X(int twips) const { return twips * dpiX / kTwipsPerInch * scale; }
+        double Y(int twips) const { return twips * dpiY / kTwipsPerInch * scale; }
+    };
+    const Glyphs& GlyphsAt(double scale);
+    Mapping MappingAt(double scale) const;
+    // The pixels that painting `item` may change.
+    QRect ItemArea(const DrawItem& item, const Glyphs& glyphs, Mapping m) const;
+    // Takes in what the surface has drawn since it was last taken in: the
+    // area that differs on the screen (all of it the first time).
+    QRect TakeChanges();
     // Twips to pixels at the natural size.
     double NaturalX(int twips) const;
     double NaturalY(int twips) const;
@@ -133,6 +157,15 @@ class SurfaceWidget : public QWidget {
     int holds_ = 0;
     bool painted_ = false;
     Glyphs glyphs_;
+    // The display list as last taken in, so that a change repaints only the
+    // area of the items that differ: a scroll of the hex viewer's page
+    // leaves the controls standing on the surface alone.
+    std::vector<DrawItem> taken_;
+    Colour takenBackground_ = 0;
+    std::uint64_t takenRevision_ = ~std::uint64_t{0};
+    bool takenAny_ = false;
+    // Taken in but not painted yet.
+    QRegion unpainted_;
 };
 
 } // namespace ss
