@@ -8,6 +8,9 @@
 //                                      ends at the first complete frame
 //   ss_bench_gui --peak-memory FILE    opens FILE in the three windows, prints
 //                                      the peak resident memory in KiB
+//   ss_bench_gui --presses N [WINDOW]  each window's key (or that of WINDOW:
+//                                      main, hex, map) N times, untimed, for a
+//                                      profiler
 //   ss_bench_gui --pictures DIR ZOOM [REFDIR]
 //                                      the three windows on each benchmark
 //                                      image and sample disk at ZOOM, before
@@ -33,6 +36,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -102,25 +106,70 @@ void Activate(QWidget& window) {
     }
 }
 
-// Times `press` up to the frame it paints; `reset` (untimed) brings the window
-// back where a press paints a new frame. Reports the paints per press, those
-// that come after the first included.
-template <typename Press, typename Reset>
-void KeyToFrame(benchmark::State& state, QWidget& window, Press press, Reset reset) {
-    Activate(window);
-    PaintCounter counter(window.findChild<QWidget*>(QStringLiteral("Surface")));
+// A key press in a window that paints a new frame, and how the window is
+// brought back where the press paints a new frame again.
+struct KeyPress {
+    QWidget* window;
+    std::function<void()> press;
+    std::function<void()> reset;
+};
+
+KeyPress MainPageDown(Program& p) {
+    ss::MainformLogic& logic = p.main.Logic();
+    return {&p.main, [&p] { QTest::keyClick(&p.main, Qt::Key_PageDown); },
+            [&logic] {
+                if (logic.img.PresSecnum >= logic.img.Totalsecs - 1) {
+                    logic.img.PresSecnum = 0;
+                }
+            }};
+}
+
+KeyPress HexScrollStep(Program& p) {
+    auto* bar = p.hex->findChild<QScrollBar*>(QStringLiteral("VScroll1"));
+    return {p.hex, [bar] { QTest::keyClick(bar, Qt::Key_Down); },
+            [bar] {
+                if (bar->value() >= bar->maximum()) {
+                    bar->setValue(0);
+                }
+            }};
+}
+
+KeyPress MapNext(Program& p) {
+    ss::Form1Logic& logic = p.map->Logic();
+    auto* prev = p.map->findChild<QPushButton*>(QStringLiteral("Cmndprev"));
+    return {p.map, [&p] { QTest::keyClick(p.map, Qt::Key_PageDown); },
+            [&logic, prev] {
+                while (!(logic.fpa < logic.fileend && logic.endflag != 1) && logic.Pagenum > 0) {
+                    prev->click();
+                }
+            }};
+}
+
+// Presses the key and lets the window run its events until the press has
+// painted (or a hundred rounds went by without a paint). Out of line, so that
+// a profiler can count it alone (callgrind --toggle-collect).
+[[gnu::noinline]] void PressUntilPainted(const KeyPress& key, const PaintCounter& counter) {
+    const int before = counter.paints;
+    key.press();
+    for (int i = 0; i < 100 && counter.paints == before; ++i) {
+        QApplication::processEvents();
+    }
+}
+
+// Times the press up to the frame it paints; the reset is not timed. Reports
+// the paints per press, those that come after the first included.
+void KeyToFrame(benchmark::State& state, const KeyPress& key) {
+    Activate(*key.window);
+    PaintCounter counter(key.window->findChild<QWidget*>(QStringLiteral("Surface")));
     int timedPaints = 0;
     for (auto _ : state) {
         const int before = counter.paints;
-        press();
-        for (int i = 0; i < 100 && counter.paints == before; ++i) {
-            QApplication::processEvents();
-        }
+        PressUntilPainted(key, counter);
         state.PauseTiming();
         // Whatever the press left to paint, it paints now.
         QApplication::processEvents();
         timedPaints += counter.paints - before;
-        reset();
+        key.reset();
         QApplication::processEvents();
         state.ResumeTiming();
     }
@@ -129,44 +178,41 @@ void KeyToFrame(benchmark::State& state, QWidget& window, Press press, Reset res
 }
 
 void BM_KeyToFrame_MainPageDown(benchmark::State& state) {
-    Program& p = TheProgram();
-    ss::MainformLogic& logic = p.main.Logic();
-    KeyToFrame(
-        state, p.main, [&] { QTest::keyClick(&p.main, Qt::Key_PageDown); },
-        [&] {
-            if (logic.img.PresSecnum >= logic.img.Totalsecs - 1) {
-                logic.img.PresSecnum = 0;
-            }
-        });
+    KeyToFrame(state, MainPageDown(TheProgram()));
 }
 BENCHMARK(BM_KeyToFrame_MainPageDown)->Unit(benchmark::kMicrosecond);
 
 void BM_KeyToFrame_HexScrollStep(benchmark::State& state) {
-    Program& p = TheProgram();
-    auto* bar = p.hex->findChild<QScrollBar*>(QStringLiteral("VScroll1"));
-    KeyToFrame(
-        state, *p.hex, [&] { QTest::keyClick(bar, Qt::Key_Down); },
-        [&] {
-            if (bar->value() >= bar->maximum()) {
-                bar->setValue(0);
-            }
-        });
+    KeyToFrame(state, HexScrollStep(TheProgram()));
 }
 BENCHMARK(BM_KeyToFrame_HexScrollStep)->Unit(benchmark::kMicrosecond);
 
 void BM_KeyToFrame_MapNext(benchmark::State& state) {
-    Program& p = TheProgram();
-    ss::Form1Logic& logic = p.map->Logic();
-    auto* prev = p.map->findChild<QPushButton*>(QStringLiteral("Cmndprev"));
-    KeyToFrame(
-        state, *p.map, [&] { QTest::keyClick(p.map, Qt::Key_PageDown); },
-        [&] {
-            while (!(logic.fpa < logic.fileend && logic.endflag != 1) && logic.Pagenum > 0) {
-                prev->click();
-            }
-        });
+    KeyToFrame(state, MapNext(TheProgram()));
 }
 BENCHMARK(BM_KeyToFrame_MapNext)->Unit(benchmark::kMicrosecond);
+
+// The key presses of the window `which` (main, hex or map; all three when
+// empty) `count` times each, untimed, for a profiler to count (callgrind gives
+// the same counts run after run, which a shared machine's clock does not).
+void Presses(int count, const std::string& which) {
+    Program& p = TheProgram();
+    const std::pair<const char*, KeyPress> keys[] = {
+        {"main", MainPageDown(p)}, {"hex", HexScrollStep(p)}, {"map", MapNext(p)}};
+    for (const auto& [name, key] : keys) {
+        if (!which.empty() && which != name) {
+            continue;
+        }
+        Activate(*key.window);
+        PaintCounter counter(key.window->findChild<QWidget*>(QStringLiteral("Surface")));
+        for (int i = 0; i < count; ++i) {
+            PressUntilPainted(key, counter);
+            QApplication::processEvents();
+            key.reset();
+            QApplication::processEvents();
+        }
+    }
+}
 
 long PeakResidentKiB() {
     std::ifstream status("/proc/self/status");
@@ -280,6 +326,11 @@ int main(int argc, char** argv) {
         ss::apptest::UseTemporaryHome();
     }
     QApplication app(argc, argv);
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--presses") {
+        Presses(std::stoi(argv[2]), argc == 4 ? argv[3] : "");
+        theProgram.reset();
+        return 0;
+    }
     if (argc >= 4 && std::string(argv[1]) == "--pictures") {
         return Pictures(QString::fromLocal8Bit(argv[2]), std::stod(argv[3]),
                         argc >= 5 ? QString::fromLocal8Bit(argv[4]) : QString()) == 0

@@ -130,23 +130,32 @@ bool ShownAsPaintedWhole(QWidget& window) {
            whole;
 }
 
-// A page of hex-like rows in changing colours, from row `first` on, with a
-// box beside them when asked for.
+// A page of rows as the hex viewer prints them, from row `first` on: byte
+// values in changing colours, then the bytes as characters (a byte 127 as
+// that character, in every fifth row a character beyond ASCII), over a box
+// when asked for.
 void DrawPage(Surface& surface, int first, bool box) {
     surface.Cls();
+    if (box) {
+        surface.Line(1400, 700, 2000, 1300, colour::Orange);
+    }
     const Colour colours[] = {colour::Red, colour::Blue, colour::Black, colour::Green};
     for (int row = 0; row < 12; ++row) {
         surface.CurrentX = 300;
         surface.CurrentY = 600 + row * surface.TextHeight("0");
+        std::string shown;
         for (int k = 0; k < 8; ++k) {
-            const int n = (first + row) * 8 + k;
+            const int n = ((first + row) * 8 + k) % 100;
             surface.ForeColor = colours[(n / 3) % 4];
-            surface.Print(std::to_string(n % 100 + 10) + " ", true);
+            surface.Print(std::to_string(n + 10) + " ", true);
+            shown += static_cast<char>(n == 47 ? 127 : 40 + n);
+        }
+        surface.ForeColor = colour::Black;
+        surface.Print(shown, true);
+        if ((first + row) % 5 == 0) {
+            surface.Print("\xc3\xa9", true);
         }
         surface.Print();
-    }
-    if (box) {
-        surface.Line(4000, 700, 4600, 1400, colour::Orange);
     }
 }
 
@@ -210,6 +219,9 @@ TEST(SurfaceWidgetTest, RepaintsWhatChangedAsAWholePaintWould) {
         EXPECT_EQ(controlPaints == before, c.clear) << c.what;
         EXPECT_TRUE(ShownAsPaintedWhole(view)) << c.what;
     }
+    // The rows that came again were copied from their pictures (the whole
+    // paints above never use them).
+    EXPECT_GT(view.RowPictureCount(), 5u);
 }
 
 TEST(SurfaceWidgetTest, WhatAHoldKeptFromBeingPaintedIsPaintedAfterIt) {
@@ -238,6 +250,26 @@ TEST(SurfaceWidgetTest, WhatAHoldKeptFromBeingPaintedIsPaintedAfterIt) {
     Pump(20);
     view.Release();
     Pump(20);
+    EXPECT_TRUE(ShownAsPaintedWhole(view));
+}
+
+TEST(SurfaceWidgetTest, RowPicturesStayWithinAboutTwoWindowsWorth) {
+    const QtFontMetrics metrics(SurfaceFont());
+    Surface surface(metrics);
+    SurfaceWidget view(surface, 5000, 3500);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    // Scrolled a row at a time through a hundred different rows: each comes
+    // again in the next paint and gets a picture.
+    for (int first = 0; first < 100; ++first) {
+        DrawPage(surface, first, false);
+        view.Refresh();
+        Pump(1);
+    }
+    const double ratio = view.devicePixelRatioF();
+    const double window = view.width() * ratio * view.height() * ratio * 4;
+    EXPECT_GT(view.RowPictureCount(), 10u);
+    EXPECT_LE(static_cast<double>(view.RowPictureBytes()), 2 * window);
     EXPECT_TRUE(ShownAsPaintedWhole(view));
 }
 
