@@ -178,9 +178,9 @@ class Form1Logic {
     // The looks of the DMK page last drawn, in the order it drew its
     // sectors, and the position its walk started from (-1: none). The
     // walk from one position over one file meets the same sectors in the
-    // same order, so a page drawn again (Resize, the order options, Previous
-    // and Next back to it) takes them from here instead of searching and
-    // checking every field again. A load forgets them.
+    // same order, so the same page drawn again (Resize, the order options)
+    // takes them from here instead of searching and checking every field
+    // again. A load forgets them.
     std::vector<SectorLook> looks_;
     std::int64_t looksStart_ = -1;
     SectorLook LookAt(std::int64_t p, bool doubleDensity, bool doubled) const;
