@@ -2,7 +2,6 @@
 #include "app/surface_widget.h"
 #include "app_test_support.h"
 
-#include <QBackingStore>
 #include <QEvent>
 #include <QFontInfo>
 #include <QImage>
@@ -17,6 +16,7 @@ namespace ss {
 namespace {
 
 using apptest::Pump;
+using apptest::ShownAsPaintedWhole;
 
 TEST(SurfaceFontTest, IsABoldFixedPitchFontMeasuredInTwips) {
     const QFont font = SurfaceFont();
@@ -116,19 +116,6 @@ TEST(SurfaceWidgetTest, RepaintsOnlyWhenTheSurfaceHasChanged) {
     view.Refresh();
     Pump(20);
     EXPECT_EQ(view.paints, shown + 1);
-}
-
-// What the screen shows of a window, from its backing store, against the
-// window painted whole: repaints of parts of it must leave the same picture.
-bool ShownAsPaintedWhole(QWidget& window) {
-    const QImage whole = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const auto* store = dynamic_cast<const QImage*>(window.backingStore()->paintDevice());
-    if (store == nullptr) {
-        ADD_FAILURE() << "no picture of the screen on this platform";
-        return false;
-    }
-    return store->copy(QRect(QPoint(0, 0), whole.size())).convertToFormat(QImage::Format_RGB32) ==
-           whole;
 }
 
 // A page of rows as the hex viewer prints them, from row `first` on: byte
