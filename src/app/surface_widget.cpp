@@ -1,5 +1,6 @@
 #include "surface_widget.h"
 
+#include <QBackingStore>
 #include <QFontInfo>
 #include <QGlyphRun>
 #include <QGuiApplication>
@@ -336,12 +337,23 @@ const SurfaceWidget::Glyphs& SurfaceWidget::GlyphsAt(double scale) {
         }
     }
     glyphs_.valid = true;
-    CheckDelete(glyphs_);
-    for (int c = 32; c < 128; ++c) {
-        glyphs_.drawable[static_cast<std::size_t>(c)] = c < 127 || glyphs_.del;
+    for (int c = 32; c < 127; ++c) {
+        glyphs_.drawable[static_cast<std::size_t>(c)] = true;
     }
-    CheckRowPictures(glyphs_);
     return glyphs_;
+}
+
+void SurfaceWidget::CheckGlyphs(Glyphs& glyphs) {
+    // A few pictures drawn and compared: worth it where the scale holds for
+    // more than a paint (not while a window that fills its room is being
+    // resized), and done once for it.
+    if (glyphs.checked || !glyphs.valid || ++glyphs.paints < 2) {
+        return;
+    }
+    glyphs.checked = true;
+    CheckDelete(glyphs);
+    glyphs.drawable[127] = glyphs.del;
+    CheckRowPictures(glyphs);
 }
 
 void SurfaceWidget::CheckDelete(Glyphs& glyphs) {
@@ -355,7 +367,7 @@ void SurfaceWidget::CheckDelete(Glyphs& glyphs) {
         return;
     }
     const QString del(QChar(127));
-    constexpr int kSamples = 16;
+    constexpr int kSamples = 8;
     const double slot = 3.0 * glyphs.cell;
     const double line = std::ceil(QFontMetricsF(glyphs.scaled, this).height());
     const auto at = [&](int i) {
@@ -401,66 +413,80 @@ void SurfaceWidget::CheckRowPictures(Glyphs& glyphs) {
         return;
     }
     // Every character with ink alone in a slot four cells wide, a fraction
-    // of a pixel into it as positions in twips fall, on a base line at a
+    // of a pixel into it as positions in twips fall, on base lines at a
     // quarter, a half and three quarters of a pixel: drawn there, and drawn
-    // on the base line rounded as pictures draw it, the pictures must agree.
-    std::vector<int> characters;
+    // on the base lines rounded as pictures draw them, the pictures must
+    // agree.
+    std::vector<quint32> characters;
     for (int c = 33; c < 128; ++c) {
-        if (c < 127 || glyphs.del) {
-            characters.push_back(c);
+        if (glyphs.drawable[static_cast<std::size_t>(c)]) {
+            characters.push_back(glyphs.index[static_cast<std::size_t>(c)]);
         }
     }
     const auto count = static_cast<int>(characters.size());
     const double slot = 4.0 * glyphs.cell;
     const double line = std::ceil(QFontMetricsF(glyphs.scaled, this).height());
-    const QSize size(QSizeF((count + 1) * slot * ratio, 4.0 * line * ratio).toSize());
+    const double fractions[] = {0.5, 0.25, 0.75};
+    const QSize size(QSizeF((count + 1) * slot * ratio, 8.0 * line * ratio).toSize());
     const auto xAt = [&](int i) { return glyphs.cell + 0.3 + i * slot; };
-    const QColor paper(Qt::white);
+    const auto baseLine = [&](int k) { return (2 + 2 * k) * line + fractions[k]; };
+    const auto rounded = [&](int k) { return PixelOf(baseLine(k) * ratio + 0.5); };
+    const auto sample = [&](bool snapped) {
+        return picturePainter_->Paint(
+            size, ratio, QImage::Format_RGB32, Qt::white, [&](QPainter& painter) {
+                QList<quint32> indexes;
+                QList<QPointF> positions;
+                for (int k = 0; k < 3; ++k) {
+                    const double y = snapped ? rounded(k) / ratio : baseLine(k);
+                    for (int i = 0; i < count; ++i) {
+                        indexes.append(characters[std::size_t(i)]);
+                        positions.append(QPointF(xAt(i), y));
+                    }
+                }
+                QGlyphRun run;
+                run.setRawFont(glyphs.raw);
+                run.setGlyphIndexes(indexes);
+                run.setPositions(positions);
+                painter.setPen(Qt::black);
+                painter.drawGlyphRun(QPointF(0, 0), run);
+            });
+    };
+    const QImage exact = sample(false);
+    if (exact.isNull() || exact != sample(true)) {
+        return;
+    }
+    // The ink of each character on the first base line (within a line of
+    // it), from the pixel its position falls in: the glyphs are the same on
+    // every base line.
     int inkLeft = size.width();
     int inkRight = -size.width();
     int inkTop = size.height();
     int inkBottom = -size.height();
-    for (const double fraction : {0.25, 0.5, 0.75}) {
-        const double baseLine = 2.0 * line + fraction;
-        const int rounded = PixelOf(baseLine * ratio + 0.5);
-        const auto sample = [&](double y) {
-            return picturePainter_->Paint(
-                size, ratio, QImage::Format_RGB32, paper, [&](QPainter& painter) {
-                    QList<quint32> indexes;
-                    QList<QPointF> positions;
-                    for (int i = 0; i < count; ++i) {
-                        indexes.append(glyphs.index[static_cast<std::size_t>(
-                            characters[static_cast<std::size_t>(i)])]);
-                        positions.append(QPointF(xAt(i), y));
-                    }
-                    QGlyphRun run;
-                    run.setRawFont(glyphs.raw);
-                    run.setGlyphIndexes(indexes);
-                    run.setPositions(positions);
-                    painter.setPen(Qt::black);
-                    painter.drawGlyphRun(QPointF(0, 0), run);
-                });
-        };
-        const QImage exact = sample(baseLine);
-        if (exact.isNull() || exact != sample(rounded / ratio)) {
-            return;
+    const int top = rounded(0) - static_cast<int>(line * ratio);
+    const int bottom = rounded(0) + static_cast<int>(line * ratio);
+    const std::vector<QRgb> blank(static_cast<std::size_t>(size.width()), QColor(Qt::white).rgb());
+    for (int y = std::max(0, top); y < std::min(size.height(), bottom); ++y) {
+        const auto* pixels = reinterpret_cast<const QRgb*>(exact.constScanLine(y));
+        if (std::equal(blank.begin(), blank.end(), pixels)) {
+            continue;
         }
-        // The ink of each character, from the pixel its position falls in.
-        const QRgb blank = paper.rgb();
+        inkTop = std::min(inkTop, y - rounded(0));
+        inkBottom = std::max(inkBottom, y + 1 - rounded(0));
         for (int i = 0; i < count; ++i) {
             const int origin = PixelOf(xAt(i) * ratio);
             const int from = std::max(0, origin - static_cast<int>(1.5 * glyphs.cell * ratio));
             const int to = std::min(
                 size.width(), origin + static_cast<int>(std::ceil(2.5 * glyphs.cell * ratio)));
-            for (int y = 0; y < size.height(); ++y) {
-                const auto* pixels = reinterpret_cast<const QRgb*>(exact.constScanLine(y));
-                for (int x = from; x < to; ++x) {
-                    if ((pixels[x] | 0xff000000u) != blank) {
-                        inkLeft = std::min(inkLeft, x - origin);
-                        inkRight = std::max(inkRight, x + 1 - origin);
-                        inkTop = std::min(inkTop, y - rounded);
-                        inkBottom = std::max(inkBottom, y + 1 - rounded);
-                    }
+            for (int x = from; x < to; ++x) {
+                if (pixels[x] != blank[0]) {
+                    inkLeft = std::min(inkLeft, x - origin);
+                    break;
+                }
+            }
+            for (int x = to - 1; x >= from; --x) {
+                if (pixels[x] != blank[0]) {
+                    inkRight = std::max(inkRight, x + 1 - origin);
+                    break;
                 }
             }
         }
@@ -473,10 +499,6 @@ void SurfaceWidget::CheckRowPictures(Glyphs& glyphs) {
     glyphs.inkTop = inkTop;
     glyphs.inkRight = inkRight;
     glyphs.inkBottom = inkBottom;
-    // The areas of repaints hold this ink too: a position falls up to a
-    // pixel right of the pixel it starts, a base line half a pixel off.
-    glyphs.ink |= QRectF(QPointF((inkLeft - 1) / ratio, glyphs.ascent + (inkTop - 0.5) / ratio),
-                         QPointF(inkRight / ratio, glyphs.ascent + (inkBottom + 0.5) / ratio));
 }
 
 SurfaceWidget::Mapping SurfaceWidget::MappingAt(double scale) const {
@@ -653,10 +675,14 @@ void SurfaceWidget::FindRows(const Glyphs& glyphs, Mapping m) {
 
 void SurfaceWidget::PaintRows(QPainter& painter, const QRect& area, const Glyphs& glyphs,
                               Mapping m) {
-    // Pictures are copies of the window's own pixels: only on a window's
-    // picture in memory, as raster windows are.
-    const auto* screen = dynamic_cast<const QImage*>(painter.paintEngine()->paintDevice());
-    if (!glyphs.rows || screen == nullptr) {
+    // Pictures are copies of the screen's pixels: only when painting the
+    // window's own picture of the screen in memory, as raster windows keep
+    // (not a picture of the widget taken with grab or render, which is
+    // painted directly).
+    QBackingStore* store = backingStore();
+    const QPaintDevice* device = painter.paintEngine()->paintDevice();
+    const auto* screen = dynamic_cast<const QImage*>(device);
+    if (!glyphs.rows || screen == nullptr || store == nullptr || store->paintDevice() != device) {
         return;
     }
     const QColor background = ToQColor(surface_.Background(), palette());
@@ -783,6 +809,7 @@ void SurfaceWidget::paintEvent(QPaintEvent* event) {
     }
     const double scale = Scale();
     const Glyphs& glyphs = GlyphsAt(scale);
+    CheckGlyphs(glyphs_);
     const Mapping m = MappingAt(scale);
     painter.setFont(glyphs.scaled);
     const std::vector<DrawItem>& items = surface_.Items();

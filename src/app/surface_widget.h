@@ -133,7 +133,7 @@ class SurfaceWidget : public QWidget {
         // The character 127 is drawn by its glyph (index[127]), as the
         // text drawing shows it.
         bool del = false;
-        // The characters drawn from the glyphs alone.
+        // The characters drawn from the glyphs alone (127 once del is known).
         std::array<bool, 256> drawable{};
         // A text row can be painted into a picture and copied: its glyphs
         // land on whole device pixels from a base line rounded to one, as
@@ -141,6 +141,10 @@ class SurfaceWidget : public QWidget {
         // lies within these device pixels from the pixel its position falls
         // in (left, top inclusive; right, bottom exclusive).
         bool rows = false;
+        // Whether del and rows were worked out (CheckGlyphs), and the paints
+        // at this scale before.
+        bool checked = false;
+        int paints = 0;
         int inkLeft = 0;
         int inkTop = 0;
         int inkRight = 0;
@@ -158,6 +162,9 @@ class SurfaceWidget : public QWidget {
     const Glyphs& GlyphsAt(double scale);
     // Whether `text` is drawn from the glyphs alone.
     static bool Drawable(std::string_view text, const Glyphs& glyphs);
+    // Works out Glyphs::del and Glyphs::rows at the second paint at the
+    // glyphs' scale.
+    void CheckGlyphs(Glyphs& glyphs);
     // Whether the character 127 is drawn by its glyph (Glyphs::del).
     void CheckDelete(Glyphs& glyphs);
     // Whether text rows of `glyphs` drawn into pictures show as the screen
