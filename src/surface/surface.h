@@ -202,11 +202,11 @@ class Surface {
     // in reading order (lower down, or further right on the same line) has
     // none under it: a page printed line by line, left to right, never sets it.
     mutable bool twinsPossible_ = false;
-    // A print position as one number in reading order.
+    // A print position as one number in reading order: y in the high half,
+    // x from 0 up in the low half.
     static std::int64_t ReadingOrder(int x, int y) {
-        return static_cast<std::int64_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(y))
-                                         << 32) |
-               (static_cast<std::uint32_t>(x) ^ 0x80000000u);
+        constexpr std::int64_t kHalf = std::int64_t{1} << 32;
+        return y * kHalf + (std::int64_t{x} + kHalf / 2);
     }
     static constexpr std::int64_t kNoText = INT64_MIN; // below every position but the first
     std::int64_t lastText_ = kNoText; // the latest position in reading order since Cls
