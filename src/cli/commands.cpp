@@ -409,6 +409,9 @@ int RunInfo(const Invocation& call) {
 
 int RunSectors(const Invocation& call) {
     Window window;
+    // The listing prints the fields and the bytes of each sector, never the
+    // surface: the window's dump need not be kept.
+    window.logic.surface.SetUnseen(true);
     if (const auto status = OpenForCommand(window, call.operands[0], *call.err, true)) {
         return *status;
     }

@@ -103,6 +103,9 @@ void Surface::Print() {
 }
 
 void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
+    if (unseen_) {
+        return;
+    }
     const int left = std::min(x1, x2);
     const int right = std::max(x1, x2);
     const int top = std::min(y1, y2);

@@ -108,6 +108,10 @@ class Surface {
     std::uint64_t Revision() const { return revision_; }
     const FontMetrics& Metrics() const { return *metrics_; }
     void SetMetrics(const FontMetrics& metrics) { metrics_ = &metrics; }
+    // For a window no one looks at (a command that prints only its fields):
+    // while unseen, Print only moves the print position and Line draws
+    // nothing; the list stays as it was.
+    void SetUnseen(bool unseen) { unseen_ = unseen; }
 
     // The text items whose top edge is at y, in order of x (later draws win
     // where two start at the same x).
@@ -119,6 +123,10 @@ class Surface {
     // Inline: windows print hundreds of short texts a display.
     void AddText(std::string_view text) {
         if (text.empty()) {
+            return;
+        }
+        if (unseen_) {
+            CurrentX += metrics_->TextWidth(text);
             return;
         }
         // The window has most likely just set one of the two: read each on
@@ -194,14 +202,15 @@ class Surface {
     // in reading order (lower down, or further right on the same line) has
     // none under it: a page printed line by line, left to right, never sets it.
     mutable bool twinsPossible_ = false;
-    // A print position as one number in reading order.
+    // A print position as one number in reading order: y in the high half,
+    // x from 0 up in the low half.
     static std::int64_t ReadingOrder(int x, int y) {
-        return static_cast<std::int64_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(y))
-                                         << 32) |
-               (static_cast<std::uint32_t>(x) ^ 0x80000000u);
+        constexpr std::int64_t kHalf = std::int64_t{1} << 32;
+        return y * kHalf + (std::int64_t{x} + kHalf / 2);
     }
     static constexpr std::int64_t kNoText = INT64_MIN; // below every position but the first
-    std::int64_t lastText_ = kNoText;              // the latest position in reading order since Cls
+    std::int64_t lastText_ = kNoText; // the latest position in reading order since Cls
+    bool unseen_ = false;
     mutable std::vector<std::uint32_t> twinSlots_; // DropTwins' table, kept for its memory
     std::uint64_t revision_ = 0;
 };

@@ -143,6 +143,24 @@ TEST(Surface, DrawingOverKeepsWhatAPlainListKeeps) {
     }
 }
 
+TEST(Surface, AnUnseenSurfaceKeepsWhatItHadAndStillMovesThePrintPosition) {
+    FixedMetrics m;
+    Surface s(m);
+    s.Print("kept");
+    const std::vector<DrawItem> before = s.Items();
+    const std::uint64_t revision = s.Revision();
+    s.SetUnseen(true);
+    s.CurrentX = 100;
+    s.Print("abc", true);
+    EXPECT_EQ(s.CurrentX, 100 + 3 * FixedMetrics::kCharWidth);
+    s.Line(0, 0, 5000, 5000, colour::Red);
+    EXPECT_EQ(s.Items(), before);
+    EXPECT_EQ(s.Revision(), revision);
+    s.SetUnseen(false);
+    s.Print("shown", true);
+    EXPECT_EQ(s.Items().size(), before.size() + 1);
+}
+
 TEST(ScrollBar, ChangeOnlyWhenTheValueChanges) {
     ScrollBar bar;
     int changes = 0;
