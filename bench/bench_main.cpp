@@ -2,11 +2,13 @@
 // with the first display, one sector display, and the `sectors` walk of
 // sectorscope-cli over a whole image.
 
+#include "bench_images.h"
 #include "cli/commands.h"
 #include "hexview/form2.h"
 #include "image/analysis.h"
+#include "image/crc16.h"
+#include "image/image_buffer.h"
 #include "sectormap/form1.h"
-#include "support/image_builder.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -19,76 +21,12 @@
 
 namespace {
 
-using namespace ss::testimg;
-namespace fs = std::filesystem;
-
-// DMK, 80 cylinders, two sides, 18 double-density sectors a side, the
-// directory marks on cylinder 17 side 0.
-std::vector<std::uint8_t> LargeDmk() {
-    std::vector<DmkTrack> records = DmkStandardTracks(80, 2, 18, true);
-    for (DmkSector& s : records[17 * 2].sectors) {
-        s.dam = 0xF8;
-    }
-    return MakeDmk(records).bytes;
-}
-
-// JV3 with all 2901 header entries used: tracks 0 to 79 with 18
-// double-density sectors on each side, then 21 sectors of track 80.
-std::vector<std::uint8_t> FullJv3() {
-    std::vector<Jv3Entry> entries;
-    auto add = [&](int t, int side, int s) {
-        Jv3Entry e;
-        e.track = t;
-        e.sector = s;
-        e.side1 = side == 1;
-        e.doubleDensity = true;
-        e.dirMark = t == 17;
-        entries.push_back(e);
-    };
-    for (int t = 0; t < 80; ++t) {
-        for (int side = 0; side < 2; ++side) {
-            for (int s = 0; s < 18; ++s) {
-                add(t, side, s);
-            }
-        }
-    }
-    for (int s = 0; s < 18; ++s) {
-        add(80, 0, s);
-    }
-    for (int s = 0; s < 3; ++s) {
-        add(80, 1, s);
-    }
-    return MakeJv3(entries);
-}
-
-struct Images {
-    std::vector<std::vector<std::uint8_t>> bytes;
-    std::vector<std::string> paths;
-    fs::path dir;
-
-    Images() {
-        std::string pattern = (fs::temp_directory_path() / "sectorscope-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        dir = pattern;
-        const char* names[] = {"large.dmk", "full.jv3", "plain.dsk"};
-        bytes = {LargeDmk(), FullJv3(), PatternJv1()};
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            paths.push_back((dir / names[i]).string());
-            WriteFile(paths.back(), bytes[i]);
-        }
-    }
-    ~Images() { fs::remove_all(dir); }
-};
-
-const Images& TheImages() {
-    static const Images images;
-    return images;
-}
+using ss::bench::TheImages;
 
 // Argument of the per-image benchmarks.
-enum Image { kLargeDmk, kFullJv3, kJv1 };
+using ss::bench::kFullJv3;
+using ss::bench::kJv1;
+using ss::bench::kLargeDmk;
 
 void PerImage(benchmark::internal::Benchmark* b) {
     b->ArgName("image")->Arg(kLargeDmk)->Arg(kFullJv3)->Arg(kJv1);
@@ -123,6 +61,74 @@ void BM_AnalyseImage(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
 BENCHMARK(BM_AnalyseImage)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
+
+// The CRC check of every field of the large DMK, the way the analysis takes
+// it: each field's bytes, mark to CRC, from the preset after the sync bytes.
+// Arguments: `id` 0 the data fields (2880 of 259 bytes), 1 the ID fields
+// (7 bytes, always by table); `way` the crc16::Way (0 table, 1, 2, 3
+// carry-less in 128, 256, 512-bit registers), skipped where the processor
+// lacks it.
+void BM_FieldCrcs(benchmark::State& state) {
+    const auto way = static_cast<ss::crc16::Way>(state.range(1));
+    if (way > ss::crc16::FastestWay()) {
+        state.SkipWithError("this processor lacks the way");
+        return;
+    }
+    ss::ImageState img;
+    ss::AnalyseImage(img, TheImages().bytes[kLargeDmk]);
+    const bool data = state.range(0) == 0;
+    struct Field {
+        std::int64_t mark;
+        std::size_t size;
+    };
+    std::vector<Field> fields;
+    for (std::int64_t i = 0; i < img.secslots; ++i) {
+        const std::int64_t dataPos = img.tables.secfpa(i);
+        fields.push_back(data ? Field{dataPos - 1, static_cast<std::size_t>(img.SectorSize(i)) + 3}
+                              : Field{dataPos - 45, 7});
+    }
+    const std::uint8_t* bytes = img.filebuf.Bytes().data();
+    std::size_t total = 0;
+    for (const Field& f : fields) {
+        total += f.size;
+    }
+    unsigned good = 0;
+    for (auto _ : state) {
+        good = 0;
+        for (const Field& f : fields) {
+            good += ss::crc16::UpdateBy(way, ss::crc16::kAfterDoubleDensitySync, bytes + f.mark,
+                                        f.size) == 0;
+        }
+        benchmark::DoNotOptimize(good);
+    }
+    state.counters["good"] = good;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * total));
+}
+BENCHMARK(BM_FieldCrcs)
+    ->ArgNames({"id", "way"})
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({0, 2})
+    ->Args({0, 3})
+    ->Args({1, 0})
+    ->Unit(benchmark::kMicrosecond);
+
+// Reading the same file into memory, as a window's open does: the measure
+// the analysis is held against.
+void BM_ReadFile(benchmark::State& state) {
+    const std::string& path = TheImages().paths[state.range(0)];
+    for (auto _ : state) {
+        ss::FileNumber1 file;
+        if (!file.Open(path)) {
+            state.SkipWithError("the image was not read");
+            break;
+        }
+        benchmark::DoNotOptimize(file.ReadAllAndClose().size());
+    }
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations() * TheImages().bytes[state.range(0)].size()));
+}
+BENCHMARK(BM_ReadFile)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
 
 // File > Open in a fresh window: read, analyse, show sector index 0.
 void BM_OpenAndShow(benchmark::State& state) {
@@ -222,6 +228,42 @@ void BM_DrawSectorPage(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawSectorPage)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
 
+// Every page of the sector map on the large DMK: load, then Next to the end.
+void BM_SectorMapAllPages(benchmark::State& state) {
+    ss::RecordingHost host;
+    ss::FixedMetrics metrics;
+    ss::Form1Logic map(host, metrics);
+    int pages = 0;
+    for (auto _ : state) {
+        map.MnuOpen(TheImages().paths[kLargeDmk]);
+        pages = 1;
+        while (map.fpa < map.fileend && map.endflag != 1) {
+            map.Cmndnext_Click();
+            ++pages;
+        }
+        benchmark::DoNotOptimize(map.surface.Items().size());
+    }
+    state.counters["pages"] = pages;
+}
+BENCHMARK(BM_SectorMapAllPages)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
-BENCHMARK_MAIN();
+// With --write-images DIR the program writes the benchmark images into DIR
+// (large.dmk, full.jv3, plain.dsk) for timing whole processes, and ends.
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--write-images") {
+        const char* names[] = {"large.dmk", "full.jv3", "plain.dsk"};
+        for (std::size_t i = 0; i < std::size(names); ++i) {
+            ss::testimg::WriteFile(std::string(argv[2]) + "/" + names[i], TheImages().bytes[i]);
+        }
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,5 +1,6 @@
-// fuzz_seeds DIR: writes a starting corpus for fuzz_image into DIR: small
-// images of every layout the main window knows, and the refused kinds.
+// fuzz_seeds DIR: writes a starting corpus for the fuzz targets into DIR: the
+// sample disks, small images of every layout and track length the windows
+// know, and the refused kinds.
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
 
@@ -68,7 +69,16 @@ int main(int argc, char** argv) {
         Write(dir, "sd.dmk", SmallDmk(false, 6400, 0, false));
         Write(dir, "sd3264.dmk", SmallDmk(false, 3264, 0, false));
         Write(dir, "real.dmk", SmallDmk(true, 6400, 0, true));
+        Write(dir, "dd6528.dmk", SmallDmk(true, 6528, 0, false));
         Write(dir, "noheader.bin", std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+        // The sample disks; the fuzzer takes as much of each as its input
+        // length allows.
+        Write(dir, "sample.dmk", SampleDmk());
+        Write(dir, "sample.jv3", SampleJv3());
+        // A DMK header with no track after it.
+        std::vector<std::uint8_t> headerOnly = SmallDmk(true, 6400, 0, false);
+        headerOnly.resize(16);
+        Write(dir, "header-only.dmk", headerOnly);
     } catch (const std::exception& e) {
         std::cerr << "fuzz_seeds: " << e.what() << "\n";
         return 1;

@@ -9,6 +9,9 @@ packages=(
     # The install test validates the desktop entry and the MIME types with
     # these, and checks that the file manager's way recognises the images.
     desktop-file-utils libxml2-utils shared-mime-info libglib2.0-bin
+    # The CI gates: the fuzz targets (clang with libFuzzer and the sanitizer
+    # runtimes) and the format check.
+    clang-14 libclang-rt-14-dev clang-format-14
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 
 #include "surface_widget.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 namespace ss {
@@ -21,6 +23,21 @@ std::string ToFileName(const QString& path) {
 
 QString FromFileName(const std::string& name) {
     return QFile::decodeName(QByteArray::fromStdString(name));
+}
+
+std::string CommandLineFileName(int argc, char* argv[]) {
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (options && arg == "--") {
+            options = false;
+        } else if (!options || arg.empty() || arg[0] != '-') {
+            std::error_code ec;
+            const std::filesystem::path absolute = std::filesystem::absolute(arg, ec);
+            return ec ? arg : absolute.string();
+        }
+    }
+    return {};
 }
 
 namespace {
@@ -182,6 +199,15 @@ class ComboBoxBinding final : public ControlBindings::Binding {
     std::string text_;
 };
 
+// Shows a button's caption when it differs from the one last shown.
+void PushCaption(QAbstractButton* widget, const std::string& caption, std::string& shown,
+                 bool first) {
+    if (first || caption != shown) {
+        widget->setText(ToQString(caption));
+        shown = caption;
+    }
+}
+
 class OptionButtonBinding final : public ControlBindings::Binding {
   public:
     OptionButtonBinding(ControlBindings& owner, OptionButton& model, QRadioButton* widget,
@@ -201,10 +227,7 @@ class OptionButtonBinding final : public ControlBindings::Binding {
         if (widget_.isNull()) {
             return;
         }
-        if (first_ || model_.Caption != caption_) {
-            widget_->setText(ToQString(model_.Caption));
-            caption_ = model_.Caption;
-        }
+        PushCaption(widget_, model_.Caption, caption_, first_);
         if (widget_->isChecked() != model_.Value) {
             // A group may have no button selected: an exclusive button would
             // refuse to be deselected.
@@ -273,10 +296,7 @@ class CommandButtonBinding final : public ControlBindings::Binding {
         if (widget_.isNull()) {
             return;
         }
-        if (first_ || model_.Caption != caption_) {
-            widget_->setText(ToQString(model_.Caption));
-            caption_ = model_.Caption;
-        }
+        PushCaption(widget_, model_.Caption, caption_, first_);
         first_ = false;
     }
 

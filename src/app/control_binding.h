@@ -41,6 +41,11 @@ enum class TextKind { Plain, FileName };
 // A file name as the logic holds it (the bytes the file system knows) and back.
 std::string ToFileName(const QString& path);
 QString FromFileName(const std::string& name);
+// The file named on the command line (argv after the toolkit took its own
+// options out), as the bytes given, made absolute against the current
+// folder: a name that is not valid text in the locale's encoding opens all
+// the same. Empty when no file is named.
+std::string CommandLineFileName(int argc, char* argv[]);
 
 class ControlBindings : public QObject {
   public:

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -20,6 +22,40 @@ namespace {
 constexpr int kWheelNotch = 120;
 // Width of the caption-less buttons that frame the page, in pixels.
 constexpr int kFrameBar = 4;
+
+// The page's scroll bar, which repaints for a new line only when its handle
+// moves or it reaches or leaves an end: over a large file the handle moves a
+// pixel in a hundred lines or more, and the bar looks the same in between.
+class PageScrollBar : public QScrollBar {
+  public:
+    using QScrollBar::QScrollBar;
+
+  protected:
+    void sliderChange(SliderChange change) override {
+        if (change == SliderValueChange && Handle() == paintedHandle_ && !AtEnd() &&
+            !paintedAtEnd_ && !style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this)) {
+            return; // the bar as painted shows the new line as well
+        }
+        QScrollBar::sliderChange(change);
+    }
+    void paintEvent(QPaintEvent* event) override {
+        paintedHandle_ = Handle();
+        paintedAtEnd_ = AtEnd();
+        QScrollBar::paintEvent(event);
+    }
+
+  private:
+    QRect Handle() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                       this);
+    }
+    bool AtEnd() const { return value() == minimum() || value() == maximum(); }
+
+    QRect paintedHandle_;
+    bool paintedAtEnd_ = true;
+};
 
 QLineEdit* TextBoxWidget(const char* name, int chars) {
     auto* edit = new QLineEdit;
@@ -73,7 +109,7 @@ void HexViewer::BuildControls() {
     PlacePage();
     connect(surface, &SurfaceWidget::ZoomChanged, this, &HexViewer::PlacePage);
 
-    vscroll1_ = new QScrollBar(Qt::Vertical);
+    vscroll1_ = new PageScrollBar(Qt::Vertical);
     vscroll1_->setObjectName(QStringLiteral("VScroll1"));
     vscroll1_->setToolTip(tr("Line of the page (wheel: 3 lines, Page Up/Down: a page)"));
     Bindings().Bind(logic_.VScroll1, vscroll1_);

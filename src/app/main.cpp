@@ -1,12 +1,13 @@
 // sectorscope: a viewer for Model 1 floppy-disk image files (JV1, JV3, DMK).
+#include "app/control_binding.h"
 #include "app/mainform.h"
 #include "app/program_settings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFileInfo>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -56,17 +57,17 @@ int main(int argc, char* argv[]) {
     }
 
     // A relative path names a file of the folder the program was started in:
-    // resolve it before the window makes its own folder the current one.
-    const QStringList args = parser.positionalArguments();
-    if (args.size() > 1) {
+    // resolve it before the window makes its own folder the current one. The
+    // name is taken as the bytes given, not through a text conversion.
+    if (parser.positionalArguments().size() > 1) {
         parser.showHelp(1);
     }
-    const QString path = args.isEmpty() ? QString() : QFileInfo(args.first()).absoluteFilePath();
+    const std::string path = ss::CommandLineFileName(argc, argv);
 
     ss::Mainform window;
     window.show();
-    if (!path.isEmpty()) {
-        window.OpenChosenFile(path);
+    if (!path.empty()) {
+        window.OpenChosenFileName(path);
     }
     return QApplication::exec();
 }

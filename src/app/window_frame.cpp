@@ -226,22 +226,37 @@ void WindowFrame::CentreOnScreen() {
 }
 
 void WindowFrame::Handle(const std::function<void()>& handler) {
+    // What the handler draws reaches the screen once it has drawn all of it.
+    if (surfaceView_ != nullptr) {
+        surfaceView_->Hold();
+    }
     handler();
+    if (surfaceView_ != nullptr) {
+        surfaceView_->Release();
+    }
     SyncFromModels();
 }
 
 OpenResult WindowFrame::OpenImage(const QString& path) {
+    return OpenFileName(ToFileName(path));
+}
+
+OpenResult WindowFrame::OpenFileName(const std::string& name) {
     OpenResult result;
-    Handle([this, &path, &result] { result = Open(ToFileName(path)); });
+    Handle([this, &name, &result] { result = Open(name); });
     return result;
 }
 
 OpenResult WindowFrame::OpenChosenFile(const QString& path) {
-    const QFileInfo file(path);
+    return OpenChosenFileName(ToFileName(path));
+}
+
+OpenResult WindowFrame::OpenChosenFileName(const std::string& name) {
+    const QFileInfo file(FromFileName(name));
     if (file.absoluteDir().exists()) {
         SetLastFolder(file.absolutePath());
     }
-    const OpenResult result = OpenImage(path);
+    const OpenResult result = OpenFileName(name);
     if (result.IsOpened()) {
         AddRecentFile(file.absoluteFilePath());
     } else if (result.outcome == OpenResult::Outcome::CannotOpen) {

@@ -74,11 +74,16 @@ class WindowFrame : public QMainWindow {
 
     // The window's open of a file, and then the screen shows what it did.
     OpenResult OpenImage(const QString& path);
+    // The same for a file name given as the bytes the file system knows.
+    OpenResult OpenFileName(const std::string& name);
     // A file the user chose (in the file dialog, the recent images, by a
     // drop or on the command line): the window opens it, the dialogs start
     // in its folder from now on, and an image that opened heads the recent
     // images.
     OpenResult OpenChosenFile(const QString& path);
+    // The same for a name given as the bytes the file system knows (the
+    // command line's), which need not be valid text.
+    OpenResult OpenChosenFileName(const std::string& name);
     // The folder the file dialog starts in: that of the image open in the
     // window, else the one last used, else the one the program was started from.
     QString DialogFolder() const;

@@ -388,7 +388,17 @@ void MainformLogic::DumpSector(bool dirSector, int rows) {
 void MainformLogic::DumpRow(int r, int stride, bool coloured, int& entryFirst) {
     surface.ForeColor = colour::Brown;
     surface.CurrentX = mainlayout::kRowLabelX;
-    surface.Print("  " + Hex2(static_cast<std::uint64_t>((r - 1) * kDumpColumns)), true);
+    // The row's first offset after two blanks: Hex2, so 3 digits from 256 on.
+    const auto offset = static_cast<std::uint64_t>((r - 1) * kDumpColumns);
+    if (offset < 256) {
+        const std::string_view digits = Hex2View(static_cast<std::uint8_t>(offset));
+        const char label[4] = {' ', ' ', digits[0], digits[1]};
+        surface.Print(std::string_view(label, sizeof label), true);
+    } else {
+        std::string label(2, ' ');
+        label += Hex2(offset);
+        surface.Print(label, true);
+    }
     surface.ForeColor = colour::Black;
     for (int k = 1; k <= kDumpColumns; ++k) {
         const std::uint8_t b = img.filebuf.At(img.fpa);
@@ -401,10 +411,10 @@ void MainformLogic::DumpRow(int r, int stride, bool coloured, int& entryFirst) {
         const int o = (r % 2 == 1) ? k - 1 : kDumpColumns + k - 1;
         surface.CurrentX = mainlayout::HexColumn(k);
         surface.ForeColor = coloured ? EntryByteColour(o, b, entryFirst) : colour::Black;
-        surface.Print(Hex2(b), true);
+        surface.Print(Hex2View(b), true);
         surface.CurrentX = mainlayout::TextColumn(k);
         surface.ForeColor = colour::Black;
-        surface.Print(std::string(1, ShownChar(b)), true);
+        surface.Print(ShownView(b), true);
     }
     surface.Print();
 }

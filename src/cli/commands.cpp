@@ -80,14 +80,21 @@ std::string_view CrcWord(CrcState state) {
     return "none";
 }
 
-std::string HexDigits(const std::vector<std::uint8_t>& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(2 * bytes.size());
+// Every byte as two upper-case hex digits, added to out.
+void AppendHexDigits(std::string& out, const std::vector<std::uint8_t>& bytes) {
+    const std::size_t start = out.size();
+    out.resize(start + 2 * bytes.size());
+    char* p = out.data() + start;
     for (const std::uint8_t b : bytes) {
-        out += kDigits[b >> 4];
-        out += kDigits[b & 0x0F];
+        const std::string_view pair = Hex2View(b);
+        *p++ = pair[0];
+        *p++ = pair[1];
     }
+}
+
+std::string HexDigits(const std::vector<std::uint8_t>& bytes) {
+    std::string out;
+    AppendHexDigits(out, bytes);
     return out;
 }
 
@@ -160,7 +167,8 @@ Opened OpenImage(Window& window, const std::string& path) {
     const OpenResult result = window.logic.MnuOpen(path);
     switch (result.outcome) {
     case OpenResult::Outcome::CannotOpen:
-        return {OpenOutcome::CannotOpen, "cannot open '" + path + "': " + result.message};
+        return {OpenOutcome::CannotOpen,
+                "cannot open '" + EscapeName(path) + "': " + result.message};
     case OpenResult::Outcome::Refused: {
         std::string text = result.message;
         std::replace(text.begin(), text.end(), '\r', '\n');
@@ -267,22 +275,30 @@ void PrintSectors(std::ostream& out, Window& window, bool data) {
     line += "size\tcrc\n";
     out << line;
 
+    // Each line is built in the one string, without a string per field.
     StepThroughSectors(window, [&] {
         const ImageState& img = window.logic.img;
         const bool missing = ShownIsMissing(window);
         line.clear();
         for (const Field& field : kSectorFields) {
-            line += missing && field.kind == Kind::SectorType ? "missing" : Text(window, field);
+            line += missing && field.kind == Kind::SectorType
+                        ? std::string_view("missing")
+                        : TrimView((window.logic.*field.box).Text);
             line += '\t';
         }
         if (data) {
-            line += HexDigits(window.logic.DumpedBytes());
+            AppendHexDigits(line, window.logic.DumpedBytes());
             line += '\t';
         }
         if (!missing) {
             const SectorCrc crc = img.CrcOf(img.PresSecnum);
-            line += std::to_string(img.SectorSize(img.PresSecnum)) + '\t';
-            line += std::string(CrcWord(crc.id)) + "/" + std::string(CrcWord(crc.data));
+            char size[24];
+            line.append(
+                size, std::to_chars(size, size + sizeof size, img.SectorSize(img.PresSecnum)).ptr);
+            line += '\t';
+            line += CrcWord(crc.id);
+            line += '/';
+            line += CrcWord(crc.data);
         } else {
             line += '\t';
         }
@@ -338,7 +354,7 @@ void PrintShow(std::ostream& out, const Window& window, bool colour) {
         PrintField(out, field.name, w.*field.box, colour);
     };
     out << "disk\n";
-    PrintNamed(out, "file", w.TxtFilename.Text);
+    PrintNamed(out, "file", EscapeName(w.TxtFilename.Text));
     std::for_each(std::begin(kDiskFields), std::end(kDiskFields), print);
     for (const std::string& item : w.List2.Items) {
         PrintNamed(out, "notice", BoxText(Trim(item), colour::Black, colour::White, colour));
@@ -393,6 +409,9 @@ int RunInfo(const Invocation& call) {
 
 int RunSectors(const Invocation& call) {
     Window window;
+    // The listing prints the fields and the bytes of each sector, never the
+    // surface: the window's dump need not be kept.
+    window.logic.surface.SetUnseen(true);
     if (const auto status = OpenForCommand(window, call.operands[0], *call.err, true)) {
         return *status;
     }

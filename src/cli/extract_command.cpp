@@ -4,6 +4,7 @@
 #include "dos/dos_disk.h"
 #include "dos/host_names.h"
 #include "dos_commands.h"
+#include "terminal.h"
 
 #include <algorithm>
 #include <cctype>
@@ -86,7 +87,8 @@ int RunExtract(const Invocation& call) {
         case dos::WriteOutcome::Written:
             break;
         }
-        *call.out << s.file->name << '\t' << path << '\t' << s.content.bytes.size() << '\n';
+        *call.out << s.file->name << '\t' << EscapeName(path) << '\t' << s.content.bytes.size()
+                  << '\n';
         if (!s.content.missing.empty()) {
             *call.err << "sectorscope-cli: " << s.file->name << ": sectors missing, written as "
                       << "zeros: " << Addresses(s.content.missing) << '\n';

@@ -18,8 +18,8 @@ namespace {
 
 // Every command, in the order --help lists them.
 const ss::cli::Command* const kCommands[] = {
-    &ss::cli::kInfoCommand, &ss::cli::kSectorsCommand, &ss::cli::kShowCommand,
-    &ss::cli::kHexCommand,  &ss::cli::kMapCommand,     &ss::cli::kFilesCommand,
+    &ss::cli::kInfoCommand,    &ss::cli::kSectorsCommand, &ss::cli::kShowCommand,
+    &ss::cli::kHexCommand,     &ss::cli::kMapCommand,     &ss::cli::kFilesCommand,
     &ss::cli::kExtractCommand,
 };
 

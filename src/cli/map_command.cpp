@@ -49,7 +49,7 @@ Surface TextsOf(const Surface& surface, bool rows) {
 }
 
 void PrintMap(std::ostream& out, const Form1Logic& map, bool colour) {
-    PrintNamed(out, "file", map.TxtFilename.Text);
+    PrintNamed(out, "file", EscapeName(map.TxtFilename.Text));
     PrintField(out, "format", map.Text1, colour);
     PrintNamed(out, "order", map.Option1.Value ? "numeric" : "interleave");
     out << '\n';

@@ -112,11 +112,47 @@ void PrintField(std::ostream& out, std::string_view name, const TextBox& box, bo
 }
 
 std::string Trim(const std::string& text) {
+    return std::string(TrimView(text));
+}
+
+std::string_view TrimView(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
+    if (first == std::string_view::npos) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string EscapeName(std::string_view name) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(name.size());
+    for (const char ch : name) {
+        const auto b = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (b < 32 || b == 127) {
+                out += "\\x";
+                out += kDigits[b >> 4];
+                out += kDigits[b & 0xF];
+            } else {
+                out += ch;
+            }
+        }
+    }
+    return out;
 }
 
 } // namespace ss::cli

@@ -41,5 +41,12 @@ void PrintField(std::ostream& out, std::string_view name, const TextBox& box, bo
 
 // Text with the leading and trailing blanks removed.
 std::string Trim(const std::string& text);
+std::string_view TrimView(std::string_view text);
+
+// A file name for a line of text output, so that any name stays on its one
+// line: a backslash as "\\", a line feed, carriage return or tab as "\n",
+// "\r", "\t", any other control byte (below 32, and 127) as "\xHH"; every
+// other byte as it is.
+std::string EscapeName(std::string_view name);
 
 } // namespace ss::cli

@@ -3,23 +3,29 @@
 #include "image/open_file.h"
 #include "surface/numtext.h"
 
+#include <array>
 #include <utility>
 
 namespace ss {
 
 namespace {
-// The address of a line: upper-case hex, at least 7 digits.
-std::string AddressText(std::int64_t offset) {
-    std::string digits = Hex(static_cast<std::uint64_t>(offset));
-    if (digits.size() < 7) {
-        digits.insert(0, 7 - digits.size(), '0');
-    }
-    return digits;
+// The address of a line: upper-case hex, at least 7 digits, written at the
+// end of buf.
+std::string_view AddressText(std::int64_t offset, std::array<char, 16>& buf) {
+    constexpr int kMinDigits = 7;
+    auto n = static_cast<std::uint64_t>(offset);
+    char* const end = buf.data() + buf.size();
+    char* p = end;
+    do {
+        *--p = Hex2View(static_cast<std::uint8_t>(n & 0xF))[1];
+        n >>= 4;
+    } while (n != 0 || end - p < kMinDigits);
+    return {p, static_cast<std::size_t>(end - p)};
 }
 
 // The blanks after the hex digits of column k (1 to 16): two after every
 // fourth column inside the line, one elsewhere.
-const char* Separator(int k) {
+std::string_view Separator(int k) {
     return (k % 4 == 0 && k < HexLayout::kBytesPerLine) ? "  " : " ";
 }
 } // namespace
@@ -117,16 +123,20 @@ void Form2Logic::DispHexPage() {
 
     surface.Cls();
     surface.CurrentY = hexlayout::kTopLines * surface.TextHeight("sample");
+    std::array<char, 16> address;
     for (int line = 0; line < HexLayout::kLinesPerPage; ++line) {
         surface.ForeColor = hexcolour::Address;
         surface.CurrentX = hexlayout::kLineLeft;
-        surface.Print({std::string(" "), AddressText(fpa), std::string("  ")}, true);
+        surface.Print(" ", true);
+        surface.Print(AddressText(fpa, address), true);
+        surface.Print("  ", true);
         surface.ForeColor = colour::Black;
         const std::int64_t lineStart = fpa;
         for (int k = 1; k <= HexLayout::kBytesPerLine; ++k) {
             const std::uint8_t b = filebuf.At(fpa);
             surface.ForeColor = marking.HexColour(filebuf, fpa);
-            surface.Print({Hex2(b), std::string(Separator(k))}, true);
+            surface.Print(Hex2View(b), true);
+            surface.Print(Separator(k), true);
             ++fpa;
         }
         surface.Print(" ", true);
@@ -135,7 +145,7 @@ void Form2Logic::DispHexPage() {
             const std::uint8_t b = filebuf.At(fpa);
             ++fpa;
             surface.ForeColor = marking.TextColour(b);
-            surface.Print(std::string(1, ShownChar(b)), true);
+            surface.Print(ShownView(b), true);
         }
         surface.Print();
     }

@@ -67,6 +67,7 @@ void HexMarking::BeginPage(HexFormat format, std::int64_t trklength, std::int64_
     fpasave = pageStart;
     dataMarkSearch_ = false;
     doubleByteNotice_ = false;
+    trackStart_ = kNoTrack;
 }
 
 Colour HexMarking::HexColour(const HexBytes& filebuf, std::int64_t p) {
@@ -92,12 +93,16 @@ Colour HexMarking::TextColour(std::uint8_t b) const {
     return dmk && IsGap(b) ? colour::Red : colour::Black;
 }
 
-bool HexMarking::InTrackHeader(std::int64_t fileend, std::int64_t p) const {
+bool HexMarking::InTrackHeader(std::int64_t fileend, std::int64_t p) {
     // Headers of tracks 0 to Int(fileend / trklength) count, the last one
-    // possibly lying past the end of the file.
-    const std::int64_t t = (p - dmk::kHeaderSize) / trklength_;
-    return t <= fileend / trklength_ &&
-           p - dmk::RecordStart(trklength_, t) < dmk::kPointerTableSize;
+    // possibly lying past the end of the file. The track of p is worked out
+    // again only when p leaves the one before: a page crosses few tracks.
+    if (p < trackStart_ || p >= trackStart_ + trklength_) {
+        const std::int64_t t = (p - dmk::kHeaderSize) / trklength_;
+        trackStart_ = dmk::RecordStart(trklength_, t);
+        trackCounts_ = t <= fileend / trklength_;
+    }
+    return trackCounts_ && p - trackStart_ < dmk::kPointerTableSize;
 }
 
 Colour HexMarking::DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b) {

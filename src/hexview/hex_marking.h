@@ -66,12 +66,17 @@ class HexMarking {
   private:
     Colour DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b);
     Colour Jv3Colour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b);
-    bool InTrackHeader(std::int64_t fileend, std::int64_t p) const;
+    bool InTrackHeader(std::int64_t fileend, std::int64_t p);
 
     HexFormat format_ = HexFormat::None;
     std::int64_t trklength_ = 0;
     bool dataMarkSearch_ = false;
     bool doubleByteNotice_ = false;
+    // The DMK track record the last byte marked lies in, from its first byte
+    // (none yet on this page: above every position, so the next is outside).
+    static constexpr std::int64_t kNoTrack = INT64_MAX / 2;
+    std::int64_t trackStart_ = kNoTrack;
+    bool trackCounts_ = false; // its header is one of the tracks that count
 };
 
 } // namespace ss

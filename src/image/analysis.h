@@ -5,6 +5,7 @@
 #include "image_buffer.h"
 #include "recognition.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,16 +26,31 @@ template <typename T> class Table {
         if (i < 0) {
             return;
         }
-        if (i >= static_cast<std::int64_t>(v_.size())) {
-            v_.resize(static_cast<std::size_t>(i) + 1, T{});
+        const auto k = static_cast<std::size_t>(i);
+        if (k >= v_.size()) {
+            Grow(k);
         }
-        v_[static_cast<std::size_t>(i)] = value;
+        v_[k] = value;
+        size_ = std::max(size_, k + 1);
     }
-    void Clear() { v_.clear(); }
-    std::size_t Size() const { return v_.size(); }
+    void Clear() {
+        v_.clear();
+        size_ = 0;
+    }
+    // One past the highest index written.
+    std::size_t Size() const { return size_; }
 
   private:
+    // Room up to index k at least, doubling: the indexes come mostly one
+    // after the other. The room past size_ holds T{}, which is what a read
+    // of an index never written answers anyway.
+    [[gnu::noinline]] void Grow(std::size_t k) {
+        constexpr std::size_t kFirstRoom = 64;
+        v_.resize(std::max({k + 1, 2 * v_.size(), kFirstRoom}), T{});
+    }
+
     std::vector<T> v_;
+    std::size_t size_ = 0;
 };
 
 // secdens of a double-density sector; a single-density one holds 0.

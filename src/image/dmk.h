@@ -226,20 +226,15 @@ inline constexpr int kMarkSearchFirst = 10;
 inline constexpr int kMarkSearchFirstDoubled = 14;
 inline constexpr int kMarkSearchLast = 50;
 
-// Distance from idPos to the first data mark in the search window, or none.
+// Distance from idPos to the first data mark in the search window, or -1.
+// Positions outside the file read as 0, never a mark: only the part of the
+// window that the file holds is scanned.
+int DataMarkDistance(const ImageBuffer& buf, std::int64_t idPos, bool doubled);
+
+// The same, or none.
 inline std::optional<int> FindDataMark(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
-    // Positions outside the file read as 0, never a mark: only the part of
-    // the window that the file holds is scanned.
-    const std::int64_t from =
-        std::max<std::int64_t>(idPos + (doubled ? kMarkSearchFirstDoubled : kMarkSearchFirst), 0);
-    const std::int64_t end = std::min<std::int64_t>(idPos + kMarkSearchLast + 1, buf.Size());
-    const std::uint8_t* bytes = buf.Bytes().data();
-    for (std::int64_t p = from; p < end; ++p) {
-        if (IsDataMark(bytes[p])) {
-            return static_cast<int>(p - idPos);
-        }
-    }
-    return std::nullopt;
+    const int d = DataMarkDistance(buf, idPos, doubled);
+    return d >= 0 ? std::optional<int>(d) : std::nullopt;
 }
 
 // Distance from a data mark to the sector's first data byte.

@@ -37,6 +37,7 @@ class DmkWalk {
             lowest = std::min(lowest, sec);
             highest = std::max(highest, sec);
         }
+        CheckCrcs();
         // The record's sectors take its sector numbers from w on, or one
         // index each when more of them than numbers (a sector written twice).
         const int slots = count_ == 0 ? 0 : std::max(count_, highest - w + 1);
@@ -116,23 +117,39 @@ class DmkWalk {
         return CrcState::NotRecorded;
     }
 
-    // The CRC states of the sector's ID field and of its data field, whose
-    // mark lies at distance m (none when the search found no mark); counts
-    // the damage.
-    SectorCrc CheckCrcs(const IdField& f, std::optional<int> m, int size) {
-        const int stride = f.doubled ? 2 : 1;
-        SectorCrc crc;
-        crc.id =
-            StateOf(dmk::CheckFieldCrc(buf_, f.pos, dmk::kIdFieldBytes, f.doubleDensity, stride));
-        if (m) {
-            crc.data = StateOf(dmk::CheckFieldCrc(buf_, f.pos + *m, size, f.doubleDensity, stride));
-        } else {
-            ++s_.damage.noDataField;
+    // Checks the CRCs of the record's sectors, in the order they were
+    // entered: the states into seccrc, the bad ones counted as damage.
+    // Taken apart from the walk, one field after the other, the checks run
+    // side by side in the processor instead of each holding up the walk.
+    void CheckCrcs() {
+        for (int k = 0; k < pendingCount_; ++k) {
+            const PendingCrc& c = pending_[static_cast<std::size_t>(k)];
+            SectorCrc crc;
+            crc.id = StateOf(
+                dmk::CheckFieldCrc(buf_, c.idPos, dmk::kIdFieldBytes, c.doubleDensity, c.stride));
+            if (c.mark >= 0) {
+                crc.data = StateOf(
+                    dmk::CheckFieldCrc(buf_, c.idPos + c.mark, c.size, c.doubleDensity, c.stride));
+            }
+            s_.damage.idCrcErrors += crc.id == CrcState::Bad ? 1 : 0;
+            s_.damage.dataCrcErrors += crc.data == CrcState::Bad ? 1 : 0;
+            s_.tables.seccrc.Set(c.index, crc.Packed());
         }
-        s_.damage.idCrcErrors += crc.id == CrcState::Bad ? 1 : 0;
-        s_.damage.dataCrcErrors += crc.data == CrcState::Bad ? 1 : 0;
-        return crc;
+        pendingCount_ = 0;
     }
+
+    // A sector whose CRCs are still to be checked: its ID field, the
+    // distance to its data mark (-1: none found), its size and storage.
+    struct PendingCrc {
+        std::int64_t index;
+        std::int64_t idPos;
+        int mark;
+        int size;
+        int stride;
+        bool doubleDensity;
+    };
+    std::array<PendingCrc, dmk::kMainWindowPointers> pending_{};
+    int pendingCount_ = 0;
 
     // Enters the sector of one ID field into the tables; w is the record's
     // lowest sector number, which takes the record's first index. Answers
@@ -171,7 +188,11 @@ class DmkWalk {
         tb.secfpa.Set(i, f.pos + m + dmk::DataAfterMark(f.doubled));
         tb.secpresent.Set(i, 1);
         tb.secsize.Set(i, size);
-        tb.seccrc.Set(i, CheckCrcs(f, found, size).Packed());
+        if (!found) {
+            ++s_.damage.noDataField;
+        }
+        pending_[static_cast<std::size_t>(pendingCount_++)] =
+            PendingCrc{i, f.pos, found.value_or(-1), size, f.doubled ? 2 : 1, f.doubleDensity};
         s_.secslots = std::max(s_.secslots, i + 1);
         (f.doubleDensity ? anyDouble : anySingle) = true;
         ++s_.Totalsecs;
@@ -195,6 +216,9 @@ void BuildDmkTables(ImageState& s) {
     s.tracks = header.tracks;
     s.fpa = dmk::kHeaderSize;
     s.sides = 1;
+    // An image without a track record has no sectors per track, whatever
+    // the image before it had.
+    s.spt = 0;
     s.Totalsecs = 0;
     s.dirstartsecfnd = 0;
 

@@ -105,6 +105,7 @@ struct PlacedEntry {
 inline std::vector<PlacedEntry> ReadAllEntries(const ImageBuffer& buf) {
     constexpr int kTables = 2;
     std::vector<PlacedEntry> out;
+    out.reserve(kEntries);
     std::int64_t table = 0;
     for (int k = 0; k < kTables; ++k) {
         if (k > 0 && !buf.Has(table, kHeaderSize)) {

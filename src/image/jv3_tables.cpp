@@ -38,8 +38,10 @@ struct TrackInfo {
 
 // Every used entry, in file order, wherever it stands among the free ones.
 std::vector<UsedEntry> UsedEntries(const ImageBuffer& buf) {
+    const std::vector<jv3::PlacedEntry> all = jv3::ReadAllEntries(buf);
     std::vector<UsedEntry> used;
-    for (const jv3::PlacedEntry& p : jv3::ReadAllEntries(buf)) {
+    used.reserve(all.size());
+    for (const jv3::PlacedEntry& p : all) {
         if (!p.entry.IsFree()) {
             used.push_back(UsedEntry{p.entry, p.dataPos});
         }

@@ -20,13 +20,18 @@ inline std::string OpenFailedText(const std::string& name, const std::string& re
 }
 
 // Closes whatever was open and opens name for binary reading. When that
-// fails: the warning box naming the file and the reason, everything closed,
-// false.
+// fails: the warning box naming the file and the reason (for a file too
+// large to be a disk image, a box of its own naming the size), everything
+// closed, false.
 inline bool OpenFileNumber1(FileNumber1& file1, Host& host, const std::string& name) {
     file1.Close();
     if (!file1.Open(name)) {
-        host.MsgBox(OpenFailedText(name, CannotOpenReason(name)), kMsgOkExclamation,
-                    kOpenFailedTitle);
+        if (file1.TooLarge()) {
+            host.MsgBox(TooLargeText(file1.Size()), kMsgOkExclamation, kTooLargeTitle);
+        } else {
+            host.MsgBox(OpenFailedText(name, CannotOpenReason(name)), kMsgOkExclamation,
+                        kOpenFailedTitle);
+        }
         file1.Close();
         return false;
     }

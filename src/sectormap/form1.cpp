@@ -103,6 +103,8 @@ OpenResult Form1Logic::ReadAndCheckFile() {
     pagecounters.clear();
     endflag = 0;
     pageShown_ = false;
+    looks_.clear();
+    looksStart_ = -1;
 
     if (jv1::HasSignature(filebuf)) {
         jv1 = 1;
@@ -196,10 +198,21 @@ void Form1Logic::PrintDensityLegend(int lineHeight) {
     surface.Print(kMapDoubleLegend, true);
 }
 
+Form1Logic::SectorLook Form1Logic::LookAt(std::int64_t p, bool doubleDensity, bool doubled) const {
+    const std::optional<int> found = dmk::FindDataMark(filebuf, p, doubled);
+    return SectorLook{static_cast<std::uint8_t>(DataMarkAt(filebuf, p, found, damindx)),
+                      DmkSectorDamaged(filebuf, p, doubleDensity, doubled, found)};
+}
+
 void Form1Logic::DrawDmkPage() {
     const int h = surface.TextHeight("sample");
     const bool numeric = Option1.Value;
     SavePageStart(fpa);
+    if (looksStart_ != fpa) {
+        looks_.clear();
+        looksStart_ = fpa;
+    }
+    std::size_t drawn = 0; // sectors of the page drawn so far
     endflag = 0;
     Text1.Text = "DMK";
 
@@ -253,12 +266,16 @@ void Form1Logic::DrawDmkPage() {
                 rowOpen = true;
                 surface.ForeColor = sideShown == 0 ? mapcolour::RowLabel : colour::Black;
                 PrintRowLabel("Trk", track, y);
-                surface.Print({std::string(":"), std::int64_t{sideShown}});
+                surface.Print(":", true);
+                surface.PrintNumber(sideShown);
             }
 
-            const std::optional<int> found = dmk::FindDataMark(filebuf, p, doubled);
-            datamark = DataMarkAt(filebuf, p, found, damindx);
-            if (DmkSectorDamaged(filebuf, p, pointer.doubleDensity, doubled, found)) {
+            if (drawn == looks_.size()) {
+                looks_.push_back(LookAt(p, pointer.doubleDensity, doubled));
+            }
+            const SectorLook look = looks_[drawn++];
+            datamark = look.datamark;
+            if (look.damaged) {
                 surface.ForeColor = mapcolour::Damaged;
                 damageShown_ = true;
             } else if (dmk::IsDirectoryMark(datamark)) {
@@ -273,10 +290,11 @@ void Form1Logic::DrawDmkPage() {
             if (numeric) {
                 surface.CurrentX = maplayout::kDmkFirstColumn + maplayout::kColumnPitch * sector;
                 sptab = Dec(sector);
-                surface.Print({std::string(doubled ? "*" : " "), sptab});
+                surface.Print(doubled ? "*" : " ", true);
+                surface.Print(sptab);
             } else {
                 surface.CurrentX = x;
-                surface.Print({std::int64_t{sector}});
+                surface.PrintNumber(sector);
                 x += maplayout::kColumnPitch;
             }
             row.Add(sector);
@@ -365,7 +383,8 @@ bool Form1Logic::DrawJv3Page() {
             surface.ForeColor = track % 2 == 0 ? colour::Black : mapcolour::RowLabel;
             PrintRowLabel("Trk;", track, y);
             surface.ForeColor = sideShown == 1 ? mapcolour::DmkDoubleDir : colour::Black;
-            surface.Print({std::string(":"), std::int64_t{sideShown}});
+            surface.Print(":", true);
+            surface.PrintNumber(sideShown);
         }
 
         const bool doubleDensity = entry.DoubleDensity();
@@ -389,10 +408,10 @@ bool Form1Logic::DrawJv3Page() {
         surface.CurrentY = y;
         if (numeric) {
             surface.CurrentX = maplayout::kJv3FirstColumn + maplayout::kColumnPitch * sector;
-            surface.Print({std::int64_t{sector}});
+            surface.PrintNumber(sector);
         } else {
             surface.CurrentX = x;
-            surface.Print({std::int64_t{sector}});
+            surface.PrintNumber(sector);
             x += maplayout::kColumnPitch;
         }
         row.Add(sector);
@@ -444,7 +463,7 @@ void Form1Logic::DrawJv1Page() {
         for (int s = 0; s < onTrack; ++s) {
             surface.CurrentX = maplayout::kJv1FirstColumn + maplayout::kColumnPitch * s;
             surface.CurrentY = y;
-            surface.Print({std::int64_t{s}}, true);
+            surface.PrintNumber(s, true);
         }
         if (++rows >= kJv1RowsPerPage || ++track >= tracks) {
             break;

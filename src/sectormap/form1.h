@@ -169,6 +169,21 @@ class Form1Logic {
     bool damageShown_ = false;    // the page being drawn shows a damaged or missing sector
     bool damindxByTrack_ = false; // damindx follows each DMK track's density
     void PrintDensityLegend(int lineHeight);
+    // What the DMK walk found after one ID field: its data mark as the page
+    // shows it, and whether a CRC of the sector is bad.
+    struct SectorLook {
+        std::uint8_t datamark = 0;
+        bool damaged = false;
+    };
+    // The looks of the DMK page last drawn, in the order it drew its
+    // sectors, and the position its walk started from (-1: none). The
+    // walk from one position over one file meets the same sectors in the
+    // same order, so the same page drawn again (Resize, the order options)
+    // takes them from here instead of searching and checking every field
+    // again. A load forgets them.
+    std::vector<SectorLook> looks_;
+    std::int64_t looksStart_ = -1;
+    SectorLook LookAt(std::int64_t p, bool doubleDensity, bool doubled) const;
     void SavePageStart(std::int64_t start);
     void RestorePageStart();
 

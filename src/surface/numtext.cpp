@@ -10,23 +10,30 @@ std::string Dec(std::int64_t n) {
     return std::to_string(n);
 }
 
+namespace {
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+}
+
 std::string Hex(std::uint64_t n) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string out;
+    char buf[16];
+    char* const end = buf + sizeof buf;
+    char* p = end;
     do {
-        out.insert(out.begin(), digits[n & 0xF]);
+        *--p = kHexDigits[n & 0xF];
         n >>= 4;
     } while (n != 0);
-    return out;
+    return std::string(p, end);
 }
 
 std::string Hex2(std::uint64_t n) {
-    std::string h = Hex(n);
-    return h.size() == 1 ? "0" + h : h;
+    if (n < 256) {
+        return std::string(Hex2View(static_cast<std::uint8_t>(n)));
+    }
+    return Hex(n);
 }
 
 char ShownChar(std::uint8_t b) {
-    return (b > 32 && b < 128) ? static_cast<char>(b) : '.';
+    return ShownView(b)[0];
 }
 
 } // namespace ss

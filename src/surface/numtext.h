@@ -1,8 +1,10 @@
 // The number texts every window uses for fields and printed items.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace ss {
 
@@ -17,5 +19,34 @@ std::string Hex(std::uint64_t n);
 std::string Hex2(std::uint64_t n);
 // The character a byte is shown as in a text column: itself when 32 < b < 128, else ".".
 char ShownChar(std::uint8_t b);
+
+namespace numtext_detail {
+// Hex2 of every byte, two digits each, and ShownChar of every byte: a page
+// of bytes prints from these without making a string per byte.
+inline constexpr std::array<char, 512> kHexPairs = [] {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::array<char, 512> t{};
+    for (int b = 0; b < 256; ++b) {
+        t[2 * b] = kDigits[b >> 4];
+        t[2 * b + 1] = kDigits[b & 0xF];
+    }
+    return t;
+}();
+inline constexpr std::array<char, 256> kShownChars = [] {
+    std::array<char, 256> t{};
+    for (int b = 0; b < 256; ++b) {
+        t[b] = (b > 32 && b < 128) ? static_cast<char>(b) : '.';
+    }
+    return t;
+}();
+} // namespace numtext_detail
+
+// Hex2(b) and ShownChar(b) as views of static text, for Print.
+inline std::string_view Hex2View(std::uint8_t b) {
+    return {&numtext_detail::kHexPairs[2 * std::size_t{b}], 2};
+}
+inline std::string_view ShownView(std::uint8_t b) {
+    return {&numtext_detail::kShownChars[b], 1};
+}
 
 } // namespace ss

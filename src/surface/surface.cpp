@@ -1,49 +1,75 @@
 #include "surface.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <map>
-#include <unordered_set>
 
 namespace ss {
 
 void Surface::Cls() {
-    items_.clear();
-    textKeys_.clear();
+    leftover_ += count_;
+    count_ = 0;
+    compactAt_ = kCompactMargin;
+    twinsPossible_ = false;
+    lastText_ = kNoText;
     CurrentX = 0;
     CurrentY = 0;
     ++revision_;
 }
 
-namespace {
-std::string TextKey(int x, int y, std::string_view text) {
-    std::string key;
-    key.reserve(24 + text.size());
-    key.append(std::to_string(x)).push_back(',');
-    key.append(std::to_string(y)).push_back(',');
-    key.append(text);
-    return key;
-}
-} // namespace
-
-void Surface::AddText(std::string text) {
-    if (text.empty()) {
-        return;
+void Surface::DropTwins() const {
+    // An open-addressing table of list indexes + 1 (0: free), at most half
+    // full, filled from the end of the list: a text whose twin is already in
+    // it was drawn before that twin. Texts of one position but other
+    // characters take the following slots.
+    const std::size_t size = std::bit_ceil(std::max<std::size_t>(2 * items_.size(), 16));
+    const int shift = 64 - std::countr_zero(size);
+    const std::size_t mask = size - 1;
+    twinSlots_.assign(size, 0);
+    std::size_t dropped = 0;
+    for (std::size_t i = items_.size(); i-- > 0;) {
+        auto* t = std::get_if<TextItem>(&items_[i]);
+        if (t == nullptr) {
+            continue;
+        }
+        // Fibonacci hashing of the packed position: the top bits of its
+        // product with 2^64 / golden ratio.
+        const std::uint64_t key =
+            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(t->x)) << 32) |
+            static_cast<std::uint32_t>(t->y);
+        std::size_t slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift);
+        for (; twinSlots_[slot] != 0; slot = (slot + 1) & mask) {
+            const auto& later = std::get<TextItem>(items_[twinSlots_[slot] - 1]);
+            if (later.x == t->x && later.y == t->y && later.text == t->text) {
+                break;
+            }
+        }
+        if (twinSlots_[slot] != 0) {
+            t->text.clear(); // marked: Print never adds an empty text
+            ++dropped;
+        } else {
+            twinSlots_[slot] = static_cast<std::uint32_t>(i + 1);
+        }
     }
-    // A text drawn on the very spot of an identical one covers it glyph for
-    // glyph, so the older one can go: the list then does not grow when a
-    // window redraws the same line again and again.
-    const int x = CurrentX;
-    const int y = CurrentY;
-    if (!textKeys_.insert(TextKey(x, y, text)).second) {
-        std::erase_if(items_, [&](const DrawItem& item) {
+    if (dropped != 0) {
+        std::erase_if(items_, [](const DrawItem& item) {
             const auto* t = std::get_if<TextItem>(&item);
-            return t != nullptr && t->x == x && t->y == y && t->text == text;
+            return t != nullptr && t->text.empty();
         });
+        count_ = items_.size();
     }
-    CurrentX += metrics_->TextWidth(text);
-    items_.push_back(TextItem{x, y, ForeColor, std::move(text)});
-    ++revision_;
+    twinsPossible_ = false;
+}
+
+void Surface::Compact() const {
+    DropLeftovers();
+    if (twinsPossible_) {
+        DropTwins();
+    }
+    compactAt_ = 2 * items_.size() + kCompactMargin;
 }
 
 void Surface::Print(const std::vector<PrintItem>& items, bool stayOnLine) {
@@ -51,10 +77,7 @@ void Surface::Print(const std::vector<PrintItem>& items, bool stayOnLine) {
         if (const auto* text = std::get_if<std::string>(&item)) {
             AddText(*text);
         } else {
-            const std::int64_t n = std::get<std::int64_t>(item);
-            std::string digits = n < 0 ? std::string() : std::string(1, ' ');
-            digits.append(std::to_string(n)).push_back(' ');
-            AddText(std::move(digits));
+            PrintNumber(std::get<std::int64_t>(item), true);
         }
     }
     if (!stayOnLine) {
@@ -62,8 +85,16 @@ void Surface::Print(const std::vector<PrintItem>& items, bool stayOnLine) {
     }
 }
 
-void Surface::Print(std::string_view text, bool stayOnLine) {
-    Print(std::vector<PrintItem>{std::string(text)}, stayOnLine);
+void Surface::PrintNumber(std::int64_t n, bool stayOnLine) {
+    // A blank or the minus sign, up to 19 digits, a blank.
+    char digits[24];
+    char* p = digits;
+    if (n >= 0) {
+        *p++ = ' ';
+    }
+    p = std::to_chars(p, digits + sizeof digits - 1, n).ptr;
+    *p++ = ' ';
+    Print(std::string_view(digits, static_cast<std::size_t>(p - digits)), stayOnLine);
 }
 
 void Surface::Print() {
@@ -72,6 +103,9 @@ void Surface::Print() {
 }
 
 void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
+    if (unseen_) {
+        return;
+    }
     const int left = std::min(x1, x2);
     const int right = std::max(x1, x2);
     const int top = std::min(y1, y2);
@@ -80,7 +114,8 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
     // as covered when its line starts inside the box and the box spans its
     // width; a line that reaches a little below the box (the last dump row
     // does, by a few twips of leading) loses no more than a sliver of blank.
-    std::erase_if(items_, [&](const DrawItem& item) {
+    // Taking them all out in one walk moves each item after them once.
+    const auto covered = [&](const DrawItem& item) {
         if (const auto* t = std::get_if<TextItem>(&item)) {
             return t->x >= left && t->y >= top && t->y <= bottom &&
                    t->x + metrics_->TextWidth(t->text) <= right + 1;
@@ -88,20 +123,20 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
         const auto& b = std::get<BoxItem>(item);
         return std::min(b.x1, b.x2) >= left && std::max(b.x1, b.x2) <= right &&
                std::min(b.y1, b.y2) >= top && std::max(b.y1, b.y2) <= bottom;
-    });
-    textKeys_.clear();
-    for (const DrawItem& item : items_) {
-        if (const auto* t = std::get_if<TextItem>(&item)) {
-            textKeys_.insert(TextKey(t->x, t->y, t->text));
-        }
-    }
-    items_.emplace_back(std::in_place_type<BoxItem>, x1, y1, x2, y2, colour);
+    };
+    DropLeftovers();
+    std::erase_if(items_, covered);
+    items_.emplace_back(std::in_place_type<BoxItem>, BoxItem{x1, y1, x2, y2, colour});
+    count_ = items_.size();
     ++revision_;
+    if (count_ >= compactAt_) {
+        Compact();
+    }
 }
 
 std::vector<TextItem> Surface::TextsAt(int y) const {
     std::vector<TextItem> out;
-    for (const DrawItem& item : items_) {
+    for (const DrawItem& item : Items()) {
         if (const auto* t = std::get_if<TextItem>(&item); t != nullptr && t->y == y) {
             out.push_back(*t);
         }
@@ -112,7 +147,8 @@ std::vector<TextItem> Surface::TextsAt(int y) const {
 }
 
 const TextItem* Surface::TextAt(int x, int y) const {
-    for (auto it = items_.rbegin(); it != items_.rend(); ++it) {
+    const std::vector<DrawItem>& items = Items();
+    for (auto it = items.rbegin(); it != items.rend(); ++it) {
         if (const auto* t = std::get_if<TextItem>(&*it); t != nullptr && t->x == x && t->y == y) {
             return t;
         }

@@ -9,10 +9,10 @@
 
 #include "colours.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <variant>
 #include <vector>
 
@@ -80,7 +80,14 @@ class Surface {
     // stayOnLine (a list ending in ";") the position stays after the last
     // item; otherwise it moves to the start of the next line.
     void Print(const std::vector<PrintItem>& items, bool stayOnLine = false);
-    void Print(std::string_view text, bool stayOnLine = false);
+    void Print(std::string_view text, bool stayOnLine = false) {
+        AddText(text);
+        if (!stayOnLine) {
+            Print();
+        }
+    }
+    // Print of one numeric item: a blank (or the minus sign), the digits, a blank.
+    void PrintNumber(std::int64_t n, bool stayOnLine = false);
     // A bare Print: only moves to the next line.
     void Print();
 
@@ -91,11 +98,20 @@ class Surface {
     void Line(int x1, int y1, int x2, int y2, Colour colour);
 
     Colour Background() const { return background_; }
-    const std::vector<DrawItem>& Items() const { return items_; }
+    const std::vector<DrawItem>& Items() const {
+        if (twinsPossible_ || leftover_ != 0) {
+            Compact();
+        }
+        return items_;
+    }
     // Grows with every change; a window repaints when it has moved on.
     std::uint64_t Revision() const { return revision_; }
     const FontMetrics& Metrics() const { return *metrics_; }
     void SetMetrics(const FontMetrics& metrics) { metrics_ = &metrics; }
+    // For a window no one looks at (a command that prints only its fields):
+    // while unseen, Print only moves the print position and Line draws
+    // nothing; the list stays as it was.
+    void SetUnseen(bool unseen) { unseen_ = unseen; }
 
     // The text items whose top edge is at y, in order of x (later draws win
     // where two start at the same x).
@@ -104,14 +120,99 @@ class Surface {
     const TextItem* TextAt(int x, int y) const;
 
   private:
-    void AddText(std::string text);
+    // Inline: windows print hundreds of short texts a display.
+    void AddText(std::string_view text) {
+        if (text.empty()) {
+            return;
+        }
+        if (unseen_) {
+            CurrentX += metrics_->TextWidth(text);
+            return;
+        }
+        // The window has most likely just set one of the two: read each on
+        // its own, as one wide read of both would wait for that store.
+        const int x = CurrentX;
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        const int y = CurrentY;
+        const std::int64_t at = ReadingOrder(x, y);
+        if (at > lastText_) {
+            lastText_ = at;
+        } else {
+            twinsPossible_ = true;
+        }
+        CurrentX = x + metrics_->TextWidth(text);
+        TextItem& item =
+            leftover_ != 0 ? ReusedText()
+                           : std::get<TextItem>(items_.emplace_back(std::in_place_type<TextItem>));
+        ++count_;
+        item.x = x;
+        item.y = y;
+        item.colour = ForeColor;
+        item.text.append(text);
+        ++revision_;
+        if (count_ >= compactAt_) {
+            Compact();
+        }
+    }
+    // The first item left from before the last Cls, as an empty text to
+    // draw anew.
+    TextItem& ReusedText() {
+        --leftover_;
+        DrawItem& item = items_[count_];
+        if (auto* t = std::get_if<TextItem>(&item)) {
+            t->text.clear();
+            return *t;
+        }
+        return item.emplace<TextItem>();
+    }
+    // Takes the items left from before the last Cls out of the list.
+    void DropLeftovers() const {
+        if (leftover_ != 0) {
+            items_.resize(count_);
+            leftover_ = 0;
+        }
+    }
+    // Of the texts drawn on the very spot of an identical one, takes all but
+    // the last out of the list.
+    void DropTwins() const;
+    // Takes the leftovers and the twins out, and sets when the list is due
+    // again.
+    void Compact() const;
 
     const FontMetrics* metrics_;
     Colour background_;
-    std::vector<DrawItem> items_;
+    // The display list. A box takes what it covers out at once. A text drawn
+    // on the very spot of an identical one covers it glyph for glyph, so the
+    // older one goes too, but only at the next Compact: finding it at once
+    // would cost a look-up for every text. Compact runs before the list is
+    // read, and when the list has grown to twice what the last one left plus
+    // a margin (a window that redraws the same texts over and over, unread).
+    //
+    // Only the first count_ items are the list: Cls keeps the leftover_
+    // items after them, to be drawn over in place of making new ones (a page
+    // drawn after Cls is most often the same texts with other characters),
+    // and Compact takes out those that are left over.
+    mutable std::vector<DrawItem> items_;
+    mutable std::size_t count_ = 0;
+    mutable std::size_t leftover_ = 0;
+    static constexpr std::size_t kCompactMargin = 1024;
+    mutable std::size_t compactAt_ = kCompactMargin;
+    // Whether a text may have been drawn on the spot of another since the
+    // last Compact. A text whose position comes after every text's since Cls
+    // in reading order (lower down, or further right on the same line) has
+    // none under it: a page printed line by line, left to right, never sets it.
+    mutable bool twinsPossible_ = false;
+    // A print position as one number in reading order: y in the high half,
+    // x from 0 up in the low half.
+    static std::int64_t ReadingOrder(int x, int y) {
+        constexpr std::int64_t kHalf = std::int64_t{1} << 32;
+        return y * kHalf + (std::int64_t{x} + kHalf / 2);
+    }
+    static constexpr std::int64_t kNoText = INT64_MIN; // below every position but the first
+    std::int64_t lastText_ = kNoText; // the latest position in reading order since Cls
+    bool unseen_ = false;
+    mutable std::vector<std::uint32_t> twinSlots_; // DropTwins' table, kept for its memory
     std::uint64_t revision_ = 0;
-    // "x,y,text" of every text item, to find a text drawn over its twin quickly.
-    std::unordered_set<std::string> textKeys_;
 };
 
 // Text spans of one printed line, for showing a surface in a terminal: each

@@ -4,8 +4,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBackingStore>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -53,6 +55,17 @@ void MakeActive(QWidget& w) {
         return;
     }
     Pump(10);
+}
+
+bool ShownAsPaintedWhole(QWidget& window) {
+    const QImage whole = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto* store = dynamic_cast<const QImage*>(window.backingStore()->paintDevice());
+    if (store == nullptr) {
+        ADD_FAILURE() << "no picture of the screen on this platform";
+        return false;
+    }
+    return store->copy(QRect(QPoint(0, 0), whole.size())).convertToFormat(QImage::Format_RGB32) ==
+           whole;
 }
 
 QString WriteImage(const QString& name, const std::vector<std::uint8_t>& bytes) {

@@ -43,6 +43,11 @@ void Pump(int ms);
 // a test failure when it does not become active.
 void MakeActive(QWidget& w);
 
+// Whether what the screen shows of a window (its backing store) is the window
+// painted whole: repaints of the parts that changed must leave the same
+// picture.
+bool ShownAsPaintedWhole(QWidget& window);
+
 // Writes `bytes` as a file in a folder that lives as long as the test program.
 QString WriteImage(const QString& name, const std::vector<std::uint8_t>& bytes);
 

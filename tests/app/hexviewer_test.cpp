@@ -16,12 +16,15 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 namespace ss {
 namespace {
 
 using apptest::ModalAnswerer;
 using apptest::Pump;
+using apptest::ShownAsPaintedWhole;
 using apptest::WriteImage;
 
 class HexViewerWindow : public ::testing::Test {
@@ -122,6 +125,33 @@ TEST_F(HexViewerWindow, OpensFromTheMainWindowAndPagesWithTheBarWheelAndKeys) {
 
     const QString shotPath = QStringLiteral(SS_APP_TEST_OUTPUT_DIR "/hexviewer-dmk.png");
     EXPECT_TRUE(hex->grab().save(shotPath));
+}
+
+TEST_F(HexViewerWindow, TheScreenShowsThePageAndTheBarAsAWholePaintLineAfterLine) {
+    // A large file, whose bar moves its handle a pixel in many lines, and a
+    // small one, whose bar moves it every few lines; each at its start and
+    // at its end.
+    const std::pair<const char*, std::vector<std::uint8_t>> images[] = {
+        {"lines.dmk", testimg::SampleDmk()}, {"lines.dsk", testimg::SampleJv1()}};
+    for (const auto& [name, bytes] : images) {
+        ModalAnswerer answerer;
+        Mainform main;
+        main.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+        main.OpenImage(WriteImage(QLatin1String(name), bytes));
+        HexViewer* hex = PressHexEditor(main);
+        ASSERT_NE(hex, nullptr);
+        QScrollBar& bar = hex->ScrollBar();
+        for (const int start : {0, bar.maximum() - 12}) {
+            bar.setValue(start);
+            Pump(10);
+            for (int line = 0; line < 16; ++line) {
+                QTest::keyClick(hex, line < 14 ? Qt::Key_Down : Qt::Key_Up);
+                Pump(5);
+                EXPECT_TRUE(ShownAsPaintedWhole(*hex)) << name << " line " << bar.value();
+            }
+        }
+    }
 }
 
 } // namespace

@@ -163,6 +163,44 @@ TEST(DmkReaders, DataMarksAndTheirSearchWindow) {
     EXPECT_EQ(dmk::FindDataMark(marks, 10, false), std::nullopt);
 }
 
+TEST(DmkReaders, DataMarkSearchAgreesWithAByteByByteScan) {
+    // A mark, or a byte one bit away from one, after an 0xF9 at every
+    // distance, in files that end before, inside and after the window.
+    const std::uint8_t bytes[] = {0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0x7B, 0xF3};
+    const std::size_t sizes[] = {20, 47, 51, 52, 60, 66, 70, 200};
+    for (const std::uint8_t v : bytes) {
+        for (const std::size_t size : sizes) {
+            for (const std::int64_t idPos : {0, 3, 17}) {
+                for (std::size_t at = 1; at < 75; ++at) {
+                    for (const bool doubled : {false, true}) {
+                        Bytes b(size, 0x4E);
+                        const auto put = [&](std::size_t p, std::uint8_t x) {
+                            if (p < size) {
+                                b[p] = x;
+                            }
+                        };
+                        put(at - 1, 0xF9);
+                        put(at, v);
+                        std::optional<int> expected;
+                        const std::int64_t first = doubled ? 14 : 10;
+                        for (std::int64_t d = first; d <= 50; ++d) {
+                            const std::int64_t p = idPos + d;
+                            if (p < static_cast<std::int64_t>(size) &&
+                                dmk::IsDataMark(b[static_cast<std::size_t>(p)])) {
+                                expected = static_cast<int>(d);
+                                break;
+                            }
+                        }
+                        ASSERT_EQ(dmk::FindDataMark(ImageBuffer(b), idPos, doubled), expected)
+                            << "byte " << int{v} << " at " << at << ", size " << size << ", ID at "
+                            << idPos << (doubled ? ", doubled" : "");
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(Jv3Readers, EntriesAndTheirFlagBits) {
     struct Case {
         std::uint8_t track, sector, flags;

@@ -117,6 +117,25 @@ class SectorMap : public testwindow::WindowTest {
         return out;
     }
 
+    // Standing on page 1: Resize and the order options draw it again as
+    // first drawn, Previous draws page 0 as first drawn, and Resize there
+    // and Next again draw both again as first drawn.
+    void ExpectRedrawnAsFirstDrawn(const std::vector<DrawItem>& page0,
+                                   const std::vector<DrawItem>& page1) {
+        for (int k = 0; k < 3; ++k) {
+            map.Form_Resize();
+            map.Option2_Click();
+            map.Option1_Click();
+        }
+        EXPECT_EQ(map.surface.Items(), page1);
+        map.Cmndprev_Click();
+        EXPECT_EQ(map.surface.Items(), page0);
+        map.Form_Resize();
+        EXPECT_EQ(map.surface.Items(), page0);
+        map.Cmndnext_Click();
+        EXPECT_EQ(map.surface.Items(), page1);
+    }
+
     std::vector<std::string> TextsAt(int y) const {
         std::vector<std::string> out;
         for (const TextItem& t : map.surface.TextsAt(y))
@@ -512,18 +531,43 @@ TEST_F(SectorMap, ARedrawnPageIsThePageFirstDrawn) {
     const std::vector<DrawItem> page1 = map.surface.Items();
     EXPECT_EQ(TextsAt(260), std::vector<std::string>{" 87 "});
 
-    for (int k = 0; k < 3; ++k) {
-        map.Form_Resize();
-        map.Option2_Click();
-        map.Option1_Click();
-    }
-    EXPECT_EQ(map.surface.Items(), page1);
+    ExpectRedrawnAsFirstDrawn(page0, page1);
+    EXPECT_EQ(map.pagecounters[1], (PageCounters{84, 1, 80, 83}));
+}
+
+TEST_F(SectorMap, DmkPagesDrawnAgainShowTheirDamageAsFirstDrawn) {
+    // Two images of one layout, 21 records a page, each with a bad ID CRC on
+    // page 0 and bad data on page 1, in different places.
+    const auto damaged = [](std::size_t badId, std::size_t badData) {
+        std::vector<DmkTrack> t = DmkStandardTracks(30, 1, 10, true);
+        t[badId].sectors[2].idCrc = std::array<std::uint8_t, 2>{0x12, 0x34};
+        t[badData].sectors[7].dataCrc = std::array<std::uint8_t, 2>{0x00, 0x00};
+        return MakeDmk(t, OneSide()).bytes;
+    };
+    const auto colourAt = [&](int row, std::size_t column) {
+        return Cells(RowY(row), kDmkX).at(column).colour;
+    };
+    Load(damaged(1, 22));
+    const std::vector<DrawItem> page0 = map.surface.Items();
+    EXPECT_EQ(colourAt(1, 2), mapcolour::Damaged);
+    EXPECT_EQ(colourAt(3, 2), colour::Red);
+    map.Cmndnext_Click();
+    const std::vector<DrawItem> page1 = map.surface.Items();
+    EXPECT_EQ(colourAt(1, 7), mapcolour::Damaged); // track 22
+    EXPECT_EQ(colourAt(4, 7), colour::Red);
+
+    ExpectRedrawnAsFirstDrawn(page0, page1);
     map.Cmndprev_Click();
     EXPECT_EQ(map.surface.Items(), page0);
-    map.Form_Resize();
+
+    // Another file, page 0 drawn from the same place: its own damage,
+    // nothing of the last one's.
+    Load(damaged(3, 25));
+    EXPECT_EQ(colourAt(1, 2), colour::Red);
+    EXPECT_EQ(colourAt(3, 2), mapcolour::Damaged);
     map.Cmndnext_Click();
-    EXPECT_EQ(map.surface.Items(), page1);
-    EXPECT_EQ(map.pagecounters[1], (PageCounters{84, 1, 80, 83}));
+    EXPECT_EQ(colourAt(1, 7), colour::Red);
+    EXPECT_EQ(colourAt(4, 7), mapcolour::Damaged);
 }
 
 TEST_F(SectorMap, EveryLoadStartsAtPage0) {

@@ -74,6 +74,93 @@ TEST(Surface, RedrawingTheSameSpotDoesNotGrowTheList) {
     EXPECT_EQ(s.TextAt(1100, 2490), nullptr);
 }
 
+// The display list as a window expects it, kept the plain way: a text drawn
+// on the spot of an identical one takes it out at once, a box takes out what
+// lies wholly inside it.
+struct PlainList {
+    std::vector<DrawItem> items;
+    void Text(int x, int y, Colour c, const std::string& text) {
+        std::erase_if(items, [&](const DrawItem& item) {
+            const auto* t = std::get_if<TextItem>(&item);
+            return t != nullptr && t->x == x && t->y == y && t->text == text;
+        });
+        items.push_back(TextItem{x, y, c, text});
+    }
+    void Box(const BoxItem& box) {
+        std::erase_if(items, [&](const DrawItem& item) {
+            if (const auto* t = std::get_if<TextItem>(&item)) {
+                return t->x >= box.x1 && t->y >= box.y1 && t->y <= box.y2 &&
+                       t->x + FixedMetrics::kCharWidth * static_cast<int>(t->text.size()) <=
+                           box.x2 + 1;
+            }
+            const auto& b = std::get<BoxItem>(item);
+            return b.x1 >= box.x1 && b.x2 <= box.x2 && b.y1 >= box.y1 && b.y2 <= box.y2;
+        });
+        items.emplace_back(std::in_place_type<BoxItem>, box);
+    }
+};
+
+TEST(Surface, DrawingOverKeepsWhatAPlainListKeeps) {
+    // Texts and boxes on a few spots, drawn over one another in many orders,
+    // the list read now and then between (or only at the end, so that it
+    // grows and compacts itself unread): the surface must hold the same items
+    // in the same order as the plain list whenever it is read.
+    const std::string texts[] = {"00", "AB", "00 ", "x"};
+    const BoxItem boxes[] = {{0, 0, 400, 400, colour::ButtonFace},
+                             {100, 195, 300, 390, colour::Red},
+                             {0, 195, 99, 195, colour::Blue}};
+    for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+        FixedMetrics m;
+        Surface s(m);
+        PlainList plain;
+        std::uint32_t r = seed;
+        const auto next = [&](std::uint32_t n) {
+            r = r * 1103515245u + 12345u;
+            return (r >> 16) % n;
+        };
+        const int steps = seed % 2 == 0 ? 3000 : 300;
+        for (int step = 0; step < steps; ++step) {
+            const std::uint32_t what = next(20);
+            if (what < 2) {
+                const BoxItem& b = boxes[next(3)];
+                s.Line(b.x1, b.y1, b.x2, b.y2, b.colour);
+                plain.Box(b);
+            } else if (what == 2 && seed % 4 == 1) {
+                s.Cls();
+                plain.items.clear();
+            } else if (what == 3 && seed % 3 != 0) {
+                ASSERT_EQ(s.Items(), plain.items) << "seed " << seed << ", step " << step;
+            } else {
+                s.CurrentX = static_cast<int>(next(4)) * FixedMetrics::kCharWidth;
+                s.CurrentY = static_cast<int>(next(3)) * FixedMetrics::kLineHeight;
+                s.ForeColor = next(2) == 0 ? colour::Black : colour::Red;
+                const std::string& text = texts[next(4)];
+                plain.Text(s.CurrentX, s.CurrentY, s.ForeColor, text);
+                s.Print(text, true);
+            }
+        }
+        EXPECT_EQ(s.Items(), plain.items) << "seed " << seed;
+    }
+}
+
+TEST(Surface, AnUnseenSurfaceKeepsWhatItHadAndStillMovesThePrintPosition) {
+    FixedMetrics m;
+    Surface s(m);
+    s.Print("kept");
+    const std::vector<DrawItem> before = s.Items();
+    const std::uint64_t revision = s.Revision();
+    s.SetUnseen(true);
+    s.CurrentX = 100;
+    s.Print("abc", true);
+    EXPECT_EQ(s.CurrentX, 100 + 3 * FixedMetrics::kCharWidth);
+    s.Line(0, 0, 5000, 5000, colour::Red);
+    EXPECT_EQ(s.Items(), before);
+    EXPECT_EQ(s.Revision(), revision);
+    s.SetUnseen(false);
+    s.Print("shown", true);
+    EXPECT_EQ(s.Items().size(), before.size() + 1);
+}
+
 TEST(ScrollBar, ChangeOnlyWhenTheValueChanges) {
     ScrollBar bar;
     int changes = 0;

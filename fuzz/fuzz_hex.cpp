@@ -1,0 +1,52 @@
+// Feeds arbitrary bytes to the hex viewer as a file: the load that "Hex
+// Editor" starts, a series of scroll-bar values read from the input (the last
+// page, past it and before the first among them), Resize, and File > Open of
+// the input's back half over the first file.
+
+#include "fuzz_support.h"
+#include "hexview/form2.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+// The most events one run reads from its input: each draws a page or a
+// display, and a run should take a few milliseconds.
+constexpr std::size_t kEvents = 8;
+
+void Scroll(ss::Form2Logic& hex, ss::fuzz::Script& script) {
+    const int last = hex.VScroll1.Max;
+    hex.VScroll1.SetValue(last);
+    hex.Form_Resize();
+    while (!script.Done()) {
+        const int step = script.Byte();
+        switch (step % 6) {
+        case 0: // a line anywhere on the bar
+            hex.VScroll1.SetValue(last > 0 ? script.Word() % (last + 1) : 0);
+            break;
+        case 1: // past the last page: the bar snaps back
+            hex.VScroll1.SetValue(last + 1 + step);
+            break;
+        case 2:
+            hex.VScroll1.SetValue(hex.VScroll1.Value() + ss::HexLayout::kLinesPerPage);
+            break;
+        case 3:
+            hex.VScroll1.SetValue(hex.VScroll1.Value() - 1 - step / 6);
+            break;
+        case 4:
+            hex.Form_Resize();
+            break;
+        default:
+            hex.VScroll1.SetValue(-1 - step);
+            break;
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ss::fuzz::LoadTwice<ss::Form2Logic>(data, size, kEvents, Scroll);
+    return 0;
+}

@@ -1,0 +1,110 @@
+// What the fuzz targets share: the input written to a file that a window
+// opens by its path, and the events a window receives, read from the input.
+#pragma once
+
+#include "surface/host.h"
+#include "surface/surface.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace ss::fuzz {
+
+// An in-memory file the window opens by path, like any image on disk.
+class MemoryFile {
+  public:
+    MemoryFile() : fd_(memfd_create("sectorscope-fuzz", 0)) {
+        if (fd_ < 0) {
+            __builtin_trap();
+        }
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+    ~MemoryFile() { close(fd_); }
+
+    std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+    void Write(const std::uint8_t* data, std::size_t size) {
+        if (ftruncate(fd_, 0) != 0) {
+            __builtin_trap();
+        }
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = pwrite(fd_, data + done, size - done, static_cast<off_t>(done));
+            if (n <= 0) {
+                __builtin_trap();
+            }
+            done += static_cast<std::size_t>(n);
+        }
+    }
+
+  private:
+    int fd_;
+};
+
+// The events of one run: the last bytes of the input (at most `most` of
+// them), read from the end backwards. The whole input stays the file, so an
+// image in the corpus stays that image, and a change to its tail changes what
+// the user does with it. Past its bytes the script reads 0.
+class Script {
+  public:
+    Script(const std::uint8_t* data, std::size_t size, std::size_t most)
+        : data_(data), size_(std::min(size, most)), end_(size) {}
+
+    bool Done() const { return read_ >= size_; }
+    std::uint8_t Byte() {
+        if (Done()) {
+            return 0;
+        }
+        ++read_;
+        return data_[end_ - read_];
+    }
+    std::uint16_t Word() {
+        const std::uint16_t low = Byte();
+        return static_cast<std::uint16_t>(low | (Byte() << 8));
+    }
+    // Up to `most` bytes as a text.
+    std::string Text(std::size_t most) {
+        std::string text;
+        for (std::size_t n = Byte() % (most + 1); n > 0 && !Done(); --n) {
+            text.push_back(static_cast<char>(Byte()));
+        }
+        return text;
+    }
+
+  private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t end_;
+    std::size_t read_ = 0;
+};
+
+// One run of a secondary window: the window loads the input as the file the
+// main window shares, `events` acts on it with a script from the input's
+// tail; then File > Open loads the input's back half over it and `events` acts
+// again with a script from the front half.
+template <class Window, class Events>
+void LoadTwice(const std::uint8_t* data, std::size_t size, std::size_t most, Events events) {
+    static MemoryFile file;
+    file.Write(data, size);
+
+    RecordingHost host;
+    FixedMetrics metrics;
+    Window window(host, metrics);
+    host.SharedFilename = file.Path();
+    window.Form_Activate();
+    Script script(data, size, most);
+    events(window, script);
+
+    const std::size_t half = size / 2;
+    file.Write(data + half, size - half);
+    host.SharedFilename.clear();
+    window.MnuOpen(file.Path());
+    Script again(data, half, most);
+    events(window, again);
+}
+
+} // namespace ss::fuzz
