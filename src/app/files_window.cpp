@@ -62,9 +62,19 @@ void FilesWindow::BuildControls() {
     }
     outer->addLayout(grid);
 
+    // Why the disk has no directory the window reads: the whole text,
+    // wrapped, and only when there is one.
+    noDos_ = new QLabel;
+    noDos_->setObjectName(QStringLiteral("TxtNoDos"));
+    noDos_->setWordWrap(true);
+    noDos_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    noDos_->setVisible(false);
+    outer->addWidget(noDos_);
+
     auto* list1 = new QListWidget;
     list1->setObjectName(QStringLiteral("List1"));
-    list1->setFixedHeight(list1->fontMetrics().height() * 2 + 8);
+    list1->setWordWrap(true);
+    list1->setFixedHeight(list1->fontMetrics().height() * 3 + 8);
     Bindings().Bind(logic_.List1, list1);
     outer->addWidget(list1);
 
@@ -128,6 +138,8 @@ void FilesWindow::ShowTable() {
         logic_.SortColumn(), logic_.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
     table_->resizeColumnsToContents();
     all_->setChecked(logic_.ChkAll.Value);
+    noDos_->setText(Q(logic_.TxtNoDos.Text));
+    noDos_->setVisible(!logic_.TxtNoDos.Text.empty());
     SyncFromModels();
 }
 

@@ -8,6 +8,7 @@
 #include "window_frame.h"
 
 class QCheckBox;
+class QLabel;
 class QTableWidget;
 
 namespace ss {
@@ -36,6 +37,7 @@ class FilesWindow : public WindowFrame {
     FilesLogic logic_;
     QTableWidget* table_ = nullptr;
     QCheckBox* all_ = nullptr;
+    QLabel* noDos_ = nullptr;
 };
 
 } // namespace ss

@@ -31,7 +31,41 @@ std::string Addresses(const std::vector<dos::SectorAddress>& at) {
     return s;
 }
 
+// The files a name given on the command line stands for: "NAME/EXT" as the
+// Files window shows it, "NAME.EXT" as the host file is called, or "NAME"
+// alone, each regardless of case. An exact match wins; "NAME" alone also
+// stands for NAME/EXT when exactly one file has that name.
+std::vector<const dos::DirFile*> Matching(const dos::Disk& disk, const std::string& given) {
+    const auto all = [&](const auto& test) {
+        std::vector<const dos::DirFile*> found;
+        for (const dos::DirFile& f : disk.files) {
+            if (test(f)) {
+                found.push_back(&f);
+            }
+        }
+        return found;
+    };
+    if (auto exact = all([&](const dos::DirFile& f) { return f.name == given; }); !exact.empty()) {
+        return exact;
+    }
+    std::string wanted = Upper(given);
+    if (const std::size_t dot = wanted.rfind('.');
+        dot != std::string::npos && wanted.find('/') == std::string::npos) {
+        wanted[dot] = '/';
+    }
+    if (auto named = all([&](const dos::DirFile& f) { return Upper(f.name) == wanted; });
+        !named.empty() || wanted.find('/') != std::string::npos) {
+        return named;
+    }
+    return all(
+        [&](const dos::DirFile& f) { return Upper(f.name.substr(0, f.name.find('/'))) == wanted; });
+}
+
 int RunExtract(const Invocation& call) {
+    const bool everything = call.Has("--all");
+    if (call.operands.size() < 2 && !everything) {
+        throw UsageError{"extract takes FILE and NAME... or --all"};
+    }
     Window window;
     if (const auto status = OpenForCommand(window, call.operands[0], *call.err, true)) {
         return *status;
@@ -44,22 +78,29 @@ int RunExtract(const Invocation& call) {
     }
 
     int status = kExitDone;
-    // Each name once, in the order given; names as NAME/EXT, case ignored.
+    // Each file once: every file of the disk with --all, else the names in
+    // the order given.
     std::vector<const dos::DirFile*> chosen;
-    for (std::size_t k = 1; k < call.operands.size(); ++k) {
-        // The name as given first, then regardless of case.
-        const std::string& given = call.operands[k];
-        auto it = std::find_if(disk.files.begin(), disk.files.end(),
-                               [&](const dos::DirFile& f) { return f.name == given; });
-        if (it == disk.files.end()) {
-            it = std::find_if(disk.files.begin(), disk.files.end(),
-                              [&](const dos::DirFile& f) { return Upper(f.name) == Upper(given); });
+    if (everything) {
+        for (const dos::DirFile& f : disk.files) {
+            chosen.push_back(&f);
         }
-        if (it == disk.files.end()) {
-            *call.err << "sectorscope-cli: no file " << call.operands[k] << " on this disk\n";
+    }
+    for (std::size_t k = 1; k < call.operands.size() && !everything; ++k) {
+        const std::string& given = call.operands[k];
+        const std::vector<const dos::DirFile*> found = Matching(disk, given);
+        if (found.empty()) {
+            *call.err << "sectorscope-cli: no file " << given << " on this disk\n";
             status = kExitMessage;
-        } else if (std::find(chosen.begin(), chosen.end(), &*it) == chosen.end()) {
-            chosen.push_back(&*it);
+        } else if (found.size() > 1) {
+            std::string names;
+            for (const dos::DirFile* f : found) {
+                names += (names.empty() ? "" : ", ") + f->name;
+            }
+            *call.err << "sectorscope-cli: " << given << " names several files: " << names << '\n';
+            status = kExitMessage;
+        } else if (std::find(chosen.begin(), chosen.end(), found.front()) == chosen.end()) {
+            chosen.push_back(found.front());
         }
     }
 
@@ -108,6 +149,7 @@ int RunExtract(const Invocation& call) {
 }
 
 constexpr OptionSpec kExtractOptions[] = {
+    {"--all", "", "copies every file of the disk, system and invisible ones too"},
     {"-o", "DIR", "writes into DIR (made when missing) instead of the current folder"},
     {"--force", "", "replaces files that are already there"},
 };
@@ -116,9 +158,10 @@ constexpr OptionSpec kExtractOptions[] = {
 
 const Command kExtractCommand{
     "extract",
-    "FILE NAME...",
-    "Copies each named file (NAME/EXT, case ignored) of the disk's DOS\n"
-    "directory to the host as NAME.EXT, every byte that is not a letter,\n"
+    "FILE [NAME...]",
+    "Copies each named file of the disk's DOS directory (NAME/EXT, NAME.EXT\n"
+    "or NAME, case ignored), or with --all every file, to the host as\n"
+    "NAME.EXT, every byte that is not a letter,\n"
     "digit or one of -_$#@! written as _; names that meet get _2, _3, ...\n"
     "Prints \"NAME/EXT<TAB>path<TAB>bytes\" for each file written. An existing\n"
     "file is kept unless --force is given. Exits 1 when a name is not on the\n"

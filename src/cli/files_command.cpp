@@ -45,6 +45,9 @@ void PrintFiles(std::ostream& out, const dos::Disk& disk, bool all) {
     for (const std::string& p : disk.problems) {
         out << "problem\t" << p << '\n';
     }
+    for (const std::string& n : disk.notices) {
+        out << "notice\t" << n << '\n';
+    }
     out << "name\tattributes\tsize\ttrack\tside\tsector\tdamage\n";
     for (const dos::DirFile& f : disk.files) {
         if (!Listed(f, all)) {
@@ -81,6 +84,11 @@ void PrintFilesJson(std::ostream& out, const dos::Disk& disk, bool all) {
     json.Key("problems").BeginArray();
     for (const std::string& p : disk.problems) {
         json.String(p);
+    }
+    json.EndArray();
+    json.Key("notices").BeginArray();
+    for (const std::string& n : disk.notices) {
+        json.String(n);
     }
     json.EndArray();
     json.Key("files").BeginArray();
@@ -153,12 +161,14 @@ const Command kFilesCommand{
     "FILE",
     "The files on the disk's TRSDOS 2.3, LDOS 5.x or NEWDOS/80 directory:\n"
     "\"dos\", \"disk\" (name, date) and \"free\" lines, a \"problem\" line for each\n"
-    "unreadable directory sector, a header, then one line a file: name,\n"
-    "attributes (S system, I invisible, * bit 5, protection level), size in\n"
-    "bytes, first track, side and sector, and its damage. Exits 1 when the\n"
-    "disk holds none of these directories.\n"
+    "unreadable directory sector, a \"notice\" line where the GAT disagrees\n"
+    "with the sectors present (the sectors are followed), a header, then\n"
+    "one line a file: name, attributes (S system, I invisible, * bit 5,\n"
+    "protection level), size in bytes, first track, side and sector, and its\n"
+    "damage. Exits 1 when the disk holds none of these directories.\n"
     "With --json: {\"family\", \"dos\", \"why\", \"version\", \"disk_name\",\n"
-    "\"disk_date\", \"free_granules\", \"free_bytes\", \"problems\", \"files\": [...]}.",
+    "\"disk_date\", \"free_granules\", \"free_bytes\", \"problems\", \"notices\",\n"
+    "\"files\": [...]}.",
     kFilesOptions,
     kJsonOnly,
     RunFiles};

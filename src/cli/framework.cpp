@@ -302,10 +302,13 @@ int RunCommandLine(std::span<const Command* const> commands, const std::vector<s
             throw UsageError{"no command given"};
         } else {
             const Command& command = *line.command;
-            // A last operand "NAME..." stands for one or more.
+            // A last operand "NAME..." stands for one or more, "[NAME...]"
+            // for none or more.
             const std::vector<std::string_view> words = Words(command.operands);
-            const bool more = !words.empty() && words.back().ends_with("...");
-            if (more ? line.call.operands.size() < words.size()
+            const bool optional = !words.empty() && words.back().ends_with("...]");
+            const bool more = optional || (!words.empty() && words.back().ends_with("..."));
+            const std::size_t least = words.size() - (optional ? 1 : 0);
+            if (more ? line.call.operands.size() < least
                      : line.call.operands.size() != words.size()) {
                 throw UsageError{std::string(command.name) + " takes " +
                                  OperandsPhrase(command.operands)};

@@ -75,7 +75,8 @@ struct Invocation {
 struct Command {
     std::string_view name;
     // The operand names, blank-separated: "FILE INDEX"; a last name ending
-    // in "..." takes one or more operands ("FILE NAME...").
+    // in "..." takes one or more operands ("FILE NAME..."), in "...]" none
+    // or more ("FILE [NAME...]").
     std::string_view operands;
     std::string_view help; // what it prints (lines end with \n between them)
     std::span<const OptionSpec> options;

@@ -22,7 +22,10 @@
 //
 // GAT: from 0x00 one byte per allocation unit (TRSDOS 2.3 a track, LDOS a
 // cylinder, NEWDOS/80 a lump), bit g set when granule g is in use; 0x60 the
-// lock-out table; 0xCB the DOS version; 0xCC LDOS cylinders - 35; 0xCD LDOS
+// lock-out table, one byte per unit, bit g set when the unit has no granule g
+// (so its zero bits count the granules of a unit: FC two, F8 three, C0 six).
+// A NEWDOS/80 disk of more than 96 lumps has no lock-out table: its
+// allocation bytes run on to 0xBF; 0xCB the DOS version; 0xCC LDOS cylinders - 35; 0xCD LDOS
 // flags (0x40 double density, 0x20 two sides, bits 2..0 granules per track
 // and side - 1); 0xCE..0xCF master password hash; 0xD0..0xD7 disk name;
 // 0xD8..0xDF date; 0xE0.. the AUTO command, ended by 0x0D.
@@ -67,7 +70,8 @@ inline constexpr std::uint8_t kLinkMark = 0xFE;
 
 namespace gat {
 inline constexpr int kLockout = 0x60;
-inline constexpr int kUnits = 0x60; // allocation bytes before the lock-out table
+inline constexpr int kUnits = 0x60;               // allocation bytes before the lock-out table
+inline constexpr int kUnitsWithoutLockout = 0xC0; // NEWDOS/80 over 96 lumps
 inline constexpr int kVersion = 0xCB;
 inline constexpr int kLdosCylinders = 0xCC; // + 35
 inline constexpr int kLdosFlags = 0xCD;

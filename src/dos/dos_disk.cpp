@@ -4,6 +4,7 @@
 #include "image/newdos.h"
 
 #include <algorithm>
+#include <bit>
 #include <set>
 
 namespace ss::dos {
@@ -22,12 +23,24 @@ constexpr int kNewdosMinGpl = 2;
 constexpr int kNewdosMaxGpl = 8;
 constexpr int kLdosCylinderBase = 35;
 constexpr int kMaxDirSectors = 2 + kMaxEntrySectors;
-constexpr std::array<std::uint8_t, kNameBytes> kDirSysName = {'D', 'I', 'R', ' ', ' ', ' ',
-                                                              ' ', ' ', 'S', 'Y', 'S'};
+// NEWDOS/80 keeps BOOT/SYS and DIR/SYS in the first two entries (DEC 0 and
+// 1); its derivatives rename them, so they are known by place, not by name.
+constexpr int kBootSysDec = 0;
+constexpr int kDirSysDec = 1;
+// Granule sizes of LDOS-style disks: single density 5 sectors, double 6,
+// with 2 or 3 granules a track side when the GAT cannot be followed.
+constexpr int kSingleGranuleSectors = 5;
+constexpr int kDoubleGranuleSectors = 6;
+constexpr int kSingleGranulesPerSide = 2;
+constexpr int kDoubleGranulesPerSide = 3;
 
-// NEWDOS/80 drive parameters, drive 0: the bytes the reader uses.
+// NEWDOS/80 drive parameters: a system disk keeps one entry for each of its
+// drives, 16 bytes apart, in the sector that carries the 0xA5 marker. The
+// bytes the reader uses:
 namespace pdrive {
-constexpr int kDirLump = 0;
+constexpr int kEntryStride = 16;
+constexpr int kEntries = 10; // drives 0 to 9
+constexpr int kDirLump = 0;  // DDSL
 constexpr int kTypeFlags = 2;
 constexpr std::uint8_t kTrackZeroOther = 0x40; // TI "K": track 0 in the other density
 constexpr int kSectorsPerTrack = 4;
@@ -165,6 +178,105 @@ bool LiveEntry(const std::uint8_t* e, const std::vector<std::uint8_t>& hit, int 
            hit[static_cast<std::size_t>(dec)] != 0;
 }
 
+// How many allocation units the GAT maps: up to 96 before the lock-out
+// table; a NEWDOS/80 disk of more lumps maps them on to byte 0xBF.
+int MapUnits(const Disk& disk) {
+    const int units = disk.allocation.units;
+    if (disk.family == Family::Newdos80 && units > gat::kUnits) {
+        return std::min(units, gat::kUnitsWithoutLockout);
+    }
+    return std::min(units, gat::kUnits);
+}
+
+// The DOS as the disk names it: the family with the GAT's version; a
+// NEWDOS/80 derivative by the name it gives BOOT/SYS ("HDOS/SYS").
+std::string DosText(const Disk& disk) {
+    std::string dos = FamilyName(disk.family);
+    if (disk.family == Family::Ldos5) {
+        return disk.version.empty() ? dos : "LDOS " + disk.version;
+    }
+    if (disk.family != Family::Newdos80) {
+        return dos;
+    }
+    const std::string version = disk.version.empty() ? std::string() : " " + disk.version;
+    for (const DirFile& f : disk.files) {
+        if (f.dec != kBootSysDec) {
+            continue;
+        }
+        const std::string name = f.name.substr(0, f.name.find('/'));
+        const bool plain = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+            return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        });
+        if (plain && name != "BOOT") {
+            return name + version + " (" + dos + ")";
+        }
+    }
+    return dos + version;
+}
+
+std::string SidesWord(int sides) {
+    return sides == 1 ? "one side" : "two sides";
+}
+
+// The granules of an LDOS-style disk (LDOS, DOSPLUS). Image tools write some
+// GATs whose configuration byte (0xCD) is wrong, so the sectors present and
+// the lock-out table decide:
+// - sides: 0xCD bit 5, but one side when the image has no side 1, and the
+//   other count when only that one fits the lock-out table;
+// - granules a cylinder: the lock-out table's zero bits, when they make
+//   granules of the density's size (5 single, 6 double) of the cylinder's
+//   sectors; else the density's usual 2 x 5 or 3 x 6 a side.
+// Where 0xCD says otherwise a notice says what was followed.
+Allocation GranuleGeometry(const std::vector<std::uint8_t>& gat, const TrackShape& dirTrack,
+                           bool imageHasSideOne, std::vector<std::string>& notices) {
+    const int flags = gat[gat::kLdosFlags];
+    const int perSide = dirTrack.sectors;
+    const int granuleSectors =
+        dirTrack.doubleDensity ? kDoubleGranuleSectors : kSingleGranuleSectors;
+    const int lockout = gat[gat::kLockout];
+    const int lockoutGranules = 8 - std::popcount(static_cast<unsigned>(lockout));
+    const auto fits = [&](int sides) {
+        return lockoutGranules > 0 && perSide * sides == lockoutGranules * granuleSectors;
+    };
+
+    const int gatSides = (flags & gat::kLdosTwoSided) != 0 ? 2 : 1;
+    int sides = gatSides;
+    if (sides == 2 && !imageHasSideOne) {
+        sides = 1;
+        notices.push_back("the GAT says the disk has two sides, but the image holds no side 1: "
+                          "read as one side");
+    } else if (!fits(sides) && imageHasSideOne && fits(3 - sides)) {
+        sides = 3 - sides;
+        notices.push_back("the GAT says the disk has " + SidesWord(gatSides) +
+                          ", but its lock-out table counts the granules of " + SidesWord(sides) +
+                          ": read as " + SidesWord(sides));
+    }
+
+    Allocation a;
+    a.sides = sides;
+    a.sectorsPerGranule = granuleSectors;
+    if (fits(sides)) {
+        a.granulesPerUnit = lockoutGranules;
+    } else {
+        a.granulesPerUnit =
+            (dirTrack.doubleDensity ? kDoubleGranulesPerSide : kSingleGranulesPerSide) * sides;
+        notices.push_back("the GAT's lock-out table (" + Hex2(lockout) + ") does not fit " +
+                          std::to_string(perSide) + " sectors a side: read as the density's " +
+                          std::to_string(a.granulesPerUnit / sides) + " granules of " +
+                          std::to_string(granuleSectors) + " sectors a side");
+    }
+    a.sectorsPerCylinder = a.granulesPerUnit * a.sectorsPerGranule;
+    const int gatPerSide = (flags & gat::kLdosGranulesMask) + 1;
+    if (gatPerSide * sides != a.granulesPerUnit) {
+        notices.push_back("the GAT's configuration byte (" + Hex2(flags) + ") says " +
+                          std::to_string(gatPerSide) + " granule" + (gatPerSide == 1 ? "" : "s") +
+                          " a side; read as " + std::to_string(a.granulesPerUnit / sides) +
+                          " granules of " + std::to_string(a.sectorsPerGranule) +
+                          " sectors a side, as the sectors present give");
+    }
+    return a;
+}
+
 class DiskReader {
   public:
     explicit DiskReader(const SectorSource& source) : rd_(source) {}
@@ -183,7 +295,13 @@ class DiskReader {
     std::vector<std::optional<std::vector<std::uint8_t>>> ReadDirectory(const Layout& layout,
                                                                         int sectors) const;
     void ReadEntries(Disk& disk, const Layout& layout);
-    void PlaceFile(DirFile& file, const Allocation& a);
+    // Places the file's sectors; gives the granules that hold them.
+    std::vector<std::int64_t> PlaceFile(DirFile& file, const Allocation& a);
+    // A file is whole only when every granule holding it is marked in use
+    // in the GAT and no other file's data lies in it.
+    void CrossCheck(Disk& disk, const std::optional<std::vector<std::uint8_t>>& gat,
+                    const std::vector<std::vector<std::int64_t>>& granules) const;
+    std::string GranuleText(const Allocation& a, std::int64_t granule) const;
     void CountFree(Disk& disk, const std::vector<std::uint8_t>& gat);
     void MapOwners(Disk& disk, const std::optional<std::vector<std::uint8_t>>& gat);
 
@@ -208,8 +326,7 @@ Disk DiskReader::Read() {
     }
     const std::optional<Layout> layout = Recognise(*boot, disk);
     if (!layout) {
-        disk.why = "no TRSDOS 2.3, LDOS 5.x or NEWDOS/80 directory was found where the boot "
-                   "sector points";
+        disk.why = "no directory was found where the boot sector points";
         return disk;
     }
     disk.family = layout->family;
@@ -237,25 +354,25 @@ std::optional<Layout> DiskReader::Recognise(const std::vector<std::uint8_t>& boo
         const auto gat = rd_.Bytes({cylinder, 0, lowest});
         const auto shape = src.Track(cylinder, 0);
         if (gat && shape && ((*gat)[gat::kVersion] >> 4) == 5) {
-            const int flags = (*gat)[gat::kLdosFlags];
-            const int perSideGranules = (flags & gat::kLdosGranulesMask) + 1;
+            std::vector<std::string> notices;
             Layout l;
             l.family = Family::Ldos5;
-            l.alloc.sides = (flags & gat::kLdosTwoSided) != 0 ? 2 : 1;
-            l.alloc.sectorsPerCylinder = shape->sectors * l.alloc.sides;
-            l.alloc.sectorsPerGranule = std::max(1, shape->sectors / perSideGranules);
-            l.alloc.granulesPerUnit = perSideGranules * l.alloc.sides;
+            l.alloc = GranuleGeometry(*gat, *shape, src.Sides() > 1, notices);
             l.alloc.units = (*gat)[gat::kLdosCylinders] + kLdosCylinderBase;
             l.dirRel = static_cast<std::int64_t>(cylinder) * l.alloc.sectorsPerCylinder;
             l.dirSectors = std::min(l.alloc.sectorsPerCylinder, kMaxDirSectors);
             if (Score(l) > 0) {
+                disk.notices = std::move(notices);
                 return l;
             }
             disk.problems.push_back("the GAT names LDOS, but its directory does not read as one");
         }
     }
 
-    // TRSDOS 2.3: one side, single density, ten sectors a track, directory on track 17.
+    // TRSDOS 2.3: one side, single density, ten sectors a track, directory on
+    // track 17. Its GAT's lock-out table gives two granules of five sectors,
+    // as the density's usual geometry does when it cannot be followed, so the
+    // geometry is that one whatever the GAT holds.
     if (dirByte == kTrsdosDirTrack) {
         const auto shape = src.Track(kTrsdosDirTrack, 0);
         if (shape && !shape->doubleDensity) {
@@ -277,6 +394,11 @@ std::optional<Layout> DiskReader::Recognise(const std::vector<std::uint8_t>& boo
 
 std::optional<Layout> DiskReader::NewdosFromPdrive(int dirLump) {
     const SectorSource& src = rd_.Source();
+    // Every drive's entry, on track 0 or track 1, sector 2.
+    struct Entry {
+        int ddsl, typeFlags, spt, gpl;
+    };
+    std::vector<Entry> entries;
     for (int track : {0, 1}) {
         const auto shape = src.Track(track, 0);
         if (!shape) {
@@ -286,27 +408,45 @@ std::optional<Layout> DiskReader::NewdosFromPdrive(int dirLump) {
         if (!p || (*p)[newdos::kPdriveMarkerOffset] != newdos::kPdriveMarker) {
             continue;
         }
-        const int spt = (*p)[pdrive::kSectorsPerTrack];
-        const int gpl = (*p)[pdrive::kGranulesPerLump];
-        if (spt == 0 || gpl == 0) {
-            return std::nullopt;
+        for (int k = 0; k < pdrive::kEntries; ++k) {
+            const auto at = [&](int offset) {
+                return (*p)[static_cast<std::size_t>(k * pdrive::kEntryStride + offset)];
+            };
+            const int spt = at(pdrive::kSectorsPerTrack);
+            const int gpl = at(pdrive::kGranulesPerLump);
+            if (spt != 0 && gpl >= kNewdosMinGpl && gpl <= kNewdosMaxGpl) {
+                entries.push_back({at(pdrive::kDirLump), at(pdrive::kTypeFlags), spt, gpl});
+            }
         }
+        break;
+    }
+    // The directory is where the boot sector says: the entry of the drive
+    // whose directory lump (DDSL) is the boot sector's describes this disk.
+    // Drive 0's entry may be another drive's kind of disk.
+    const std::optional<Entry> drive0 =
+        entries.empty() ? std::nullopt : std::optional<Entry>(entries.front());
+    std::stable_partition(entries.begin(), entries.end(),
+                          [&](const Entry& e) { return e.ddsl == dirLump; });
+    const auto layoutOf = [&](const Entry& e, int lump) {
         Layout l;
         l.family = Family::Newdos80;
         l.alloc.sectorsPerGranule = kNewdosGranuleSectors;
-        l.alloc.granulesPerUnit = gpl;
-        l.alloc.sectorsPerCylinder = spt;
+        l.alloc.granulesPerUnit = e.gpl;
+        l.alloc.sectorsPerCylinder = e.spt;
         // The drive's TD: 10 and 18 sectors are one side, others two.
-        l.alloc.sides = (spt == 10 || spt == 18) ? 1 : 2;
-        l.alloc.firstCylinder = ((*p)[pdrive::kTypeFlags] & pdrive::kTrackZeroOther) != 0 ? 1 : 0;
-        // The boot sector's lump first, then the parameters' own.
-        for (int lump : {dirLump, static_cast<int>((*p)[pdrive::kDirLump])}) {
-            l.dirRel = static_cast<std::int64_t>(lump) * gpl * kNewdosGranuleSectors;
-            if (auto checked = CheckNewdos(l)) {
-                return checked;
-            }
+        l.alloc.sides = (e.spt == 10 || e.spt == 18) ? 1 : 2;
+        l.alloc.firstCylinder = (e.typeFlags & pdrive::kTrackZeroOther) != 0 ? 1 : 0;
+        l.dirRel = static_cast<std::int64_t>(lump) * e.gpl * kNewdosGranuleSectors;
+        return l;
+    };
+    for (const Entry& e : entries) {
+        if (auto checked = CheckNewdos(layoutOf(e, dirLump))) {
+            return checked;
         }
-        return std::nullopt;
+    }
+    // A boot sector that points elsewhere: the first drive's own directory lump.
+    if (drive0 && drive0->ddsl != dirLump) {
+        return CheckNewdos(layoutOf(*drive0, drive0->ddsl));
     }
     return std::nullopt;
 }
@@ -342,22 +482,24 @@ std::optional<Layout> DiskReader::CheckNewdos(Layout l) {
     a.units =
         static_cast<int>(static_cast<std::int64_t>(cylinders) * a.sectorsPerCylinder /
                          (static_cast<std::int64_t>(a.granulesPerUnit) * a.sectorsPerGranule));
-    // DIR/SYS lies in the first entry sectors; its extent starts at the GAT.
+    // DIR/SYS is entry 1 (renamed on derivatives); its first extent starts at
+    // the GAT and its ERN is the directory's length. A disk that moved it is
+    // still read when an entry of the first two entry sectors starts there.
     const auto first = ReadDirectory(l, 4);
     if (!first[1]) {
         return std::nullopt;
     }
+    std::vector<int> decs{kDirSysDec};
     for (int dec = 0; dec < 256; ++dec) {
-        if (DecSector(dec) > 3) {
-            continue;
+        if (dec != kDirSysDec && DecSector(dec) <= 3) {
+            decs.push_back(dec);
         }
+    }
+    for (const int dec : decs) {
         const std::uint8_t* e = EntryAt(first, dec);
-        if (e == nullptr || !LiveEntry(e, *first[1], dec)) {
-            continue;
-        }
-        const auto name = NameOf(e);
-        if (!std::equal(name.begin(), name.end(), kDirSysName.begin()) ||
-            NameHash(name) != (*first[1])[static_cast<std::size_t>(dec)]) {
+        if (e == nullptr || !LiveEntry(e, *first[1], dec) ||
+            NameHash(NameOf(e)) != (*first[1])[static_cast<std::size_t>(dec)] ||
+            e[entry::kExtents] == entry::kEndOfExtents) {
             continue;
         }
         const int unit = e[entry::kExtents];
@@ -422,14 +564,8 @@ void DiskReader::ReadEntries(Disk& disk, const Layout& layout) {
         disk.diskDate = GatText(*gat, gat::kDate);
         CountFree(disk, *gat);
     }
-    disk.dos = FamilyName(disk.family);
-    if (disk.family == Family::Ldos5 && !disk.version.empty()) {
-        disk.dos = "LDOS " + disk.version;
-    } else if (disk.family == Family::Newdos80 && !disk.version.empty()) {
-        disk.dos += " " + disk.version;
-    }
-
     const auto& hit = dir_[1];
+    std::vector<std::vector<std::int64_t>> granules;
     if (hit) {
         for (int dec = 0; dec < 256; ++dec) {
             const std::uint8_t* e = EntryAt(dir_, dec);
@@ -465,14 +601,17 @@ void DiskReader::ReadEntries(Disk& disk, const Layout& layout) {
                 f.problems.push_back("name hash " + Hex2(hash) + " does not match the HIT byte " +
                                      Hex2((*hit)[static_cast<std::size_t>(dec)]));
             }
-            PlaceFile(f, a);
+            granules.push_back(PlaceFile(f, a));
             disk.files.push_back(std::move(f));
         }
     }
+    CrossCheck(disk, gat, granules);
+    disk.dos = DosText(disk);
     MapOwners(disk, gat);
 }
 
-void DiskReader::PlaceFile(DirFile& f, const Allocation& a) {
+std::vector<std::int64_t> DiskReader::PlaceFile(DirFile& f, const Allocation& a) {
+    std::vector<std::int64_t> granules;
     // The entry's extents, then those of each extended entry it links to.
     std::set<int> seen{f.dec};
     const std::uint8_t* e = EntryAt(dir_, f.dec);
@@ -511,19 +650,22 @@ void DiskReader::PlaceFile(DirFile& f, const Allocation& a) {
     }
 
     // The file's sectors: ERN of them, granule by granule in extent order.
-    const std::int64_t granules = static_cast<std::int64_t>(a.units) * a.granulesPerUnit;
+    const std::int64_t diskGranules = static_cast<std::int64_t>(a.units) * a.granulesPerUnit;
     bool past = false;
     for (std::size_t x = 0; x < f.extents.size() && !past; ++x) {
         const Extent& ext = f.extents[x];
         const std::int64_t start =
             static_cast<std::int64_t>(ext.unit) * a.granulesPerUnit + ext.granule;
         for (int n = 0; n < ext.count && std::ssize(f.sectors) < f.ern; ++n) {
-            if (ext.granule >= a.granulesPerUnit || start + n >= granules) {
+            if (ext.granule >= a.granulesPerUnit || start + n >= diskGranules) {
                 f.problems.push_back("extent " + std::to_string(x + 1) + " (" + unitName_ + " " +
                                      std::to_string(ext.unit) + ", granule " +
                                      std::to_string(ext.granule) + ") lies past the disk");
                 past = true;
                 break;
+            }
+            if (std::ssize(f.sectors) < f.ern) {
+                granules.push_back(start + n);
             }
             for (int k = 0; k < a.sectorsPerGranule && std::ssize(f.sectors) < f.ern; ++k) {
                 f.sectors.push_back(rd_.Locate(a, (start + n) * a.sectorsPerGranule + k));
@@ -544,14 +686,67 @@ void DiskReader::PlaceFile(DirFile& f, const Allocation& a) {
             f.problems.push_back(which + " has a CRC error");
         }
     }
+    return granules;
+}
+
+std::string DiskReader::GranuleText(const Allocation& a, std::int64_t granule) const {
+    return unitName_ + " " + std::to_string(granule / a.granulesPerUnit) + " granule " +
+           std::to_string(granule % a.granulesPerUnit);
+}
+
+void DiskReader::CrossCheck(Disk& disk, const std::optional<std::vector<std::uint8_t>>& gat,
+                            const std::vector<std::vector<std::int64_t>>& granules) const {
+    const Allocation& a = disk.allocation;
+    const int mapUnits = MapUnits(disk);
+    // LDOS 5.3.1 single-density disks give cylinder 0's granule 1 to both
+    // BOOT/SYS and SYS7/SYS.
+    const auto knownOverlap = [&](const DirFile& x, const DirFile& y, std::int64_t g) {
+        const std::set<std::string> pair{x.name, y.name};
+        return disk.family == Family::Ldos5 && g / a.granulesPerUnit == 0 &&
+               pair == std::set<std::string>{"BOOT/SYS", "SYS7/SYS"};
+    };
+    std::map<std::int64_t, std::size_t> claimedBy;
+    std::set<std::pair<std::size_t, std::size_t>> told;
+    for (std::size_t f = 0; f < disk.files.size(); ++f) {
+        DirFile& file = disk.files[f];
+        std::int64_t freeGranules = 0;
+        std::string firstFree;
+        for (const std::int64_t g : granules[f]) {
+            const std::int64_t unit = g / a.granulesPerUnit;
+            const int bit = static_cast<int>(g % a.granulesPerUnit);
+            if (gat && unit < mapUnits && bit < 8 &&
+                ((*gat)[static_cast<std::size_t>(unit)] & (1 << bit)) == 0 && freeGranules++ == 0) {
+                firstFree = GranuleText(a, g);
+            }
+            const auto [it, first] = claimedBy.emplace(g, f);
+            if (first || it->second == f) {
+                continue;
+            }
+            DirFile& other = disk.files[it->second];
+            if (knownOverlap(file, other, g) || !told.insert({it->second, f}).second) {
+                continue;
+            }
+            const std::string where = GranuleText(a, g);
+            other.problems.push_back(where + " is also claimed by " + file.name);
+            file.problems.push_back(where + " is also claimed by " + other.name);
+        }
+        if (freeGranules > 0) {
+            file.problems.push_back(firstFree + " holds the file but is free in the GAT" +
+                                    (freeGranules > 1
+                                         ? " (and " + std::to_string(freeGranules - 1) +
+                                               " more granule" + (freeGranules > 2 ? "s" : "") + ")"
+                                         : std::string()));
+        }
+    }
 }
 
 void DiskReader::CountFree(Disk& disk, const std::vector<std::uint8_t>& gat) {
     const Allocation& a = disk.allocation;
-    const int units = std::min(a.units, gat::kUnits);
+    const int units = MapUnits(disk);
+    const bool lockout = units <= gat::kUnits;
     for (int u = 0; u < units; ++u) {
-        const int used =
-            gat[static_cast<std::size_t>(u)] | gat[static_cast<std::size_t>(gat::kLockout + u)];
+        const int used = gat[static_cast<std::size_t>(u)] |
+                         (lockout ? gat[static_cast<std::size_t>(gat::kLockout + u)] : 0);
         for (int g = 0; g < a.granulesPerUnit && g < 8; ++g) {
             if ((used & (1 << g)) == 0) {
                 ++disk.freeGranules;
@@ -564,7 +759,7 @@ void DiskReader::CountFree(Disk& disk, const std::vector<std::uint8_t>& gat) {
 void DiskReader::MapOwners(Disk& disk, const std::optional<std::vector<std::uint8_t>>& gat) {
     const Allocation& a = disk.allocation;
     if (gat) {
-        const int units = std::min(a.units, gat::kUnits);
+        const int units = MapUnits(disk);
         for (int u = 0; u < units; ++u) {
             for (int g = 0; g < a.granulesPerUnit && g < 8; ++g) {
                 const bool used = ((*gat)[static_cast<std::size_t>(u)] & (1 << g)) != 0;

@@ -81,7 +81,9 @@ struct Owner {
 
 struct Disk {
     Family family = Family::None;
-    std::string dos;     // "TRSDOS 2.3", "LDOS 5.1", "NEWDOS/80 2.0", empty for None
+    // "TRSDOS 2.3", "LDOS 5.1", "NEWDOS/80 2.0", "HDOS 2.0 (NEWDOS/80)" for a
+    // derivative that renames BOOT/SYS; empty for None.
+    std::string dos;
     std::string version; // from the GAT, "5.1"; empty when it does not read as one
     std::string why;     // Family::None: why no directory was found
     std::string diskName;
@@ -93,6 +95,9 @@ struct Disk {
     std::vector<SectorAddress> directory; // [0] the GAT, [1] the HIT, then the entries
     std::vector<DirFile> files;           // every live entry, in DEC order
     std::vector<std::string> problems;    // the disk's own: unreadable directory sectors
+    // Where the GAT's description of the disk disagrees with the sectors
+    // present and the reader followed the sectors: said, never a file's damage.
+    std::vector<std::string> notices;
 
     bool Recognised() const { return family != Family::None; }
     Owner OwnerOf(const SectorAddress& at) const;

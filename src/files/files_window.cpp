@@ -25,12 +25,13 @@ void FilesLogic::Refresh() {
     TxtFree.Text = disk.Recognised() ? std::to_string(disk.freeBytes) + " bytes free (" +
                                            std::to_string(disk.freeGranules) + " granules)"
                                      : std::string();
+    TxtNoDos.Text = main_.HasImage() && !disk.Recognised() ? kFilesNoDos + disk.why : std::string();
     List1.Clear();
-    if (main_.HasImage() && !disk.Recognised()) {
-        List1.AddItem(kFilesNoDos + disk.why);
-    }
     for (const std::string& p : disk.problems) {
         List1.AddItem(p);
+    }
+    for (const std::string& n : disk.notices) {
+        List1.AddItem(n);
     }
     FillRows();
 }

@@ -16,7 +16,7 @@
 
 namespace ss {
 
-inline constexpr const char* kFilesNoDos = "No TRSDOS 2.3, LDOS 5.x or NEWDOS/80 directory: ";
+inline constexpr const char* kFilesNoDos = "Not a TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: ";
 inline constexpr const char* kFilesSaveTitle = "Save As";
 
 class FilesLogic {
@@ -34,7 +34,9 @@ class FilesLogic {
     FilesLogic(Host& host, MainformLogic& main);
 
     TextBox TxtFilename, TxtDos, TxtDiskname, TxtDiskdate, TxtFree;
-    // The disk's own problems, or why no directory was read.
+    // Why no directory was read, in full: empty when one was.
+    TextBox TxtNoDos;
+    // The disk's own problems, then where the GAT disagrees with the sectors.
     ListBox List1;
     OptionButton ChkAll{"Show system and invisible files"};
     CommandButton CmndSave{"Save As..."};

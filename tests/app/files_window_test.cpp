@@ -6,10 +6,12 @@
 #include "app/mainform.h"
 #include "app_test_support.h"
 #include "support/dos_disks.h"
+#include "support/image_builder.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -72,6 +74,18 @@ TEST(FilesWindowTest, ListsSortsAndShowsAFileInTheMainWindow) {
     EXPECT_EQ(main.findChild<QLineEdit*>(QStringLiteral("Txtowner"))->text(),
               QStringLiteral("ZED/TXT, sector 1 of 8"));
     EXPECT_EQ(main.findChild<QLineEdit*>(QStringLiteral("Txttrk"))->text(), QStringLiteral("1"));
+
+    // A disk of none of the families: why, once, wrapped in a field of its own.
+    QLabel* why = files->findChild<QLabel*>(QStringLiteral("TxtNoDos"));
+    ASSERT_NE(why, nullptr);
+    EXPECT_TRUE(why->isHidden());
+    ASSERT_TRUE(
+        main.OpenImage(WriteImage(QStringLiteral("blank.dsk"), testimg::PatternJv1())).IsOpened());
+    MakeActive(*files);
+    EXPECT_FALSE(why->isHidden());
+    EXPECT_TRUE(why->wordWrap());
+    EXPECT_EQ(why->text().toStdString(), "Not a TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: no "
+                                         "directory was found where the boot sector points");
 }
 
 } // namespace

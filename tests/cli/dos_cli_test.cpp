@@ -110,6 +110,49 @@ TEST_F(DosCliTest, ExtractWritesFilesAndSaysWhatIsMissing) {
     EXPECT_EQ(Slurp(outside), "keep");
 }
 
+// --all copies every file, system ones too; names may be given as the Files
+// window shows them, as the host names them, or without the extension when
+// only one file has that name. A file whose granule another file claims is
+// written but damaged: exit 1, and why.
+TEST_F(DosCliTest, ExtractAllNameFormsAndSharedGranules) {
+    DosDiskBuilder b(LdosDdTwoSidedGeometry());
+    b.AddFile({"README  TXT", Text("read me")});
+    b.AddFile({"GAME    BAS", Text("10 PRINT")});
+    b.AddFile({"GAME    CMD", Text("code")});
+    b.AddFile({"ONE     DAT", Text("one"), 0x10, 0, 0, 0, {{30, 1}}});
+    b.AddFile({"TWO     DAT", Text("two"), 0x10, 0, 0, 0, {{30, 1}}});
+    b.PatchGat(0xCD, 0x40); // "one granule a side, one side": the sectors say otherwise
+    const std::string disk = Image("ldos.dmk", b.Dmk());
+
+    Outcome run = RunCli({"extract", disk, "--all", "-o", (dir_ / "all").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(Listing(dir_ / "all"),
+              (std::set<std::string>{"BOOT.SYS", "DIR.SYS", "README.TXT", "GAME.BAS", "GAME.CMD",
+                                     "ONE.DAT", "TWO.DAT"}));
+    EXPECT_EQ(run.err,
+              "sectorscope-cli: ONE/DAT: cylinder 5 granule 0 is also claimed by TWO/DAT\n"
+              "sectorscope-cli: TWO/DAT: cylinder 5 granule 0 is also claimed by ONE/DAT\n");
+    EXPECT_EQ(Slurp(dir_ / "all" / "TWO.DAT"), "two");
+
+    const fs::path out = dir_ / "named";
+    run = RunCli({"extract", disk, "readme.txt", "Game/Bas", "game", "README", "-o", out.string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "sectorscope-cli: game names several files: GAME/BAS, GAME/CMD\n");
+    EXPECT_EQ(Listing(out), (std::set<std::string>{"README.TXT", "GAME.BAS"}));
+    EXPECT_EQ(Slurp(out / "GAME.BAS"), "10 PRINT");
+
+    run = RunCli({"extract", disk});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("extract takes FILE and NAME... or --all"), std::string::npos);
+
+    // The listing says where the GAT was not followed.
+    run = RunCli({"files", disk});
+    EXPECT_NE(run.out.find("notice\tthe GAT says the disk has one side, but its lock-out table "
+                           "counts the granules of two sides: read as two sides\n"),
+              std::string::npos)
+        << run.out;
+}
+
 // Names on a disk are bytes: every host name stays a plain name in the
 // chosen folder, and names that meet are told apart.
 TEST_F(DosCliTest, ExtractMakesSafeDistinctNames) {

@@ -232,6 +232,175 @@ TEST_F(DosTest, Newdos80DataDiskFoundByLumpSize) {
     EXPECT_EQ(f->sectors, Sectors(0, 1, 2, 3));
 }
 
+// An LDOS disk of `sides` sides of `perSide` sectors whose GAT configuration
+// byte (0xCD) holds `flags`; the granules are those the lock-out table gives.
+testimg::DosGeometry LdosGeometry(int sides, int perSide, bool doubleDensity, std::uint8_t flags) {
+    testimg::DosGeometry g = testimg::LdosDdTwoSidedGeometry();
+    g.sides = sides;
+    g.sectorsPerSide = perSide;
+    g.doubleDensity = doubleDensity;
+    g.sectorsPerGranule = doubleDensity ? 6 : 5;
+    g.granulesPerUnit = sides * perSide / g.sectorsPerGranule;
+    g.dirSectors = std::min(sides * perSide, 34);
+    g.ldosFlags = flags;
+    return g;
+}
+
+// Image tools write LDOS GATs whose configuration byte says the wrong sides
+// or granules: the sectors present and the lock-out table decide, a notice
+// says so, and files across granules and sides read whole. Free space and the
+// main window's owner follow the same geometry.
+TEST_F(DosTest, LdosGeometryFollowsTheSectorsPresent) {
+    struct Case {
+        const char* what;
+        testimg::DosGeometry g;
+        int lockout; // a byte 0x60 to write over the builder's, or -1
+        int sides, granulesPerUnit, sectorsPerGranule;
+        std::string notice;
+    };
+    const std::vector<Case> cases = {
+        {"single density, two sides, 0xCD: one granule of 10 a side",
+         LdosGeometry(2, 10, false, 0x20), -1, 2, 4, 5,
+         "the GAT's configuration byte (20) says 1 granule a side; read as 2 granules of 5 "
+         "sectors a side, as the sectors present give"},
+        {"double density, one side, 0xCD: one granule a track", LdosGeometry(1, 18, true, 0x40), -1,
+         1, 3, 6,
+         "the GAT's configuration byte (40) says 1 granule a side; read as 3 granules of 6 "
+         "sectors a side, as the sectors present give"},
+        {"0xCD: two sides, the image one", LdosGeometry(1, 18, true, 0x62), -1, 1, 3, 6,
+         "the GAT says the disk has two sides, but the image holds no side 1: read as one side"},
+        {"0xCD: one side, the lock-out table two", LdosGeometry(2, 18, true, 0x42), -1, 2, 6, 6,
+         "the GAT says the disk has one side, but its lock-out table counts the granules of two "
+         "sides: read as two sides"},
+        {"a lock-out table that fits no geometry", LdosGeometry(2, 18, true, 0x62), 0x00, 2, 6, 6,
+         "the GAT's lock-out table (00) does not fit 18 sectors a side: read as the density's 3 "
+         "granules of 6 sectors a side"},
+    };
+    for (const Case& c : cases) {
+        DosDiskBuilder b(c.g);
+        if (c.lockout >= 0) {
+            b.PatchGat(0x60, static_cast<std::uint8_t>(c.lockout));
+        }
+        const int gpu = c.g.granulesPerUnit;
+        // Over the last granule of cylinder 7 into cylinder 8, and one more.
+        const DosFileSpec across{
+            "ACROSS  BAS",     Bytes(2 * c.g.sectorsPerGranule * 256 - 9, 15), 0x10, 0, 0, 0,
+            {{8 * gpu - 1, 2}}};
+        const DosFileSpec next{"NEXT    BAS", Bytes(300, 16), 0x10, 0, 0, 0, {{9 * gpu, 1}}};
+        b.AddFile(across);
+        b.AddFile(next);
+        for (const auto& image : {b.Dmk(), b.Jv3()}) {
+            const Disk& d = OpenDisk(image);
+            ASSERT_TRUE(d.Recognised()) << c.what << ": " << d.why;
+            EXPECT_EQ(d.allocation.sides, c.sides) << c.what;
+            EXPECT_EQ(d.allocation.granulesPerUnit, c.granulesPerUnit) << c.what;
+            EXPECT_EQ(d.allocation.sectorsPerGranule, c.sectorsPerGranule) << c.what;
+            EXPECT_EQ(d.notices, std::vector<std::string>{c.notice}) << c.what;
+            ExpectReadsWhole(d, "ACROSS/BAS", across.bytes);
+            ExpectReadsWhole(d, "NEXT/BAS", next.bytes);
+            // Cylinder 0, the directory and the three granules are in use.
+            const int dirGranules =
+                (c.g.dirSectors + c.sectorsPerGranule - 1) / c.sectorsPerGranule;
+            EXPECT_EQ(d.freeGranules, 40 * gpu - gpu - dirGranules - 3) << c.what;
+            // The first sector of NEXT/BAS: cylinder 9, side 0, sector 0.
+            ASSERT_TRUE(w.ShowSectorAt({9, 0, 0})) << c.what;
+            EXPECT_EQ(w.Txtowner.Text, "NEXT/BAS, sector 1 of 2") << c.what;
+        }
+    }
+}
+
+// A file is whole only when its granules are its own: marked in use in the
+// GAT and claimed by no other file. Both files of a shared granule are
+// damaged; LDOS 5.3.1's BOOT/SYS and SYS7/SYS share one granule by design.
+TEST_F(DosTest, FilesMustOwnTheirGranules) {
+    DosDiskBuilder b(testimg::LdosDdTwoSidedGeometry());
+    b.AddFile({"SYS7    SYS", Bytes(256, 20), 0x5E, 0, 0, 0, {{1, 1}}}); // BOOT/SYS's granule
+    b.AddFile({"ONE     DAT", Bytes(1000, 21), 0x10, 0, 0, 0, {{30, 1}}});
+    b.AddFile({"TWO     DAT", Bytes(1000, 22), 0x10, 0, 0, 0, {{30, 1}}});
+    b.AddFile({"FREE    DAT", Bytes(2000, 23), 0x10, 0, 0, 0, {{40, 2}}});
+    b.AddFile({"GOOD    DAT", Bytes(1000, 24), 0x10, 0, 0, 0, {{50, 1}}});
+    b.PatchGat(6, 0xC0); // cylinder 6: granules 4 and 5 (FREE's) marked free
+
+    const Disk& d = OpenDisk(b.Dmk());
+    ASSERT_TRUE(d.Recognised()) << d.why;
+    const std::map<std::string, std::vector<std::string>> want = {
+        {"ONE/DAT", {"cylinder 5 granule 0 is also claimed by TWO/DAT"}},
+        {"TWO/DAT", {"cylinder 5 granule 0 is also claimed by ONE/DAT"}},
+        {"FREE/DAT",
+         {"cylinder 6 granule 4 holds the file but is free in the GAT (and 1 more "
+          "granule)"}},
+        {"GOOD/DAT", {}},
+        {"SYS7/SYS", {}},
+        {"BOOT/SYS", {}},
+    };
+    for (const auto& [name, problems] : want) {
+        const DirFile* f = Find(d, name);
+        ASSERT_NE(f, nullptr) << name;
+        EXPECT_EQ(f->problems, problems) << name;
+    }
+    EXPECT_TRUE(d.notices.empty());
+}
+
+// NEWDOS/80 and its derivatives: the directory where the boot sector says,
+// with the drive entry that describes it, DIR/SYS known by its place however
+// it is named, and the allocation map of disks over 96 lumps.
+TEST_F(DosTest, Newdos80DerivativesDriveEntriesAndLargeDisks) {
+    // A derivative: renamed system files, drive parameters on track 1.
+    testimg::DosGeometry renamed = testimg::Newdos80Geometry(false);
+    renamed.bootSysName = "HDOS    SYS";
+    renamed.dirSysName = "INHALT  SYS";
+    renamed.pdriveTrack = 1;
+    // A system disk whose drive 0 entry is for another kind of disk (lump
+    // 17, three granules a lump): drive 1's entry is this disk's.
+    testimg::DosGeometry drives = testimg::Newdos80Geometry(true);
+    drives.morePdrives = {*drives.pdrive};
+    drives.pdrive = std::array<std::uint8_t, 10>{17, 0, 0x04, 40, 36, 3, 0, 0, 0, 2};
+    // 80 cylinders of 36 sectors, three granules a lump: 192 lumps.
+    testimg::DosGeometry large = testimg::Newdos80Geometry(false);
+    large.cylinders = 80;
+    large.granulesPerUnit = 3;
+    large.pdrive = std::array<std::uint8_t, 10>{70, 0, 0x04, 80, 36, 3, 0, 0, 0, 3};
+
+    struct Case {
+        const char* what;
+        testimg::DosGeometry g;
+        std::string dos;
+        SectorAddress gat;
+        std::vector<std::string> system; // the first two entries' names
+    };
+    const std::vector<Case> cases = {
+        {"derivative", renamed, "HDOS 2.0 (NEWDOS/80)", {19, 0, 16}, {"HDOS/SYS", "INHALT/SYS"}},
+        {"drive entries", drives, "NEWDOS/80 2.0", {20, 0, 16}, {"BOOT/SYS", "DIR/SYS"}},
+        {"192 lumps", large, "NEWDOS/80 2.0", {29, 0, 6}, {"BOOT/SYS", "DIR/SYS"}},
+    };
+    for (const Case& c : cases) {
+        DosDiskBuilder b(c.g);
+        const DosFileSpec game{"GAME    CMD", Bytes(1000, 25)};
+        b.AddFile(game);
+        const int gpl = c.g.granulesPerUnit;
+        const int lumps = (c.g.cylinders - c.g.firstCylinder) * 36 / (5 * gpl);
+        // A file in the last lump.
+        const DosFileSpec last{"LAST    DAT",           Bytes(500, 26), 0x10, 0, 0, 0,
+                               {{(lumps - 1) * gpl, 1}}};
+        b.AddFile(last);
+        const Disk& d = OpenDisk(b.Dmk());
+        ASSERT_TRUE(d.Recognised()) << c.what << ": " << d.why;
+        EXPECT_EQ(d.family, Family::Newdos80) << c.what;
+        EXPECT_EQ(d.dos, c.dos) << c.what;
+        ASSERT_EQ(d.directory.size(), 12u) << c.what;
+        EXPECT_EQ(d.directory[0], c.gat) << c.what;
+        ASSERT_GE(d.files.size(), 2u) << c.what;
+        EXPECT_EQ(d.files[0].name, c.system[0]) << c.what;
+        EXPECT_EQ(d.files[1].name, c.system[1]) << c.what;
+        ExpectReadsWhole(d, "GAME/CMD", game.bytes);
+        ExpectReadsWhole(d, "LAST/DAT", last.bytes);
+        // Lump 0, the directory's three granules, GAME and LAST are in use.
+        EXPECT_EQ(d.freeGranules, lumps * gpl - gpl - 3 - 1 - 1) << c.what;
+        EXPECT_EQ(d.freeBytes, d.freeGranules * 1280) << c.what;
+        EXPECT_TRUE(d.notices.empty()) << c.what;
+    }
+}
+
 // Damage is reported with the file it hurts, and the rest is still read:
 // on JV3 a sector flagged as read with a CRC error, on DMK one whose data
 // CRC does not match.
@@ -376,8 +545,7 @@ std::vector<std::uint8_t> BootTrack(const std::vector<std::uint8_t>& boot) {
 TEST_F(DosTest, NoneOfTheFamilies) {
     const std::map<std::string, std::vector<std::uint8_t>> cases = {
         {"the boot sector does not start 00 FE", BootTrack(std::vector<std::uint8_t>(256, 0xE5))},
-        {"no TRSDOS 2.3, LDOS 5.x or NEWDOS/80 directory was found where the boot sector points",
-         BootTrack({0x00, 0xFE, 0x11})},
+        {"no directory was found where the boot sector points", BootTrack({0x00, 0xFE, 0x11})},
     };
     for (const auto& [why, image] : cases) {
         const Disk& d = OpenDisk(image);
@@ -414,6 +582,25 @@ TEST_F(DosTest, MainWindowNamesTheSectorsOwner) {
     EXPECT_TRUE(w.ShowSectorAt({1, 0, 1}));
     EXPECT_EQ(w.img.PresSecnum, 11);
     EXPECT_FALSE(w.ShowSectorAt({99, 0, 0}));
+}
+
+// The Files window says once, in full, why a disk has no directory it reads,
+// and lists where the GAT was not followed.
+TEST_F(DosTest, FilesWindowSaysWhyAndWhatItFollowed) {
+    OpenDisk(BootTrack(std::vector<std::uint8_t>(256, 0xE5)));
+    FilesLogic files(host, w);
+    files.Form_Activate();
+    EXPECT_EQ(files.TxtNoDos.Text,
+              "Not a TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: the boot sector does not start 00 FE");
+    EXPECT_TRUE(files.List1.Items.empty());
+
+    DosDiskBuilder b(LdosGeometry(1, 18, true, 0x62));
+    OpenDisk(b.Dmk());
+    files.Form_Activate();
+    EXPECT_EQ(files.TxtNoDos.Text, "");
+    EXPECT_EQ(files.List1.Items, (std::vector<std::string>{"the GAT says the disk has two sides, "
+                                                           "but the image holds no side 1: read "
+                                                           "as one side"}));
 }
 
 // The Files window: the table sorts, shows hidden files on request, opens a

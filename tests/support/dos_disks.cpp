@@ -98,9 +98,12 @@ DosDiskBuilder::DosDiskBuilder(const DosGeometry& g) : g_(g) {
     boot[1] = 0xFE;
     boot[2] = Lo(g.bootByte);
     if (g.pdrive) {
-        std::vector<std::uint8_t>& p = SectorAt({0, 0, 2});
+        std::vector<std::uint8_t>& p = SectorAt({g.pdriveTrack, 0, 2});
         std::fill(p.begin(), p.end(), 0);
         std::copy(g.pdrive->begin(), g.pdrive->end(), p.begin());
+        for (std::size_t k = 0; k < g.morePdrives.size(); ++k) {
+            std::copy(g.morePdrives[k].begin(), g.morePdrives[k].end(), p.begin() + 16 * (k + 1));
+        }
         p[239] = 0xA5;
     }
 
@@ -117,7 +120,14 @@ DosDiskBuilder::DosDiskBuilder(const DosGeometry& g) : g_(g) {
     std::vector<std::uint8_t>& gat = SectorAt(Locate(dirRel_));
     const int units = static_cast<int>(used_.size()) / g.granulesPerUnit;
     const std::uint8_t absent = Lo(0xFF << g.granulesPerUnit);
-    for (int u = 0; u < 0x60; ++u) {
+    if (units > 0x60) {
+        // Over 96 units (NEWDOS/80 lumps) the allocation bytes run on to
+        // 0xBF, with no lock-out table.
+        for (int u = 0; u < 0xC0; ++u) {
+            gat[static_cast<std::size_t>(u)] = u < units ? absent : 0xFF;
+        }
+    }
+    for (int u = 0; u < 0x60 && units <= 0x60; ++u) {
         gat[static_cast<std::size_t>(u)] = u < units ? absent : 0xFF;
         gat[static_cast<std::size_t>(0x60 + u)] = u < units ? absent : 0xFF;
     }
@@ -133,13 +143,13 @@ DosDiskBuilder::DosDiskBuilder(const DosGeometry& g) : g_(g) {
     for (int n = 0; n < g.granulesPerUnit; ++n) {
         Allocate(n);
     }
-    DosFileSpec bootSys{"BOOT    SYS", {}, kSystemFile};
+    DosFileSpec bootSys{g.bootSysName, {}, kSystemFile};
     WriteEntry(bootSys, g.granulesPerUnit * g.sectorsPerGranule, 0, {{0, g.granulesPerUnit}});
     const int dirGranules = (g.dirSectors + g.sectorsPerGranule - 1) / g.sectorsPerGranule;
     for (int n = 0; n < dirGranules; ++n) {
         Allocate(g.dirUnit * g.granulesPerUnit + n);
     }
-    DosFileSpec dirSys{"DIR     SYS", {}, kSystemFile};
+    DosFileSpec dirSys{g.dirSysName, {}, kSystemFile};
     WriteEntry(dirSys, g.dirSectors, 0, {{g.dirUnit * g.granulesPerUnit, dirGranules}});
 }
 
@@ -291,6 +301,10 @@ void DosDiskBuilder::PatchHit(int dec, std::uint8_t value) {
     SectorAt(Locate(dirRel_ + 1))[static_cast<std::size_t>(dec)] = value;
 }
 
+void DosDiskBuilder::PatchGat(int offset, std::uint8_t value) {
+    SectorAt(Locate(dirRel_))[static_cast<std::size_t>(offset)] = value;
+}
+
 void DosDiskBuilder::RemoveSector(const DosAddress& at) {
     sectors_.erase(at);
 }
@@ -352,7 +366,7 @@ std::vector<std::uint8_t> DosDiskBuilder::Dmk() const {
         }
         records[static_cast<std::size_t>(t * g_.sides + h)].sectors.push_back(std::move(sec));
     }
-    return MakeDmk(records).bytes;
+    return MakeDmk(records, g_.sides == 1 ? OneSide() : DmkOptions{}).bytes;
 }
 
 } // namespace ss::testimg

@@ -37,8 +37,14 @@ struct DosGeometry {
     std::uint8_t version = 0x00;    // GAT byte 0xCB
     std::uint8_t ldosCylinders = 0; // GAT byte 0xCC
     std::uint8_t ldosFlags = 0;     // GAT byte 0xCD
-    // NEWDOS/80 drive parameters for drive 0 at track 0 sector 2, when set.
+    // NEWDOS/80 drive parameters for drive 0 at sector 2 of track
+    // `pdriveTrack`, when set; further drives' entries follow 16 bytes apart.
     std::optional<std::array<std::uint8_t, 10>> pdrive;
+    std::vector<std::array<std::uint8_t, 10>> morePdrives = {};
+    int pdriveTrack = 0;
+    // The names of the first two entries (NEWDOS/80 derivatives rename them).
+    std::string bootSysName = "BOOT    SYS";
+    std::string dirSysName = "DIR     SYS";
 };
 
 // The three families' usual disks.
@@ -69,6 +75,8 @@ class DosDiskBuilder {
     // Changes one byte of the directory entry at DEC, or of the HIT.
     void PatchEntry(int dec, int offset, std::uint8_t value);
     void PatchHit(int dec, std::uint8_t value);
+    // Changes one byte of the GAT.
+    void PatchGat(int offset, std::uint8_t value);
     // Removes a sector from the disk, as if it could not be read.
     void RemoveSector(const DosAddress& at);
     // Marks a sector as read with a data CRC error: the JV3 entry's CRC flag,
