@@ -353,6 +353,86 @@ TEST_F(CliTest, UsageErrorsAndUnopenableFilesExitTwoWithOneLine) {
               std::string::npos);
 }
 
+// What the one line of a usage error says, for the faults of each kind, and
+// where options, values and operands may stand.
+TEST_F(CliTest, UsageErrorsNameTheFault) {
+    const std::string jv1 = Image("plain.dsk", PatternJv1());
+    struct Case {
+        std::vector<std::string> args;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {{"frobnicate", jv1}, "unknown command 'frobnicate'"},
+        {{"frobnicate", "--help"}, "unknown command 'frobnicate'"},
+        {{"--json"}, "no command given"},
+        {{"info", "--bogus=3", jv1}, "unknown option '--bogus=3'"},
+        {{"info", "---x", jv1}, "unknown option '---x'"},
+        {{"info", "-h", "--bogus", jv1}, "unknown option '--bogus'"}, // help hides no fault
+        {{"info", "--data", jv1}, "--data does not apply to info"},
+        // Options before the command are the command's, checked as such; a
+        // value there needs "=".
+        {{"--data", "show", jv1, "0"}, "--data does not apply to show"},
+        {{"--offset", "16", "hex", jv1}, "unknown command '16'"},
+        {{"sectors", "--data=", jv1}, "--data takes no value"},
+        {{"files", "--all=true", jv1}, "--all takes no value"},
+        {{"info", "--json=", jv1}, "--json takes no value"},
+        {{"show", "--color", "always", jv1, "0"}, "--color takes =always, =never or =auto"},
+        {{"show", "--color=", jv1, "0"}, "--color takes always, never or auto, not ''"},
+        {{"hex", jv1, "--offset"}, "--offset takes N[,N...]"},
+        // A value is the next argument whatever it looks like, or empty after "=".
+        {{"hex", jv1, "--offset", "--json"}, "an offset must be a whole number, not '--json'"},
+        {{"hex", jv1, "--offset="}, "an offset must be a whole number, not ''"},
+        {{"map", "--page", "-1", jv1}, "--page must not be negative"},
+        {{"info", jv1, jv1}, "info takes one FILE"},
+        {{"show", jv1}, "show takes FILE and INDEX"},
+        {{"extract"}, "extract takes FILE and [NAME...]"},
+        // "-", a negative number and anything after "--" are operands.
+        {{"show", jv1, "-"}, "INDEX must be a whole number, not '-'"},
+        {{"show", jv1, "-1"}, "sector index -1 is outside 0..349 of this image"},
+        {{"hex", "--", jv1, "--json"}, "hex takes one FILE"},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = RunCli(c.args);
+        EXPECT_EQ(run.status, 2) << c.reason;
+        EXPECT_EQ(run.out, "") << c.reason;
+        EXPECT_EQ(run.err, "sectorscope-cli: " + c.reason + " (see sectorscope-cli --help)\n");
+    }
+}
+
+TEST_F(CliTest, OptionsStandBeforeOrAfterTheCommandAndItsOperands) {
+    const std::string jv1 = Image("plain.dsk", PatternJv1());
+    const std::string help = RunCli({"--help"}).out;
+    ASSERT_EQ(help.rfind("Usage: sectorscope-cli COMMAND", 0), 0u);
+    struct Case {
+        std::vector<std::string> args;
+        std::string firstLine;
+    };
+    const Case cases[] = {
+        {{"--", "info", jv1}, "format\tJV1"},
+        {{"info", "--", jv1}, "format\tJV1"},
+        {{"--data", "sectors", jv1},
+         "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition\tdata\tsize\tcrc"},
+        {{"--offset=16", "hex", jv1},
+         "   0000010  10 11 12 13  14 15 16 17  18 19 1A 1B  1C 1D 1E 1F"},
+        {{"hex", jv1, "--offset", "32", "--offset=16"},
+         "   0000010  10 11 12 13  14 15 16 17  18 19 1A 1B  1C 1D 1E 1F"},
+        {{"map", "--press=", jv1}, "  file      " + jv1},
+        {{"show", "--color=always", "--color=never", jv1, "0"}, "disk"},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = RunCli(c.args);
+        EXPECT_EQ(run.status, 0) << c.firstLine << run.err;
+        EXPECT_EQ(Lines(run.out).at(0).substr(0, c.firstLine.size()), c.firstLine);
+    }
+    // The help, from "help" before the command or -h anywhere before "--".
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"help", "info"}, {"--help", "frobnicate"}, {"info", jv1, "-h"}, {"show", "-h"}}) {
+        const Outcome run = RunCli(args);
+        EXPECT_EQ(run.status, 0) << args[0];
+        EXPECT_EQ(run.out, help) << args[0];
+    }
+}
+
 TEST_F(CliTest, JsonGivesTheSameFactsAsRawValues) {
     // info: numbers as numbers, the density as a word, no directory as null.
     std::vector<Jv3Entry> entries = TwoSidedJv3Entries();

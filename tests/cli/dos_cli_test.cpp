@@ -108,6 +108,12 @@ TEST_F(DosCliTest, ExtractWritesFilesAndSaysWhatIsMissing) {
     EXPECT_FALSE(fs::is_symlink(out / "HELLO.TXT"));
     EXPECT_EQ(Slurp(out / "HELLO.TXT"), std::string(300, 'h'));
     EXPECT_EQ(Slurp(outside), "keep");
+
+    // "-o=DIR" names DIR; after "--" a NAME may start with "-".
+    run = RunCli({"extract", disk, "HELLO/TXT", "-o=" + (dir_ / "eq").string(), "--", "-o"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "sectorscope-cli: no file -o on this disk\n");
+    EXPECT_EQ(Listing(dir_ / "eq"), std::set<std::string>{"HELLO.TXT"});
 }
 
 // --all copies every file, system ones too; names may be given as the Files
