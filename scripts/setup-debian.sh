@@ -5,6 +5,8 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    # The command-line program's --json output (header-only).
+    nlohmann-json3-dev
     fonts-liberation
     # The install test validates the desktop entry and the MIME types with
     # these, and checks that the file manager's way recognises the images.

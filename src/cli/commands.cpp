@@ -118,35 +118,31 @@ std::string DensityWord(const std::string& text) {
 
 // A field's text as the value it stands for; a text that does not read as
 // its kind stays a string.
-void WriteFieldValue(JsonWriter& json, Kind kind, const std::string& text) {
+Json FieldValue(Kind kind, const std::string& text) {
     if (kind == Kind::Decimal || kind == Kind::Hex) {
         std::int64_t n = 0;
         const char* end = text.data() + text.size();
         const auto [ptr, ec] = std::from_chars(text.data(), end, n, kind == Kind::Hex ? 16 : 10);
         if (!text.empty() && ec == std::errc() && ptr == end) {
-            json.Number(n);
-            return;
+            return n;
         }
     } else if (kind == Kind::Density) {
-        json.String(DensityWord(text));
-        return;
+        return DensityWord(text);
     } else if (kind == Kind::SectorType) {
-        json.String(text == "Dir Sec." ? "directory" : text == "Data Sec." ? "data" : text);
-        return;
+        return text == "Dir Sec." ? "directory" : text == "Data Sec." ? "data" : text;
     }
-    json.String(text);
+    return text;
 }
 
 // The Newdos/80 drive parameters, "Pdrives: TI = E   TD = E  TC = 40 ...", as
 // {"TI": "E", "TD": "E", "TC": 40, ...}: numbers as numbers, letters as words.
-void WritePdrive(JsonWriter& json, const std::string& pdrive) {
+Json Pdrive(const std::string& pdrive) {
     std::istringstream words(pdrive.substr(std::min(pdrive.size(), pdrive.find(':') + 1)));
-    json.BeginObject();
+    Json values = Json::object();
     for (std::string name, equals, value; words >> name >> equals >> value;) {
-        json.Key(name);
-        WriteFieldValue(json, Kind::Decimal, value);
+        values[name] = FieldValue(Kind::Decimal, value);
     }
-    json.EndObject();
+    return values;
 }
 
 // Shows every sector index from the one shown (index 0) to the last, as Next
@@ -235,31 +231,23 @@ void PrintInfoJson(std::ostream& out, const Window& window) {
     const MainformLogic& w = window.logic;
     const ImageState& img = w.img;
     const bool newdos = img.newdosflag == 1;
-    JsonWriter json(out);
-    json.BeginObject();
-    json.Key("format").String(Trim(img.Emtype));
-    json.Key("tracks").Number(img.tracks);
-    json.Key("density").String(DensityWord(Trim(img.dd)));
-    json.Key("sides").Number(img.sides);
-    json.Key("sectors_per_track").Number(img.spt);
-    json.Key("sectors_per_cylinder").Number(static_cast<std::int64_t>(img.sides) * img.spt);
-    json.Key("granule");
-    newdos ? json.Number(img.spg) : json.Null();
-    json.Key("newdos").Bool(newdos);
-    json.Key("notices").BeginArray();
+    Json notices = Json::array();
     for (const std::string& item : w.List2.Items) {
-        json.String(Trim(item));
+        notices.push_back(Trim(item));
     }
-    json.EndArray();
-    json.Key("pdrive");
-    if (newdos) {
-        WritePdrive(json, img.pdrive);
-    } else {
-        json.Null();
-    }
-    json.Key("directory");
-    img.dirstartsecfnd == 0 ? json.Null() : json.Number(img.dirstartsec);
-    json.EndObject();
+    WriteJson(out, {
+                       {"format", Trim(img.Emtype)},
+                       {"tracks", img.tracks},
+                       {"density", DensityWord(Trim(img.dd))},
+                       {"sides", img.sides},
+                       {"sectors_per_track", img.spt},
+                       {"sectors_per_cylinder", static_cast<std::int64_t>(img.sides) * img.spt},
+                       {"granule", newdos ? Json(img.spg) : Json()},
+                       {"newdos", newdos},
+                       {"notices", std::move(notices)},
+                       {"pdrive", newdos ? Pdrive(img.pdrive) : Json()},
+                       {"directory", img.dirstartsecfnd == 0 ? Json() : Json(img.dirstartsec)},
+                   });
     out << '\n';
 }
 
@@ -308,44 +296,39 @@ void PrintSectors(std::ostream& out, Window& window, bool data) {
 }
 
 void PrintSectorsJson(std::ostream& out, Window& window, bool data) {
-    JsonWriter json(out);
-    json.BeginObject().Key("sectors").BeginArray();
+    // One sector's object at a time: with its bytes, the whole listing of a
+    // large image would take a hundred times the file's size as one value.
+    out << R"({"sectors":[)";
+    std::string_view separator;
     StepThroughSectors(window, [&] {
         const ImageState& img = window.logic.img;
         const bool missing = ShownIsMissing(window);
-        json.BeginObject();
+        Json sector = Json::object();
         for (const Field& field : kSectorFields) {
-            json.Key(field.name);
+            Json& value = sector[std::string(field.name)];
             const std::string text = Text(window, field);
             if (missing && field.kind == Kind::SectorType) {
-                json.String("missing");
-            } else if (missing && text.empty()) {
-                json.Null();
-            } else {
-                WriteFieldValue(json, field.kind, text);
+                value = "missing";
+            } else if (!(missing && text.empty())) {
+                value = FieldValue(field.kind, text);
             }
         }
-        json.Key("missing").Bool(missing);
+        sector["missing"] = missing;
         if (data) {
-            json.Key("data");
-            missing ? json.Null() : json.String(HexDigits(window.logic.DumpedBytes()));
+            sector["data"] = missing ? Json() : Json(HexDigits(window.logic.DumpedBytes()));
         }
-        json.Key("size");
-        missing ? json.Null() : json.Number(img.SectorSize(img.PresSecnum));
-        json.Key("crc");
+        sector["size"] = missing ? Json() : Json(img.SectorSize(img.PresSecnum));
         if (missing) {
-            json.Null();
+            sector["crc"] = nullptr;
         } else {
             const SectorCrc crc = img.CrcOf(img.PresSecnum);
-            json.BeginObject();
-            json.Key("id").String(CrcWord(crc.id));
-            json.Key("data").String(CrcWord(crc.data));
-            json.EndObject();
+            sector["crc"] = {{"id", CrcWord(crc.id)}, {"data", CrcWord(crc.data)}};
         }
-        json.EndObject();
+        out << separator;
+        WriteJson(out, sector);
+        separator = ",";
     });
-    json.EndArray().EndObject();
-    out << '\n';
+    out << "]}\n";
 }
 
 void PrintShow(std::ostream& out, const Window& window, bool colour) {

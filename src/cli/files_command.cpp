@@ -64,73 +64,59 @@ void PrintFiles(std::ostream& out, const dos::Disk& disk, bool all) {
     }
 }
 
-void Address(JsonWriter& json, const dos::SectorAddress& a) {
-    json.BeginArray().Number(a.track).Number(a.side).Number(a.sector).EndArray();
+Json Address(const dos::SectorAddress& a) {
+    return Json::array({a.track, a.side, a.sector});
+}
+
+Json FileJson(const dos::DirFile& f) {
+    Json extents = Json::array();
+    for (const dos::Extent& x : f.extents) {
+        extents.push_back({{"unit", x.unit}, {"granule", x.granule}, {"count", x.count}});
+    }
+    Json sectors = Json::array();
+    for (const dos::SectorAddress& a : f.sectors) {
+        sectors.push_back(Address(a));
+    }
+    return {
+        {"name", f.name},
+        {"dec", f.dec},
+        {"attributes", f.attributes},
+        {"system", f.system},
+        {"invisible", f.invisible},
+        {"flag5", f.flag5},
+        {"protection", f.protection},
+        {"lrl", f.lrl},
+        {"size", f.size},
+        {"ern", f.ern},
+        {"eof", f.eof},
+        {"date", f.date ? Json(dos::DateText(*f.date)) : Json()},
+        {"extents", std::move(extents)},
+        {"first", f.sectors.empty() ? Json() : Address(f.sectors.front())},
+        {"sectors", std::move(sectors)},
+        {"damage", f.problems},
+    };
 }
 
 void PrintFilesJson(std::ostream& out, const dos::Disk& disk, bool all) {
-    JsonWriter json(out);
-    json.BeginObject();
-    json.Key("family").String(FamilyWord(disk.family));
-    json.Key("dos");
-    disk.Recognised() ? json.String(disk.dos) : json.Null();
-    json.Key("why");
-    disk.Recognised() ? json.Null() : json.String(disk.why);
-    json.Key("version").String(disk.version);
-    json.Key("disk_name").String(disk.diskName);
-    json.Key("disk_date").String(disk.diskDate);
-    json.Key("free_granules").Number(disk.freeGranules);
-    json.Key("free_bytes").Number(disk.freeBytes);
-    json.Key("problems").BeginArray();
-    for (const std::string& p : disk.problems) {
-        json.String(p);
-    }
-    json.EndArray();
-    json.Key("notices").BeginArray();
-    for (const std::string& n : disk.notices) {
-        json.String(n);
-    }
-    json.EndArray();
-    json.Key("files").BeginArray();
+    Json files = Json::array();
     for (const dos::DirFile& f : disk.files) {
-        if (!Listed(f, all)) {
-            continue;
+        if (Listed(f, all)) {
+            files.push_back(FileJson(f));
         }
-        json.BeginObject();
-        json.Key("name").String(f.name);
-        json.Key("dec").Number(f.dec);
-        json.Key("attributes").Number(f.attributes);
-        json.Key("system").Bool(f.system);
-        json.Key("invisible").Bool(f.invisible);
-        json.Key("flag5").Bool(f.flag5);
-        json.Key("protection").Number(f.protection);
-        json.Key("lrl").Number(f.lrl);
-        json.Key("size").Number(f.size);
-        json.Key("ern").Number(f.ern);
-        json.Key("eof").Number(f.eof);
-        json.Key("date");
-        f.date ? json.String(dos::DateText(*f.date)) : json.Null();
-        json.Key("extents").BeginArray();
-        for (const dos::Extent& x : f.extents) {
-            json.BeginObject().Key("unit").Number(x.unit).Key("granule").Number(x.granule);
-            json.Key("count").Number(x.count).EndObject();
-        }
-        json.EndArray();
-        json.Key("first");
-        f.sectors.empty() ? json.Null() : (Address(json, f.sectors.front()), json);
-        json.Key("sectors").BeginArray();
-        for (const dos::SectorAddress& a : f.sectors) {
-            Address(json, a);
-        }
-        json.EndArray();
-        json.Key("damage").BeginArray();
-        for (const std::string& p : f.problems) {
-            json.String(p);
-        }
-        json.EndArray();
-        json.EndObject();
     }
-    json.EndArray().EndObject();
+    WriteJson(out, {
+                       {"family", FamilyWord(disk.family)},
+                       {"dos", disk.Recognised() ? Json(disk.dos) : Json()},
+                       {"why", disk.Recognised() ? Json() : Json(disk.why)},
+                       {"version", disk.version},
+                       {"disk_name", disk.diskName},
+                       {"disk_date", disk.diskDate},
+                       {"free_granules", disk.freeGranules},
+                       {"free_bytes", disk.freeBytes},
+                       {"problems", disk.problems},
+                       {"notices", disk.notices},
+                       {"files", std::move(files)},
+                   });
     out << '\n';
 }
 

@@ -92,74 +92,34 @@ std::string JsonString(std::string_view text) {
     return out;
 }
 
-void JsonWriter::BeforeValue() {
-    if (afterKey_) {
-        afterKey_ = false;
-        return;
-    }
-    if (!open_.empty()) {
-        if (open_.back()) {
-            out_ << ',';
+void WriteJson(std::ostream& out, const Json& value) {
+    switch (value.type()) {
+    case Json::value_t::object: {
+        char separator = '{';
+        for (const auto& [key, member] : value.items()) {
+            out << separator << JsonString(key) << ':';
+            WriteJson(out, member);
+            separator = ',';
         }
-        open_.back() = true;
+        out << (value.empty() ? "{}" : "}");
+        break;
     }
-}
-
-JsonWriter& JsonWriter::BeginObject() {
-    BeforeValue();
-    out_ << '{';
-    open_.push_back(false);
-    return *this;
-}
-
-JsonWriter& JsonWriter::EndObject() {
-    open_.pop_back();
-    out_ << '}';
-    return *this;
-}
-
-JsonWriter& JsonWriter::BeginArray() {
-    BeforeValue();
-    out_ << '[';
-    open_.push_back(false);
-    return *this;
-}
-
-JsonWriter& JsonWriter::EndArray() {
-    open_.pop_back();
-    out_ << ']';
-    return *this;
-}
-
-JsonWriter& JsonWriter::Key(std::string_view key) {
-    BeforeValue();
-    out_ << JsonString(key) << ':';
-    afterKey_ = true;
-    return *this;
-}
-
-JsonWriter& JsonWriter::String(std::string_view text) {
-    BeforeValue();
-    out_ << JsonString(text);
-    return *this;
-}
-
-JsonWriter& JsonWriter::Number(std::int64_t n) {
-    BeforeValue();
-    out_ << n;
-    return *this;
-}
-
-JsonWriter& JsonWriter::Bool(bool b) {
-    BeforeValue();
-    out_ << (b ? "true" : "false");
-    return *this;
-}
-
-JsonWriter& JsonWriter::Null() {
-    BeforeValue();
-    out_ << "null";
-    return *this;
+    case Json::value_t::array: {
+        char separator = '[';
+        for (const Json& item : value) {
+            out << separator;
+            WriteJson(out, item);
+            separator = ',';
+        }
+        out << (value.empty() ? "[]" : "]");
+        break;
+    }
+    case Json::value_t::string:
+        out << JsonString(value.get_ref<const std::string&>());
+        break;
+    default:
+        out << value.dump();
+    }
 }
 
 } // namespace ss::cli

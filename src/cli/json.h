@@ -1,50 +1,31 @@
-// A small JSON writer for the command-line program's --json output: objects,
-// arrays, strings, whole numbers and booleans, written compactly as they come.
+// The command-line program's --json output: values are built as
+// nlohmann::ordered_json (members keep the order they are added in) and
+// written compactly, one value after another, with this program's rules for
+// strings.
 #pragma once
 
-#include <cstdint>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace ss::cli {
 
+using Json = nlohmann::ordered_json;
+
 // The text as a JSON string, quotes included. Valid UTF-8 passes unchanged;
 // each byte that does not start a complete, valid UTF-8 sequence becomes
-// \uFFFD, as the windows show such a byte. Control characters and DEL are
+// \ufffd, as the windows show such a byte. Control characters and DEL are
 // escaped (\n, \r, \t, \b, \f or \u00XX).
+//
+// nlohmann's own dump cannot write this: either it passes valid UTF-8 as it
+// is, but then writes a bad sequence as the raw bytes of U+FFFD (one for a
+// whole cut-short sequence) and DEL as it is, or it escapes every character
+// beyond ASCII.
 std::string JsonString(std::string_view text);
 
-// Writes one JSON value to a stream. Keys and values are written in the order
-// given; the writer puts the commas and colons between them.
-//
-//   JsonWriter json(out);
-//   json.BeginObject().Key("tracks").Number(35).Key("notices").BeginArray().EndArray();
-//   json.EndObject();   // {"tracks":35,"notices":[]}
-class JsonWriter {
-  public:
-    explicit JsonWriter(std::ostream& out) : out_(out) {}
-
-    JsonWriter& BeginObject();
-    JsonWriter& EndObject();
-    JsonWriter& BeginArray();
-    JsonWriter& EndArray();
-    // The key of the next member of the object being written.
-    JsonWriter& Key(std::string_view key);
-
-    JsonWriter& String(std::string_view text);
-    JsonWriter& Number(std::int64_t n);
-    JsonWriter& Bool(bool b);
-    JsonWriter& Null();
-
-  private:
-    void BeforeValue();
-
-    std::ostream& out_;
-    // One entry per open object or array: whether it holds a value yet.
-    std::vector<bool> open_;
-    bool afterKey_ = false;
-};
+// Writes value without blanks or line ends: {"tracks":35,"notices":[]}.
+// Strings as JsonString; numbers, booleans and null as nlohmann writes them.
+void WriteJson(std::ostream& out, const Json& value);
 
 } // namespace ss::cli

@@ -6,73 +6,53 @@ namespace ss::cli {
 
 namespace {
 
-void WriteItems(JsonWriter& json, const std::vector<std::string>& items) {
-    json.Key("items").BeginArray();
-    for (const std::string& item : items) {
-        json.String(item);
-    }
-    json.EndArray();
+Json Control(const TextBox* box) {
+    return {{"text", box->Text}, {"fore", box->ForeColor}, {"back", box->BackColor}};
+}
+Json Control(const OptionButton* option) {
+    return {{"value", option->Value}};
+}
+Json Control(const ScrollBar* bar) {
+    return {{"value", bar->Value()}};
+}
+Json Control(const ListBox* list) {
+    return {{"items", list->Items}};
+}
+Json Control(const ComboBox* combo) {
+    return {{"items", combo->Items}, {"text", combo->Text}};
 }
 
-struct ControlWriter {
-    JsonWriter& json;
-    void operator()(const TextBox* box) const {
-        json.Key("text").String(box->Text);
-        json.Key("fore").Number(box->ForeColor).Key("back").Number(box->BackColor);
-    }
-    void operator()(const OptionButton* option) const { json.Key("value").Bool(option->Value); }
-    void operator()(const ScrollBar* bar) const { json.Key("value").Number(bar->Value()); }
-    void operator()(const ListBox* list) const { WriteItems(json, list->Items); }
-    void operator()(const ComboBox* combo) const {
-        WriteItems(json, combo->Items);
-        json.Key("text").String(combo->Text);
-    }
-};
-
-struct ItemWriter {
-    JsonWriter& json;
-    void operator()(const TextItem& t) const {
-        json.Key("text").String(t.text).Key("x").Number(t.x).Key("y").Number(t.y);
-        json.Key("color").Number(t.colour);
-    }
-    void operator()(const BoxItem& b) const {
-        json.Key("box").BeginArray().Number(b.x1).Number(b.y1).Number(b.x2).Number(b.y2);
-        json.EndArray().Key("color").Number(b.colour);
-    }
-};
+Json Item(const TextItem& t) {
+    return {{"text", t.text}, {"x", t.x}, {"y", t.y}, {"color", t.colour}};
+}
+Json Item(const BoxItem& b) {
+    return {{"box", {b.x1, b.y1, b.x2, b.y2}}, {"color", b.colour}};
+}
 
 } // namespace
 
 void WriteWindowJson(std::ostream& out, std::string_view window,
                      const std::vector<WindowField>& fields, const Surface& surface,
                      const std::vector<RecordingHost::Message>& messages) {
-    JsonWriter json(out);
-    json.BeginObject().Key("window").String(window);
-
-    json.Key("fields").BeginObject();
+    Json controls = Json::object();
     for (const WindowField& field : fields) {
-        json.Key(field.name).BeginObject();
-        std::visit(ControlWriter{json}, field.control);
-        json.EndObject();
+        controls[std::string(field.name)] =
+            std::visit([](const auto* control) { return Control(control); }, field.control);
     }
-    json.EndObject();
-
-    json.Key("surface").BeginArray();
+    Json items = Json::array();
     for (const DrawItem& item : surface.Items()) {
-        json.BeginObject();
-        std::visit(ItemWriter{json}, item);
-        json.EndObject();
+        items.push_back(std::visit([](const auto& drawn) { return Item(drawn); }, item));
     }
-    json.EndArray();
-
-    json.Key("messages").BeginArray();
+    Json boxes = Json::array();
     for (const RecordingHost::Message& m : messages) {
-        json.BeginObject().Key("title").String(m.title).Key("text").String(m.text);
-        json.Key("buttons").Number(m.buttons).EndObject();
+        boxes.push_back({{"title", m.title}, {"text", m.text}, {"buttons", m.buttons}});
     }
-    json.EndArray();
-
-    json.EndObject();
+    WriteJson(out, {
+                       {"window", window},
+                       {"fields", std::move(controls)},
+                       {"surface", std::move(items)},
+                       {"messages", std::move(boxes)},
+                   });
     out << '\n';
 }
 

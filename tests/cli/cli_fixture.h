@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <spawn.h>
 #include <sstream>
 #include <string>
@@ -20,6 +21,9 @@ extern char** environ;
 namespace ss::testimg {
 
 namespace fs = std::filesystem;
+
+// What the program writes with --json, read back.
+using Json = nlohmann::json;
 
 struct Outcome {
     int status = -1;

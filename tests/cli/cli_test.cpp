@@ -3,7 +3,6 @@
 
 #include "cli_fixture.h"
 #include "support/image_builder.h"
-#include "support/json_reader.h"
 #include "support/sample_disks.h"
 
 #include <fcntl.h>
@@ -210,16 +209,16 @@ TEST_F(CliTest, SectorsGiveSizesCrcsAndMissingIndexes) {
     EXPECT_EQ(lines[3], "2\t\t\t\t\t\tmissing\t\t\t\t\t");
 
     run = RunCli({"sectors", "--json", path});
-    const JsonValue sectors = ParseJson(run.out)["sectors"];
-    ASSERT_EQ(sectors.Items().size(), 4u);
-    EXPECT_FALSE(sectors[0]["missing"].Bool());
-    EXPECT_EQ(sectors[0]["size"].Int(), 1024);
-    EXPECT_EQ(sectors[1]["crc"]["data"].Str(), "bad");
-    EXPECT_EQ(sectors[1]["crc"]["id"].Str(), "good");
-    EXPECT_TRUE(sectors[2]["missing"].Bool());
-    EXPECT_EQ(sectors[2]["type"].Str(), "missing");
-    EXPECT_TRUE(sectors[2]["track"].IsNull());
-    EXPECT_TRUE(sectors[2]["size"].IsNull());
+    const Json sectors = Json::parse(run.out).at("sectors");
+    ASSERT_EQ(sectors.size(), 4u);
+    EXPECT_FALSE(sectors.at(0).at("missing").get<bool>());
+    EXPECT_EQ(sectors.at(0).at("size").get<std::int64_t>(), 1024);
+    EXPECT_EQ(sectors.at(1).at("crc").at("data").get<std::string>(), "bad");
+    EXPECT_EQ(sectors.at(1).at("crc").at("id").get<std::string>(), "good");
+    EXPECT_TRUE(sectors.at(2).at("missing").get<bool>());
+    EXPECT_EQ(sectors.at(2).at("type").get<std::string>(), "missing");
+    EXPECT_TRUE(sectors.at(2).at("track").is_null());
+    EXPECT_TRUE(sectors.at(2).at("size").is_null());
 
     run = RunCli({"info", path});
     EXPECT_NE(run.out.find("notice\t1 sector with a data CRC error\n"
@@ -354,6 +353,86 @@ TEST_F(CliTest, UsageErrorsAndUnopenableFilesExitTwoWithOneLine) {
               std::string::npos);
 }
 
+// What the one line of a usage error says, for the faults of each kind, and
+// where options, values and operands may stand.
+TEST_F(CliTest, UsageErrorsNameTheFault) {
+    const std::string jv1 = Image("plain.dsk", PatternJv1());
+    struct Case {
+        std::vector<std::string> args;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {{"frobnicate", jv1}, "unknown command 'frobnicate'"},
+        {{"frobnicate", "--help"}, "unknown command 'frobnicate'"},
+        {{"--json"}, "no command given"},
+        {{"info", "--bogus=3", jv1}, "unknown option '--bogus=3'"},
+        {{"info", "---x", jv1}, "unknown option '---x'"},
+        {{"info", "-h", "--bogus", jv1}, "unknown option '--bogus'"}, // help hides no fault
+        {{"info", "--data", jv1}, "--data does not apply to info"},
+        // Options before the command are the command's, checked as such; a
+        // value there needs "=".
+        {{"--data", "show", jv1, "0"}, "--data does not apply to show"},
+        {{"--offset", "16", "hex", jv1}, "unknown command '16'"},
+        {{"sectors", "--data=", jv1}, "--data takes no value"},
+        {{"files", "--all=true", jv1}, "--all takes no value"},
+        {{"info", "--json=", jv1}, "--json takes no value"},
+        {{"show", "--color", "always", jv1, "0"}, "--color takes =always, =never or =auto"},
+        {{"show", "--color=", jv1, "0"}, "--color takes always, never or auto, not ''"},
+        {{"hex", jv1, "--offset"}, "--offset takes N[,N...]"},
+        // A value is the next argument whatever it looks like, or empty after "=".
+        {{"hex", jv1, "--offset", "--json"}, "an offset must be a whole number, not '--json'"},
+        {{"hex", jv1, "--offset="}, "an offset must be a whole number, not ''"},
+        {{"map", "--page", "-1", jv1}, "--page must not be negative"},
+        {{"info", jv1, jv1}, "info takes one FILE"},
+        {{"show", jv1}, "show takes FILE and INDEX"},
+        {{"extract"}, "extract takes FILE and [NAME...]"},
+        // "-", a negative number and anything after "--" are operands.
+        {{"show", jv1, "-"}, "INDEX must be a whole number, not '-'"},
+        {{"show", jv1, "-1"}, "sector index -1 is outside 0..349 of this image"},
+        {{"hex", "--", jv1, "--json"}, "hex takes one FILE"},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = RunCli(c.args);
+        EXPECT_EQ(run.status, 2) << c.reason;
+        EXPECT_EQ(run.out, "") << c.reason;
+        EXPECT_EQ(run.err, "sectorscope-cli: " + c.reason + " (see sectorscope-cli --help)\n");
+    }
+}
+
+TEST_F(CliTest, OptionsStandBeforeOrAfterTheCommandAndItsOperands) {
+    const std::string jv1 = Image("plain.dsk", PatternJv1());
+    const std::string help = RunCli({"--help"}).out;
+    ASSERT_EQ(help.rfind("Usage: sectorscope-cli COMMAND", 0), 0u);
+    struct Case {
+        std::vector<std::string> args;
+        std::string firstLine;
+    };
+    const Case cases[] = {
+        {{"--", "info", jv1}, "format\tJV1"},
+        {{"info", "--", jv1}, "format\tJV1"},
+        {{"--data", "sectors", jv1},
+         "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition\tdata\tsize\tcrc"},
+        {{"--offset=16", "hex", jv1},
+         "   0000010  10 11 12 13  14 15 16 17  18 19 1A 1B  1C 1D 1E 1F"},
+        {{"hex", jv1, "--offset", "32", "--offset=16"},
+         "   0000010  10 11 12 13  14 15 16 17  18 19 1A 1B  1C 1D 1E 1F"},
+        {{"map", "--press=", jv1}, "  file      " + jv1},
+        {{"show", "--color=always", "--color=never", jv1, "0"}, "disk"},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = RunCli(c.args);
+        EXPECT_EQ(run.status, 0) << c.firstLine << run.err;
+        EXPECT_EQ(Lines(run.out).at(0).substr(0, c.firstLine.size()), c.firstLine);
+    }
+    // The help, from "help" before the command or -h anywhere before "--".
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"help", "info"}, {"--help", "frobnicate"}, {"info", jv1, "-h"}, {"show", "-h"}}) {
+        const Outcome run = RunCli(args);
+        EXPECT_EQ(run.status, 0) << args[0];
+        EXPECT_EQ(run.out, help) << args[0];
+    }
+}
+
 TEST_F(CliTest, JsonGivesTheSameFactsAsRawValues) {
     // info: numbers as numbers, the density as a word, no directory as null.
     std::vector<Jv3Entry> entries = TwoSidedJv3Entries();
@@ -366,57 +445,57 @@ TEST_F(CliTest, JsonGivesTheSameFactsAsRawValues) {
     std::vector<DmkTrack> records = DmkStandardTracks(3, 1, 18, true);
     records[0].sectors[2].data = SamplePdriveSector({17, 0, 0x14, 40, 18, 2, 0, 0, 0, 2});
     run = RunCli({"info", "--json", Image("newdos.dmk", MakeDmk(records, OneSide()).bytes)});
-    const JsonValue dmk = ParseJson(run.out);
-    EXPECT_EQ(dmk["density"].Str(), "double");
-    EXPECT_EQ(dmk["granule"].Int(), 5);
-    EXPECT_TRUE(dmk["newdos"].Bool());
-    EXPECT_TRUE(dmk["directory"].IsNull());
-    EXPECT_EQ(dmk["pdrive"]["TI"].Str(), "E");
-    EXPECT_EQ(dmk["pdrive"]["TC"].Int(), 40);
-    EXPECT_EQ(dmk["pdrive"]["DDGA"].Int(), 2);
+    const Json dmk = Json::parse(run.out);
+    EXPECT_EQ(dmk.at("density").get<std::string>(), "double");
+    EXPECT_EQ(dmk.at("granule").get<std::int64_t>(), 5);
+    EXPECT_TRUE(dmk.at("newdos").get<bool>());
+    EXPECT_TRUE(dmk.at("directory").is_null());
+    EXPECT_EQ(dmk.at("pdrive").at("TI").get<std::string>(), "E");
+    EXPECT_EQ(dmk.at("pdrive").at("TC").get<std::int64_t>(), 40);
+    EXPECT_EQ(dmk.at("pdrive").at("DDGA").get<std::int64_t>(), 2);
 
     // sectors: the line of index 23 as values, the dump as hex with --data.
     const std::string jv3 = Image("two.jv3", MakeJv3(entries));
     run = RunCli({"sectors", "--json", "--data", jv3});
     EXPECT_EQ(run.status, 0);
-    const JsonValue sectors = ParseJson(run.out)["sectors"];
-    ASSERT_EQ(sectors.Items().size(), 40u);
-    EXPECT_EQ(ParseJson(run.out).Members().size(), 1u);
-    const JsonValue& dir = sectors[23];
-    EXPECT_EQ(dir["index"].Int(), 23);
-    EXPECT_EQ(dir["track"].Int(), 1);
-    EXPECT_EQ(dir["side"].Int(), 0);
-    EXPECT_EQ(dir["sector"].Int(), 3);
-    EXPECT_EQ(dir["spt"].Int(), 10);
-    EXPECT_EQ(dir["density"].Str(), "double");
-    EXPECT_EQ(dir["type"].Str(), "directory");
-    EXPECT_EQ(dir["dam"].Int(), 0x20);
-    EXPECT_EQ(dir["position"].Int(), 0x3900);
-    EXPECT_EQ(dir["data"].Str(), HexOf(PatternData(1, 0, 3)));
-    EXPECT_EQ(sectors[0]["density"].Str(), "single");
-    EXPECT_EQ(sectors[0]["type"].Str(), "data");
+    const Json sectors = Json::parse(run.out).at("sectors");
+    ASSERT_EQ(sectors.size(), 40u);
+    EXPECT_EQ(Json::parse(run.out).size(), 1u);
+    const Json& dir = sectors.at(23);
+    EXPECT_EQ(dir.at("index").get<std::int64_t>(), 23);
+    EXPECT_EQ(dir.at("track").get<std::int64_t>(), 1);
+    EXPECT_EQ(dir.at("side").get<std::int64_t>(), 0);
+    EXPECT_EQ(dir.at("sector").get<std::int64_t>(), 3);
+    EXPECT_EQ(dir.at("spt").get<std::int64_t>(), 10);
+    EXPECT_EQ(dir.at("density").get<std::string>(), "double");
+    EXPECT_EQ(dir.at("type").get<std::string>(), "directory");
+    EXPECT_EQ(dir.at("dam").get<std::int64_t>(), 0x20);
+    EXPECT_EQ(dir.at("position").get<std::int64_t>(), 0x3900);
+    EXPECT_EQ(dir.at("data").get<std::string>(), HexOf(PatternData(1, 0, 3)));
+    EXPECT_EQ(sectors.at(0).at("density").get<std::string>(), "single");
+    EXPECT_EQ(sectors.at(0).at("type").get<std::string>(), "data");
 
     // show: the window as data, its fields as the text output shows them and
     // its dump texts where the window draws them.
     run = RunCli({"show", "--json", jv3, "23"});
     EXPECT_EQ(run.status, 0);
-    const JsonValue window = ParseJson(run.out);
-    EXPECT_EQ(window["window"].Str(), "main");
-    EXPECT_EQ(window["fields"].Members().size(), 21u);
-    EXPECT_EQ(window["fields"]["Txtcrc"]["text"].Str(), "ID --  Data ok");
-    EXPECT_EQ(window["fields"]["Txtsecnum"]["text"].Str(), "23");
-    EXPECT_EQ(window["fields"]["Txtsecnum"]["back"].Int(), 8421631);
-    EXPECT_EQ(window["fields"]["Txtsectype"]["text"].Str(), "Dir Sec.");
-    EXPECT_EQ(window["fields"]["Combo1"]["items"].Items().size(), 2u);
-    EXPECT_TRUE(window["messages"].Items().empty());
-    const JsonValue::Array& surface = window["surface"].Items();
+    const Json window = Json::parse(run.out);
+    EXPECT_EQ(window.at("window").get<std::string>(), "main");
+    EXPECT_EQ(window.at("fields").size(), 21u);
+    EXPECT_EQ(window.at("fields").at("Txtcrc").at("text").get<std::string>(), "ID --  Data ok");
+    EXPECT_EQ(window.at("fields").at("Txtsecnum").at("text").get<std::string>(), "23");
+    EXPECT_EQ(window.at("fields").at("Txtsecnum").at("back").get<std::int64_t>(), 8421631);
+    EXPECT_EQ(window.at("fields").at("Txtsectype").at("text").get<std::string>(), "Dir Sec.");
+    EXPECT_EQ(window.at("fields").at("Combo1").at("items").size(), 2u);
+    EXPECT_EQ(window.at("messages"), Json::array());
+    const Json& surface = window.at("surface");
     ASSERT_EQ(surface.size(), 1u + 16 * 33);
-    EXPECT_EQ(surface[0]["box"][2].Int(), 8800);
-    EXPECT_EQ(surface[0]["color"].Int(), 0x8000000F);
-    const JsonValue& firstByte = surface[2];
-    EXPECT_EQ(firstByte["text"].Str(), HexOf({PatternData(1, 0, 3)[0]}));
-    EXPECT_EQ(firstByte["x"].Int(), 1100);
-    EXPECT_EQ(firstByte["y"].Int(), 2490);
+    EXPECT_EQ(surface.at(0).at("box").at(2).get<std::int64_t>(), 8800);
+    EXPECT_EQ(surface.at(0).at("color").get<std::int64_t>(), 0x8000000F);
+    const Json& firstByte = surface.at(2);
+    EXPECT_EQ(firstByte.at("text").get<std::string>(), HexOf({PatternData(1, 0, 3)[0]}));
+    EXPECT_EQ(firstByte.at("x").get<std::int64_t>(), 1100);
+    EXPECT_EQ(firstByte.at("y").get<std::int64_t>(), 2490);
 
     // A refused file: as without --json, status 1 and nothing on stdout.
     DmkOptions real = OneSide();
@@ -446,7 +525,8 @@ TEST_F(CliTest, SharedOptionsApplyOnlyWhereTheCommandTakesThem) {
     const Outcome early = RunCli({"--json", "show", "--color=always", jv1, "171"});
     EXPECT_EQ(early.status, 0);
     EXPECT_EQ(early.out.find('\x1b'), std::string::npos);
-    EXPECT_EQ(ParseJson(early.out)["fields"]["Txtsecnum"]["text"].Str(), "171");
+    EXPECT_EQ(Json::parse(early.out).at("fields").at("Txtsecnum").at("text").get<std::string>(),
+              "171");
 }
 
 TEST_F(CliTest, HelpDescribesEveryCommand) {
@@ -503,17 +583,18 @@ TEST_F(CliTest, MapRunsTheOrderThePagesAndTheKeysInTurn) {
     for (const Case& c : cases) {
         const Outcome run = RunCli(c.args);
         ASSERT_EQ(run.status, 0) << c.args[3] << run.err;
-        const JsonValue json = ParseJson(run.out);
-        EXPECT_EQ(json["window"].Str(), "map");
-        EXPECT_EQ(json["fields"]["TxtFilename"]["text"].Str(), jv3);
-        EXPECT_EQ(json["fields"]["Text1"]["text"].Str(), "JV3");
-        EXPECT_EQ(json["fields"]["Option1"]["value"].Bool(), c.numeric);
-        EXPECT_EQ(json["fields"]["Option2"]["value"].Bool(), !c.numeric);
-        EXPECT_TRUE(json["messages"].Items().empty());
+        const Json json = Json::parse(run.out);
+        EXPECT_EQ(json.at("window").get<std::string>(), "map");
+        EXPECT_EQ(json.at("fields").at("TxtFilename").at("text").get<std::string>(), jv3);
+        EXPECT_EQ(json.at("fields").at("Text1").at("text").get<std::string>(), "JV3");
+        EXPECT_EQ(json.at("fields").at("Option1").at("value").get<bool>(), c.numeric);
+        EXPECT_EQ(json.at("fields").at("Option2").at("value").get<bool>(), !c.numeric);
+        EXPECT_EQ(json.at("messages"), Json::array());
         std::string label;
-        for (const JsonValue& item : json["surface"].Items()) {
-            if (item["y"].Int() == 9 * 195 + 180 && item["x"].Int() < 2100) {
-                label += item["text"].Str();
+        for (const Json& item : json.at("surface")) {
+            if (item.at("y").get<std::int64_t>() == 9 * 195 + 180 &&
+                item.at("x").get<std::int64_t>() < 2100) {
+                label += item.at("text").get<std::string>();
             }
         }
         EXPECT_EQ(label, c.firstRow) << c.args.size();
@@ -536,10 +617,10 @@ TEST_F(CliTest, MapExitsOneWithEveryMessageBoxRaised) {
 
     run = RunCli({"map", "--json", realDisk});
     EXPECT_EQ(run.status, 1);
-    const JsonValue json = ParseJson(run.out);
-    ASSERT_EQ(json["messages"].Items().size(), 2u);
-    EXPECT_EQ(json["messages"][1]["title"].Str(), "Error");
-    EXPECT_TRUE(json["surface"].Items().empty());
+    const Json json = Json::parse(run.out);
+    ASSERT_EQ(json.at("messages").size(), 2u);
+    EXPECT_EQ(json.at("messages").at(1).at("title").get<std::string>(), "Error");
+    EXPECT_EQ(json.at("surface"), Json::array());
 }
 
 TEST_F(CliTest, MapUsageErrorsExitTwo) {
@@ -580,20 +661,22 @@ TEST_F(CliTest, HexShowsTheViewerAfterTheHexEditorButtonAndItsPaging) {
     // JSON: the hex viewer's fields, its scroll bar and its display list.
     run = RunCli({"hex", "--json", "--offset=6420", Image("sample.dmk", SampleDmk())});
     EXPECT_EQ(run.status, 0);
-    const JsonValue json = ParseJson(run.out);
-    EXPECT_EQ(json["window"].Str(), "hex");
-    EXPECT_EQ(json["fields"]["VScroll1"]["value"].Int(), 401);
-    EXPECT_EQ(json["fields"]["Text2"]["text"].Str(), "DMK");
-    EXPECT_EQ(json["fields"]["Text8"]["back"].Int(), 0xC0C0FF);
-    EXPECT_EQ(json["surface"].Items().size(), 28u * (3 + 32 + 1 + 16));
-    EXPECT_EQ(json["surface"][1]["text"].Str(), "0001910");
-    EXPECT_EQ(json["surface"][3]["color"].Int(), 0x007F00); // a track header byte
-    EXPECT_TRUE(json["messages"].Items().empty());
+    const Json json = Json::parse(run.out);
+    EXPECT_EQ(json.at("window").get<std::string>(), "hex");
+    EXPECT_EQ(json.at("fields").at("VScroll1").at("value").get<std::int64_t>(), 401);
+    EXPECT_EQ(json.at("fields").at("Text2").at("text").get<std::string>(), "DMK");
+    EXPECT_EQ(json.at("fields").at("Text8").at("back").get<std::int64_t>(), 0xC0C0FF);
+    EXPECT_EQ(json.at("surface").size(), 28u * (3 + 32 + 1 + 16));
+    EXPECT_EQ(json.at("surface").at(1).at("text").get<std::string>(), "0001910");
+    EXPECT_EQ(json.at("surface").at(3).at("color").get<std::int64_t>(),
+              0x007F00); // a track header byte
+    EXPECT_EQ(json.at("messages"), Json::array());
 
     // A megabyte image pages to its end, whatever the offset asked.
     run = RunCli({"hex", "--json", "--offset", "99999999999",
                   Image("large.dmk", MakeDmk(DmkStandardTracks(80, 2, 18, true)).bytes)});
-    EXPECT_EQ(ParseJson(run.out)["fields"]["VScroll1"]["value"].Int(), (1024016 - 256) / 16);
+    EXPECT_EQ(Json::parse(run.out).at("fields").at("VScroll1").at("value").get<std::int64_t>(),
+              (1024016 - 256) / 16);
 }
 
 TEST_F(CliTest, HexShowsFilesTheMainWindowRefusesAndRejectsBadOffsets) {
@@ -607,10 +690,10 @@ TEST_F(CliTest, HexShowsFilesTheMainWindowRefusesAndRejectsBadOffsets) {
     EXPECT_NE(run.out.find("  legend    DMK Real Disk type\n"), std::string::npos);
     run = RunCli({"hex", "--json", realDisk});
     EXPECT_EQ(run.status, 0);
-    const JsonValue json = ParseJson(run.out);
-    ASSERT_EQ(json["messages"].Items().size(), 1u);
-    EXPECT_EQ(json["messages"][0]["title"].Str(), "Error");
-    EXPECT_EQ(json["fields"]["Text3"]["text"].Str(), " DMK Real Disk type");
+    const Json json = Json::parse(run.out);
+    ASSERT_EQ(json.at("messages").size(), 1u);
+    EXPECT_EQ(json.at("messages").at(0).at("title").get<std::string>(), "Error");
+    EXPECT_EQ(json.at("fields").at("Text3").at("text").get<std::string>(), " DMK Real Disk type");
 
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"hex"},

@@ -2,7 +2,6 @@
 // files copied out under safe names whatever the directory holds.
 #include "cli_fixture.h"
 #include "support/dos_disks.h"
-#include "support/json_reader.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -58,16 +57,17 @@ TEST_F(DosCliTest, FilesListsTheDirectory) {
 
     run = RunCli({"files", "--json", disk});
     EXPECT_EQ(run.status, 0);
-    const JsonValue json = ParseJson(run.out);
-    EXPECT_EQ(json["family"].Str(), "trsdos23");
-    EXPECT_EQ(json["free_bytes"].Int(), 80640);
-    ASSERT_EQ(json["files"].Items().size(), 2u);
-    const JsonValue& broken = json["files"][1];
-    EXPECT_EQ(broken["name"].Str(), "BROKEN/DAT");
-    EXPECT_EQ(broken["ern"].Int(), 3);
-    EXPECT_EQ(broken["eof"].Int(), 88);
-    EXPECT_EQ(broken["sectors"][2][2].Int(), 2);
-    EXPECT_EQ(broken["damage"][0].Str(), "sector 2 (track 2 side 0 sector 1) is missing");
+    const Json json = Json::parse(run.out);
+    EXPECT_EQ(json.at("family").get<std::string>(), "trsdos23");
+    EXPECT_EQ(json.at("free_bytes").get<std::int64_t>(), 80640);
+    ASSERT_EQ(json.at("files").size(), 2u);
+    const Json& broken = json.at("files").at(1);
+    EXPECT_EQ(broken.at("name").get<std::string>(), "BROKEN/DAT");
+    EXPECT_EQ(broken.at("ern").get<std::int64_t>(), 3);
+    EXPECT_EQ(broken.at("eof").get<std::int64_t>(), 88);
+    EXPECT_EQ(broken.at("sectors").at(2).at(2).get<std::int64_t>(), 2);
+    EXPECT_EQ(broken.at("damage").at(0).get<std::string>(),
+              "sector 2 (track 2 side 0 sector 1) is missing");
 
     // An image of no known DOS says so.
     run = RunCli({"files", Image("blank.dsk", MakeJv3({{0, 0}, {0, 1}, {0, 2}, {0, 3}}))});
@@ -108,6 +108,12 @@ TEST_F(DosCliTest, ExtractWritesFilesAndSaysWhatIsMissing) {
     EXPECT_FALSE(fs::is_symlink(out / "HELLO.TXT"));
     EXPECT_EQ(Slurp(out / "HELLO.TXT"), std::string(300, 'h'));
     EXPECT_EQ(Slurp(outside), "keep");
+
+    // "-o=DIR" names DIR; after "--" a NAME may start with "-".
+    run = RunCli({"extract", disk, "HELLO/TXT", "-o=" + (dir_ / "eq").string(), "--", "-o"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "sectorscope-cli: no file -o on this disk\n");
+    EXPECT_EQ(Listing(dir_ / "eq"), std::set<std::string>{"HELLO.TXT"});
 }
 
 // --all copies every file, system ones too; names may be given as the Files
