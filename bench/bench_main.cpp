@@ -7,7 +7,7 @@
 #include "hexview/form2.h"
 #include "image/analysis.h"
 #include "image/crc16.h"
-#include "image/image_buffer.h"
+#include "image/image_file.h"
 #include "sectormap/form1.h"
 
 #include <benchmark/benchmark.h>

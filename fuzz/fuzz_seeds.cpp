@@ -1,6 +1,8 @@
 // fuzz_seeds DIR: writes a starting corpus for the fuzz targets into DIR: the
 // sample disks, small images of every layout and track length the windows
-// know, and the refused kinds.
+// know, the refused kinds, and disks of each DOS family the directory reader
+// knows, whole and damaged.
+#include "support/dos_disks.h"
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
 
@@ -50,6 +52,147 @@ std::vector<std::uint8_t> SmallDmk(bool dd, int trackLength, int firstSector, bo
     return MakeDmk(records, options).bytes;
 }
 
+// A file's contents: a pattern that differs from file to file.
+std::vector<std::uint8_t> Contents(std::size_t n, int seed) {
+    std::vector<std::uint8_t> b(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        b[k] = static_cast<std::uint8_t>(k * 7 + static_cast<std::size_t>(seed) * 31 + k / 256);
+    }
+    return b;
+}
+
+// The DOS disks are the families' own geometries on few cylinders, the
+// directory near the start, so that each image fits in the fuzzer's input
+// length and its directory is read from the first input on.
+
+// TRSDOS 2.3: the directory stays on track 17; a file in five pieces (one
+// extended entry), a deleted entry, a system file.
+ss::testimg::DosDiskBuilder Trsdos23() {
+    ss::testimg::DosGeometry g = Trsdos23Geometry();
+    g.cylinders = 18;
+    DosDiskBuilder b(g);
+    b.AddFile({"HELLO   TXT", Contents(300, 1)});
+    b.AddDeletedEntry("OLD     BAS");
+    DosFileSpec pieces{"PIECES  DAT", Contents(5 * 5 * 256 - 56, 2), 0x10 | 0x08 | 0x05, 80};
+    pieces.runs = {{4, 1}, {8, 1}, {12, 1}, {16, 1}, {20, 1}};
+    b.AddFile(pieces);
+    b.AddFile({"SYSTEM  SYS", Contents(256, 3), 0x10 | 0x40 | 0x20});
+    return b;
+}
+
+// LDOS 5.1, double density, two sides, four cylinders, the directory on
+// cylinder 3: a dated file across sides and cylinders.
+ss::testimg::DosGeometry SmallLdos() {
+    ss::testimg::DosGeometry g = LdosDdTwoSidedGeometry();
+    g.cylinders = 4;
+    g.dirUnit = 3;
+    g.bootByte = 3;
+    return g;
+}
+
+ss::testimg::DosDiskBuilder Ldos() {
+    DosDiskBuilder b(SmallLdos());
+    DosFileSpec across{"ACROSS  DAT", Contents(2 * 6 * 256 - 10, 4)};
+    across.dateMonth = 0x04;
+    across.dateDayYear = (12 << 3) | 3;
+    across.runs = {{11, 2}}; // cylinder 1's last granule and cylinder 2's first
+    b.AddFile(across);
+    b.AddFile({"SMALL   BAS", Contents(700, 5)});
+    return b;
+}
+
+// NEWDOS/80, double density, two sides, drive parameters for this disk, the
+// directory at lump 7; with K track 0 is single density and outside the
+// granules.
+ss::testimg::DosDiskBuilder Newdos80(bool k) {
+    ss::testimg::DosGeometry g = Newdos80Geometry(k);
+    g.cylinders = 4;
+    g.dirUnit = 7;
+    g.bootByte = 7;
+    (*g.pdrive)[0] = 7; // DDSL
+    (*g.pdrive)[3] = 4; // tracks
+    DosDiskBuilder b(g);
+    b.AddFile({"GAME    CMD", Contents(1000, 6)});
+    return b;
+}
+
+// A NEWDOS/80 data disk: no drive parameters, four granules a lump.
+ss::testimg::DosDiskBuilder Newdos80Data() {
+    ss::testimg::DosGeometry g = Newdos80Geometry(false);
+    g.cylinders = 4;
+    g.pdrive.reset();
+    g.granulesPerUnit = 4;
+    g.dirUnit = 4;
+    g.bootByte = 4;
+    DosDiskBuilder b(g);
+    b.AddFile({"DATA    TXT", Contents(700, 7)});
+    return b;
+}
+
+void WriteDosDisks(const std::string& dir) {
+    Write(dir, "dos-trsdos23.dsk", Trsdos23().Jv1());
+    Write(dir, "dos-trsdos23.jv3", Trsdos23().Jv3());
+    Write(dir, "dos-ldos.dmk", Ldos().Dmk());
+    Write(dir, "dos-ldos.jv3", Ldos().Jv3());
+    Write(dir, "dos-newdos80.dmk", Newdos80(false).Dmk());
+    Write(dir, "dos-newdos80-k.dmk", Newdos80(true).Dmk());
+    Write(dir, "dos-newdos80-k.jv3", Newdos80(true).Jv3());
+    Write(dir, "dos-newdos80-data.dmk", Newdos80Data().Dmk());
+
+    // A derivative that renames BOOT/SYS and DIR/SYS, its drive parameters
+    // on track 1.
+    {
+        ss::testimg::DosGeometry g = Newdos80Geometry(false);
+        g.cylinders = 4;
+        g.dirUnit = g.bootByte = 7;
+        (*g.pdrive)[0] = 7;
+        g.bootSysName = "HDOS    SYS";
+        g.dirSysName = "INHALT  SYS";
+        g.pdriveTrack = 1;
+        DosDiskBuilder b(g);
+        b.AddFile({"GAME    CMD", Contents(1000, 8)});
+        Write(dir, "dos-newdos80-derivative.jv3", b.Jv3());
+    }
+    // LDOS whose GAT configuration byte says one granule a side.
+    {
+        ss::testimg::DosGeometry g = SmallLdos();
+        g.ldosFlags = 0x40;
+        DosDiskBuilder b(g);
+        b.AddFile({"NEXT    BAS", Contents(300, 9)});
+        Write(dir, "dos-ldos-gat-byte.jv3", b.Jv3());
+    }
+
+    // Damaged disks, each hurt one way.
+    struct Damage {
+        const char* name;
+        void (*hurt)(DosDiskBuilder& b, int dec);
+    };
+    static const Damage kDamage[] = {
+        // The file's second sector is gone; another is read with a CRC error.
+        {"dos-damaged-sector",
+         [](DosDiskBuilder& b, int) {
+             b.RemoveSector({1, 0, 1});
+             b.DamageSector({1, 1, 13});
+         }},
+        {"dos-damaged-hit", [](DosDiskBuilder& b, int dec) { b.PatchHit(dec, 0x5A); }},
+        // Cylinder 60 of a four-cylinder disk.
+        {"dos-damaged-past", [](DosDiskBuilder& b, int dec) { b.PatchEntry(dec, 22, 60); }},
+        // The file's granule also claimed by another file.
+        {"dos-damaged-shared",
+         [](DosDiskBuilder& b, int) {
+             b.AddFile({"TWO     DAT", Contents(1000, 11), 0x10, 0, 0, 0, {{6, 1}}});
+         }},
+    };
+    for (const Damage& d : kDamage) {
+        DosDiskBuilder b(SmallLdos());
+        const int dec = b.AddFile({"ONE     DAT", Contents(3 * 256, 10), 0x10, 0, 0, 0, {{6, 1}}});
+        b.AddFile({"BAD     DAT", Contents(2 * 256, 12), 0x10, 0, 0, 0, {{11, 1}}});
+        d.hurt(b, dec);
+        Write(dir, std::string(d.name) + ".dmk", b.Dmk());
+        Write(dir, std::string(d.name) + ".jv3", b.Jv3());
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -79,6 +222,7 @@ int main(int argc, char** argv) {
         std::vector<std::uint8_t> headerOnly = SmallDmk(true, 6400, 0, false);
         headerOnly.resize(16);
         Write(dir, "header-only.dmk", headerOnly);
+        WriteDosDisks(dir);
     } catch (const std::exception& e) {
         std::cerr << "fuzz_seeds: " << e.what() << "\n";
         return 1;

@@ -5,7 +5,7 @@
 #include "dos/dos_disk.h"
 #include "dos/image_sectors.h"
 #include "image/analysis.h"
-#include "image/image_buffer.h"
+#include "image/image_file.h"
 #include "image/open_file.h"
 #include "surface/controls.h"
 #include "surface/host.h"

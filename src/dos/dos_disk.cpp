@@ -214,6 +214,14 @@ std::string DosText(const Disk& disk) {
     return dos + version;
 }
 
+// " (and 2 more granules)" after the first of `count` granules; empty for one.
+std::string AndMore(std::int64_t count) {
+    if (count < 2) {
+        return {};
+    }
+    return " (and " + std::to_string(count - 1) + " more granule" + (count > 2 ? "s" : "") + ")";
+}
+
 std::string SidesWord(int sides) {
     return sides == 1 ? "one side" : "two sides";
 }
@@ -711,12 +719,20 @@ void DiskReader::CrossCheck(Disk& disk, const std::optional<std::vector<std::uin
         DirFile& file = disk.files[f];
         std::int64_t freeGranules = 0;
         std::string firstFree;
+        // Granules the file's own extents name more than once: their bytes
+        // would stand twice in the file.
+        std::set<std::int64_t> own;
+        std::set<std::int64_t> repeated;
+        std::string firstRepeated;
         for (const std::int64_t g : granules[f]) {
             const std::int64_t unit = g / a.granulesPerUnit;
             const int bit = static_cast<int>(g % a.granulesPerUnit);
             if (gat && unit < mapUnits && bit < 8 &&
                 ((*gat)[static_cast<std::size_t>(unit)] & (1 << bit)) == 0 && freeGranules++ == 0) {
                 firstFree = GranuleText(a, g);
+            }
+            if (!own.insert(g).second && repeated.insert(g).second && repeated.size() == 1) {
+                firstRepeated = GranuleText(a, g);
             }
             const auto [it, first] = claimedBy.emplace(g, f);
             if (first || it->second == f) {
@@ -732,10 +748,11 @@ void DiskReader::CrossCheck(Disk& disk, const std::optional<std::vector<std::uin
         }
         if (freeGranules > 0) {
             file.problems.push_back(firstFree + " holds the file but is free in the GAT" +
-                                    (freeGranules > 1
-                                         ? " (and " + std::to_string(freeGranules - 1) +
-                                               " more granule" + (freeGranules > 2 ? "s" : "") + ")"
-                                         : std::string()));
+                                    AndMore(freeGranules));
+        }
+        if (!repeated.empty()) {
+            file.problems.push_back(firstRepeated + " is named more than once in the extents" +
+                                    AndMore(std::ssize(repeated)));
         }
     }
 }

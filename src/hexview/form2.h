@@ -6,7 +6,7 @@
 #include "hex_bytes.h"
 #include "hex_layout.h"
 #include "hex_marking.h"
-#include "image/image_buffer.h"
+#include "image/image_file.h"
 #include "surface/controls.h"
 #include "surface/host.h"
 #include "surface/open_result.h"

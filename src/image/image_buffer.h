@@ -3,10 +3,8 @@
 // never make the program read outside the buffer.
 #pragma once
 
-#include "surface/open_result.h"
-
 #include <cstdint>
-#include <string>
+#include <utility>
 #include <vector>
 
 namespace ss {
@@ -28,30 +26,6 @@ class ImageBuffer {
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
 
   private:
-    std::vector<std::uint8_t> bytes_;
-};
-
-// File number 1: the one file handle a window uses. Opening closes whatever
-// was open; the file is read whole and closed as soon as it has been read.
-class FileNumber1 {
-  public:
-    // Opens a regular file for binary reading and reads it; false when it
-    // cannot be opened or read, is not a regular file, or is larger than
-    // kMaxImageBytes (then TooLarge() says so, before anything was read).
-    bool Open(const std::string& path);
-    bool IsOpen() const { return open_; }
-    // The last Open refused the file for its size, which Size() gives.
-    bool TooLarge() const { return tooLarge_; }
-    std::uint64_t Size() const { return size_; }
-    // Reads the whole file and closes it.
-    std::vector<std::uint8_t> ReadAllAndClose();
-    void Close();
-
-  private:
-    bool open_ = false;
-    bool tooLarge_ = false;
-    std::uint64_t size_ = 0;
-    std::string path_;
     std::vector<std::uint8_t> bytes_;
 };
 

@@ -1,9 +1,8 @@
 // Opening a window's image file as file number 1, the same in every window.
 #pragma once
 
-#include "image_buffer.h"
+#include "image_file.h"
 #include "surface/host.h"
-#include "surface/open_result.h"
 
 #include <string>
 

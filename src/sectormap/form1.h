@@ -8,6 +8,7 @@
 #pragma once
 
 #include "image/image_buffer.h"
+#include "image/image_file.h"
 #include "surface/controls.h"
 #include "surface/host.h"
 #include "surface/open_result.h"

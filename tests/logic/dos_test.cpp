@@ -310,8 +310,9 @@ TEST_F(DosTest, LdosGeometryFollowsTheSectorsPresent) {
 }
 
 // A file is whole only when its granules are its own: marked in use in the
-// GAT and claimed by no other file. Both files of a shared granule are
-// damaged; LDOS 5.3.1's BOOT/SYS and SYS7/SYS share one granule by design.
+// GAT, claimed by no other file and named once in its extents. Both files of
+// a shared granule are damaged; LDOS 5.3.1's BOOT/SYS and SYS7/SYS share one
+// granule by design.
 TEST_F(DosTest, FilesMustOwnTheirGranules) {
     DosDiskBuilder b(testimg::LdosDdTwoSidedGeometry());
     b.AddFile({"SYS7    SYS", Bytes(256, 20), 0x5E, 0, 0, 0, {{1, 1}}}); // BOOT/SYS's granule
@@ -319,6 +320,8 @@ TEST_F(DosTest, FilesMustOwnTheirGranules) {
     b.AddFile({"TWO     DAT", Bytes(1000, 22), 0x10, 0, 0, 0, {{30, 1}}});
     b.AddFile({"FREE    DAT", Bytes(2000, 23), 0x10, 0, 0, 0, {{40, 2}}});
     b.AddFile({"GOOD    DAT", Bytes(1000, 24), 0x10, 0, 0, 0, {{50, 1}}});
+    // Cylinder 10's granules 0 and 1 twice, the first of them a third time.
+    b.AddFile({"TWICE   DAT", Bytes(5 * 6 * 256, 25), 0x10, 0, 0, 0, {{60, 2}, {60, 2}, {60, 1}}});
     b.PatchGat(6, 0xC0); // cylinder 6: granules 4 and 5 (FREE's) marked free
 
     const Disk& d = OpenDisk(b.Dmk());
@@ -330,6 +333,8 @@ TEST_F(DosTest, FilesMustOwnTheirGranules) {
          {"cylinder 6 granule 4 holds the file but is free in the GAT (and 1 more "
           "granule)"}},
         {"GOOD/DAT", {}},
+        {"TWICE/DAT",
+         {"cylinder 10 granule 0 is named more than once in the extents (and 1 more granule)"}},
         {"SYS7/SYS", {}},
         {"BOOT/SYS", {}},
     };

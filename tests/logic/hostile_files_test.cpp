@@ -3,6 +3,7 @@
 // half of what it showed before.
 #include "browser/mainform.h"
 #include "hexview/form2.h"
+#include "image/image_file.h"
 #include "sectormap/form1.h"
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
