@@ -63,12 +63,18 @@ class DmkReader {
                 });
                 continue;
             }
+            if (p.offset < dmk::kPointerTableSize || p.offset >= length_) {
+                d_.Diagnose(start + 2LL * j, [&] {
+                    return RecordText(k) + ": ID pointer " + std::to_string(j) +
+                           " points outside its record";
+                });
+            }
             pointers_[static_cast<std::size_t>(count)] = p;
             entries_[static_cast<std::size_t>(count++)] = j;
         }
         track.sectors.resize(static_cast<std::size_t>(count));
         for (int n = 0; n < count; ++n) {
-            ReadSector(k, start, entries_[static_cast<std::size_t>(n)],
+            ReadSector(start, entries_[static_cast<std::size_t>(n)],
                        pointers_[static_cast<std::size_t>(n)],
                        track.sectors[static_cast<std::size_t>(n)]);
         }
@@ -77,7 +83,7 @@ class DmkReader {
     std::int64_t length_ = 0;
 
   private:
-    void ReadSector(int k, std::int64_t start, int j, const dmk::Pointer& p, Sector& s) {
+    void ReadSector(std::int64_t start, int j, const dmk::Pointer& p, Sector& s) {
         const std::int64_t pos = start + p.offset;
         s.idPos = pos;
         s.entry = j;
@@ -85,12 +91,6 @@ class DmkReader {
         s.doubled = !p.doubleDensity && dmk::IsDoubledField(buf_, pos);
         s.idMarkTwice = buf_.At(pos + 1) == dmk::kIdAddressMark;
         s.idInRecord = p.offset >= dmk::kPointerTableSize && p.offset < length_;
-        if (!s.idInRecord) {
-            d_.Diagnose(start + 2LL * j, [&] {
-                return RecordText(k) + ": ID pointer " + std::to_string(j) +
-                       " points outside its record";
-            });
-        }
         s.cylinder = dmk::IdTrack(buf_, pos, s.doubled);
         s.head = static_cast<std::uint8_t>(dmk::IdSide(buf_, pos, s.doubled));
         s.sector = static_cast<std::uint8_t>(dmk::IdSector(buf_, pos, s.doubled));
