@@ -77,11 +77,13 @@ DiskSectors::DiskSectors(const disk::Disk& disk, const ImageBuffer& buf)
     : buf_(buf), doubleStepped_(IsDoubleStepped(disk)) {
     std::vector<Candidate> all;
     all.reserve(disk.SectorCount());
+    const auto byKey = [](const Candidate& a, const Candidate& b) { return a.key < b.key; };
     std::uint64_t order = 0;
     for (const disk::Track& t : disk.tracks) {
         if (doubleStepped_ && t.cylinder % 2 != 0) {
             continue;
         }
+        const std::size_t first = all.size();
         for (const disk::Sector& s : t.sectors) {
             // A damaged pointer's target lies on no track of this record.
             if (!s.idInRecord) {
@@ -90,9 +92,16 @@ DiskSectors::DiskSectors(const disk::Disk& disk, const ImageBuffer& buf)
             const int wanted = doubleStepped_ ? 2 * s.cylinder : s.cylinder;
             all.push_back({KeyOf(s, t.cylinder == wanted, order++), &s});
         }
+        const auto run = all.begin() + static_cast<std::ptrdiff_t>(first);
+        if (!std::is_sorted(run, all.end(), byKey)) {
+            std::sort(run, all.end(), byKey);
+        }
     }
-    std::sort(all.begin(), all.end(),
-              [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
+    // Most images hold their tracks in order already: then each track in
+    // order is all in order.
+    if (!std::is_sorted(all.begin(), all.end(), byKey)) {
+        std::sort(all.begin(), all.end(), byKey);
+    }
     chosen_.reserve(all.size());
     for (const Candidate& c : all) {
         const SectorAddress at = AddressOf(*c.sector);

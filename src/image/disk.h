@@ -49,7 +49,8 @@ struct Sector {
     std::uint8_t sector = 0;
     std::uint8_t sizeCode = 0;
     // DMK: the data mark byte, or when the search found none the last byte it
-    // looked at (as the main window shows it). JV3 and JV1: 0.
+    // looked at (as the main window shows it). JV3: its entry's data-mark
+    // flag bits. JV1: 0.
     std::uint8_t dataMark = 0;
 
     bool doubleDensity = false;

@@ -4,8 +4,9 @@
 // entries may stand anywhere among the used ones, and a second table may
 // follow the first one's data (jv3.h). The sectors of one track are gathered
 // from wherever their entries stand, in entry order. JV3 keeps no ID fields
-// and no data marks: a sector's ID CRC is NotRecorded, its data CRC Bad when
-// the entry's flag says it was read with an error, else Good.
+// and only the data-mark bits of the flags: a sector's ID CRC is NotRecorded,
+// its data CRC Bad when the entry's flag says it was read with an error, else
+// Good (whether or not the file holds the data).
 #include "disk.h"
 #include "jv3.h"
 
@@ -31,6 +32,7 @@ Sector SectorOf(const ImageBuffer& buf, const jv3::PlacedEntry& p) {
     s.sizeCode = static_cast<std::uint8_t>(SizeCodeOf(s.dataSize));
     s.doubleDensity = e.DoubleDensity();
     s.dataField = true;
+    s.dataMark = static_cast<std::uint8_t>(e.flags & jv3::kFlagDataMarkBits);
     s.directoryMark = e.DirectoryMark();
     s.dataInFile = buf.Has(p.dataPos, e.Size());
     s.crc = SectorCrc{CrcState::NotRecorded, e.CrcError() ? CrcState::Bad : CrcState::Good};

@@ -252,6 +252,7 @@ TEST(DiskModel, Jv3EntriesGatheredByTrack) {
         ExpectSector(*c.s, c.want);
         EXPECT_EQ(c.s->dataPos, c.dataPos);
         EXPECT_EQ(c.s->dataMarkPos, -1);
+        EXPECT_EQ(c.s->dataMark, c.want.directory ? jv3::kFlagDirectoryMark : 0);
     }
     EXPECT_EQ(disk::SectorData(r.buf, d.tracks[0].sectors[3]), testimg::PatternData(0, 0, 4));
     ASSERT_EQ(d.diagnostics.size(), 1u);
