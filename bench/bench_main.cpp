@@ -4,9 +4,12 @@
 
 #include "bench_images.h"
 #include "cli/commands.h"
+#include "dos/disk_sectors.h"
 #include "hexview/form2.h"
 #include "image/analysis.h"
 #include "image/crc16.h"
+#include "image/disk.h"
+#include "image/image_buffer.h"
 #include "image/image_file.h"
 #include "sectormap/form1.h"
 
@@ -61,6 +64,31 @@ void BM_AnalyseImage(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
 BENCHMARK(BM_AnalyseImage)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
+
+// The disk model read from the image's bytes: every track, sector, data mark
+// and CRC state (held, like the analysis, against reading the file).
+void BM_ReadDisk(benchmark::State& state) {
+    const ss::ImageBuffer buf(TheImages().bytes[state.range(0)]);
+    for (auto _ : state) {
+        const ss::disk::Disk d = ss::disk::ReadDisk(buf);
+        benchmark::DoNotOptimize(d.tracks.data());
+    }
+    state.counters["sectors"] = static_cast<double>(ss::disk::ReadDisk(buf).SectorCount());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * buf.Size()));
+}
+BENCHMARK(BM_ReadDisk)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
+
+// The DOS layer's sector source over the disk model: one copy of every ID
+// chosen and ordered for look-up, as every File > Open builds it.
+void BM_DiskSectors(benchmark::State& state) {
+    const ss::ImageBuffer buf(TheImages().bytes[state.range(0)]);
+    const ss::disk::Disk d = ss::disk::ReadDisk(buf);
+    for (auto _ : state) {
+        const ss::dos::DiskSectors source(d, buf);
+        benchmark::DoNotOptimize(source.Cylinders());
+    }
+}
+BENCHMARK(BM_DiskSectors)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
 
 // The CRC check of every field of the large DMK, the way the analysis takes
 // it: each field's bytes, mark to CRC, from the preset after the sync bytes.

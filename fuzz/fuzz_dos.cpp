@@ -201,7 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ss::FilesLogic files(host, main);
     List(files);
 
-    const ss::dos::ImageSectors* sectors = main.Sectors();
+    const ss::dos::SectorSource* sectors = main.Sectors();
     if (sectors == nullptr) {
         return 0; // no image: the Files window shows nothing to list or save
     }

@@ -100,6 +100,7 @@ OpenResult MainformLogic::AnalyseImage() {
     Combo1.Clear();
 
     sectors_.reset();
+    model_ = disk::Disk{};
     disk_ = dos::Disk{};
     ++generation_;
     const AnalysisResult result = ss::AnalyseImage(img, std::move(bytes));
@@ -127,7 +128,8 @@ OpenResult MainformLogic::AnalyseImage() {
     }
 
     imageShown_ = true;
-    sectors_.emplace(img);
+    model_ = disk::ReadDisk(img.filebuf);
+    sectors_.emplace(model_, img.filebuf);
     disk_ = dos::ReadDisk(*sectors_);
     for (int t = 0; t < img.tracks; ++t) {
         Combo1.AddItem(DecBlank(t));
@@ -529,11 +531,14 @@ void MainformLogic::CmndFiles_Click() {
 }
 
 bool MainformLogic::ShowSectorAt(const dos::SectorAddress& at) {
-    const std::optional<std::int64_t> index = sectors_ ? sectors_->IndexOf(at) : std::nullopt;
-    if (!imageShown_ || !index) {
+    if (!imageShown_) {
         return false;
     }
-    img.PresSecnum = *index;
+    const std::int64_t index = FindSector(img, at.track, at.side, at.sector);
+    if (index < 0) {
+        return false;
+    }
+    img.PresSecnum = index;
     GetDispSector();
     return true;
 }

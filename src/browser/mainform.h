@@ -2,9 +2,11 @@
 // navigation commands, drawn on a toolkit-neutral surface and control models.
 #pragma once
 
+#include "dos/disk_sectors.h"
 #include "dos/dos_disk.h"
-#include "dos/image_sectors.h"
 #include "image/analysis.h"
+#include "image/disk.h"
+#include "image/image_buffer.h"
 #include "image/image_file.h"
 #include "image/open_file.h"
 #include "surface/controls.h"
@@ -107,13 +109,16 @@ class MainformLogic {
     // File > Files... and its button: shows the files window on this window's disk.
     void CmndFiles_Click();
 
-    // The DOS directory read from the image shown (empty after a refusal),
-    // and the image's sectors by track, side and sector (none after a refusal).
+    // The disk of the image shown, the DOS directory read from it (both empty
+    // after a refusal), and its sectors by track, side and sector as the DOS
+    // reads them (none after a refusal).
+    const disk::Disk& DiskModel() const { return model_; }
     const dos::Disk& DosDisk() const { return disk_; }
-    const dos::ImageSectors* Sectors() const { return sectors_ ? &*sectors_ : nullptr; }
+    const dos::SectorSource* Sectors() const { return sectors_ ? &*sectors_ : nullptr; }
     // Counts the images analysed, so other windows can tell a new one.
     int ImageGeneration() const { return generation_; }
-    // Shows the sector at `at`; false when the image holds no such sector.
+    // Shows the sector at `at` (the first sector index that carries its ID);
+    // false when the window has no index for it.
     bool ShowSectorAt(const dos::SectorAddress& at);
 
     // Window events.
@@ -153,7 +158,8 @@ class MainformLogic {
     Host& host_;
     FileNumber1 file1_;
     bool imageShown_ = false;
-    std::optional<dos::ImageSectors> sectors_;
+    disk::Disk model_;
+    std::optional<dos::DiskSectors> sectors_;
     dos::Disk disk_;
     int generation_ = 0;
     std::vector<std::uint8_t> dumped_;

@@ -1,6 +1,6 @@
 // How the DOS layer reads a disk: sector by track, side and sector number,
-// never by position in the image file. The image layer gives one source over
-// the main window's analysed image (image_sectors.h); tests give their own.
+// never by position in the image file. The disk model gives one source
+// (disk_sectors.h); tests give their own.
 #pragma once
 
 #include <cstdint>

@@ -126,7 +126,7 @@ void FilesLogic::OpenRow(int row) {
 std::vector<dos::Saved>
 FilesLogic::SaveRows(const std::vector<int>& rows, const std::filesystem::path& folder,
                      const std::function<bool(const std::string&)>& replace) {
-    const dos::ImageSectors* sectors = main_.Sectors();
+    const dos::SectorSource* sectors = main_.Sectors();
     std::vector<const dos::DirFile*> files;
     for (const int r : rows) {
         if (r >= 0 && r < static_cast<int>(rows_.size())) {

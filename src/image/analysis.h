@@ -2,6 +2,7 @@
 // directory and Newdos/80 drive parameters.
 #pragma once
 
+#include "crc_state.h"
 #include "image_buffer.h"
 #include "recognition.h"
 
@@ -55,21 +56,6 @@ template <typename T> class Table {
 
 // secdens of a double-density sector; a single-density one holds 0.
 inline constexpr int kDoubleDensityFlag = 128;
-
-// What the image says of a sector's CRC: nothing (JV1, a JV3 ID field, a
-// field cut off by the end of the file), that it was good, or that it was bad.
-enum class CrcState : int { NotRecorded = 0, Good = 1, Bad = 2 };
-
-// The CRC states of a sector's ID field and data field, as seccrc holds them.
-struct SectorCrc {
-    CrcState id = CrcState::NotRecorded;
-    CrcState data = CrcState::NotRecorded;
-    bool operator==(const SectorCrc&) const = default;
-    int Packed() const { return static_cast<int>(id) | static_cast<int>(data) << 2; }
-    static SectorCrc Unpack(int v) {
-        return SectorCrc{static_cast<CrcState>(v & 3), static_cast<CrcState>((v >> 2) & 3)};
-    }
-};
 
 struct SectorTables {
     Table<std::int64_t> secfpa; // position in filebuf of the sector's first data byte

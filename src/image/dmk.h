@@ -2,17 +2,22 @@
 // ID address marks.
 //
 // Header, 16 bytes:
-//   0       write-protect byte (not read)
+//   0       write-protect byte: 0x00, or 0xFF for a write-protected image
 //   1       number of tracks (cylinders)
 //   2..3    track length, little-endian: the size in bytes of every track
 //           record, pointer table included
-//   4       option bits (0x10 single-sided, 0x40 single density; not read)
+//   4       option bits: 0x10 single-sided (the records are then one side's
+//           tracks; otherwise side 0 and side 1 of each cylinder in turn),
+//           0x40 single density (not read)
 //   5..11   reserved (not read)
 //   12..15  78 56 34 12: the image stands for a real drive ("REAL disk")
 //
 // Track records follow the header back to back, record k at
-// 16 + k * track length. A record's track and side are those written in its
-// ID fields, not its place in the file.
+// 16 + k * track length. Its place in the file gives the cylinder and head
+// the drive stood on (record k is cylinder k / 2, head k % 2, or cylinder k
+// on a single-sided image); the track and side its sectors belong to are
+// those written in its ID fields, which may differ (a 40-track disk read in
+// an 80-track drive has track t on cylinder 2t).
 //
 // Track record:
 //   0..127  64 ID-address-mark pointers of 2 bytes, little-endian. Bit 15 set:
@@ -48,6 +53,7 @@ inline constexpr std::int64_t kHeaderSize = 16;
 inline constexpr std::int64_t kPointerTableSize = 128;
 inline constexpr std::int64_t kTracksOffset = 1;
 inline constexpr std::int64_t kTrackLengthOffset = 2;
+inline constexpr std::int64_t kWriteProtectOffset = 0;
 inline constexpr std::int64_t kOptionsOffset = 4;
 inline constexpr std::uint8_t kOptionSingleSided = 0x10;
 inline constexpr std::uint8_t kOptionSingleDensity = 0x40;
@@ -124,12 +130,18 @@ inline Header ReadHeader(const ImageBuffer& buf) {
         h.doubleDensity = known->doubleDensity;
     } else if (h.trackLength >= kTrackLengthMin && h.trackLength <= kTrackLengthMax &&
                buf.Has(kHeaderSize, h.trackLength)) {
-        const std::uint8_t protect = buf.At(0);
+        const std::uint8_t protect = buf.At(kWriteProtectOffset);
         const std::int64_t first = buf.At(kHeaderSize) + 256 * (buf.At(kHeaderSize + 1) & 0x7F);
         h.otherTrackLength = (protect == kWritable || protect == kWriteProtected) && h.tracks > 0 &&
                              (first == 0 || (first >= kPointerTableSize && first < h.trackLength));
     }
     return h;
+}
+
+// Heads the track records take turns on, by the header's option bits: 1 on
+// a single-sided image, else 2.
+constexpr int RecordHeads(std::uint8_t options) {
+    return (options & kOptionSingleSided) != 0 ? 1 : 2;
 }
 
 // Start of track record k.
@@ -200,6 +212,10 @@ inline int IdSide(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
 }
 inline int IdSector(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
     return buf.At(idPos + IdOffsetsFor(doubled).sector);
+}
+// The size code byte of the ID field at idPos, as written.
+inline int IdSizeCode(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
+    return buf.At(idPos + IdOffsetsFor(doubled).sizeCode);
 }
 // Bytes of data the ID field announces: 128 << N for its size code N, taken modulo 4.
 inline int IdSectorSize(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {

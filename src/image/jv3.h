@@ -95,6 +95,8 @@ inline bool HasEntry(const ImageBuffer& buf, int n) {
 // its data block.
 struct PlacedEntry {
     Entry entry;
+    int number = 0;            // from 0; the second table's from kEntries on
+    std::int64_t entryPos = 0; // position of its three bytes
     std::int64_t dataPos = 0;
 };
 
@@ -118,7 +120,7 @@ inline std::vector<PlacedEntry> ReadAllEntries(const ImageBuffer& buf) {
                 return out;
             }
             const Entry e{buf.At(p), buf.At(p + 1), buf.At(p + 2)};
-            out.push_back(PlacedEntry{e, data});
+            out.push_back(PlacedEntry{e, k * kEntries + n, p, data});
             data += e.Size();
         }
         table = data;

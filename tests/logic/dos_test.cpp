@@ -1,8 +1,8 @@
 // The DOS directory reader on hand-made TRSDOS 2.3, LDOS 5.x and NEWDOS/80
 // disks, opened in the main window as JV1, JV3 and DMK images.
 #include "dos/directory.h"
+#include "dos/disk_sectors.h"
 #include "dos/dos_disk.h"
-#include "dos/image_sectors.h"
 #include "files/files_window.h"
 #include "support/dos_disks.h"
 #include "window_fixture.h"
@@ -483,7 +483,7 @@ TEST_F(DosTest, DmkLastCylinderSideOne) {
 
 // The sectors the DOS layer reads: each at its own size, with the state the
 // image records for it.
-TEST(ImageSectors, SizesAndStates) {
+TEST(DiskSectors, SizesAndStates) {
     using dos::SectorStatus;
     testimg::DmkSector bigger{0, 0, 1};
     bigger.sizeCode = 3;
@@ -527,9 +527,9 @@ TEST(ImageSectors, SizesAndStates) {
         {"JV1", testimg::PatternJv1(), 1, SectorStatus::NotRecorded, 256},
     };
     for (const Case& c : cases) {
-        ImageState img;
-        AnalyseImage(img, c.image);
-        const dos::SectorRead r = dos::ImageSectors(img).Read(0, 0, c.sector);
+        const ImageBuffer buf(c.image);
+        const disk::Disk d = disk::ReadDisk(buf);
+        const dos::SectorRead r = dos::DiskSectors(d, buf).Read(0, 0, c.sector);
         EXPECT_EQ(r.status, c.status) << c.what;
         const auto want = c.size == 0 ? std::vector<std::uint8_t>{}
                                       : testimg::PatternData(0, 0, c.sector, c.size);

@@ -1,0 +1,161 @@
+// The disk of a DMK image. A 16-byte header (tracks, track length, options,
+// real-drive signature), then the track records back to back, each a table
+// of 64 ID pointers and the raw track bytes; each pointer gives an ID field's
+// place in its record and its density, a zero pointer ends the table; the
+// data mark follows the ID field within a search window; single-density
+// fields may be stored with every byte twice (dmk.h). Every pointer up to
+// the first zero is a sector, in pointer order, duplicates included; a
+// pointer to a place the file does not hold is none. The CRC of every ID
+// field and of every data field found is checked.
+#include "disk.h"
+#include "dmk.h"
+
+#include <algorithm>
+#include <array>
+
+namespace ss::disk {
+
+namespace {
+
+CrcState StateOf(dmk::FieldCrc c) {
+    switch (c) {
+    case dmk::FieldCrc::Good:
+        return CrcState::Good;
+    case dmk::FieldCrc::Bad:
+        return CrcState::Bad;
+    case dmk::FieldCrc::CutOff:
+        break;
+    }
+    return CrcState::NotRecorded;
+}
+
+std::string RecordText(int record) {
+    return "track record " + std::to_string(record);
+}
+
+class DmkReader {
+  public:
+    DmkReader(const ImageBuffer& buf, Disk& d) : buf_(buf), d_(d) {}
+
+    void ReadRecord(int k) {
+        const std::int64_t start = dmk::RecordStart(length_, k);
+        Track& track = d_.tracks.emplace_back();
+        track.cylinder = k / d_.header.dmkHeads;
+        track.head = k % d_.header.dmkHeads;
+        track.pos = start;
+        track.length = std::min(length_, buf_.Size() - start);
+        if (track.length < length_) {
+            d_.Diagnose(start,
+                        [&] { return RecordText(k) + " is cut off by the end of the file"; });
+        }
+
+        // The pointers that name a place the file holds, up to the first zero.
+        int count = 0;
+        for (int j = 0; j < dmk::kPointers; ++j) {
+            const dmk::Pointer p = dmk::IdPointer(buf_, start, j);
+            if (p.Ends()) {
+                break;
+            }
+            if (!buf_.Has(start + p.offset)) {
+                d_.Diagnose(start + 2LL * j, [&] {
+                    return RecordText(k) + ": ID pointer " + std::to_string(j) +
+                           " points past the end of the file";
+                });
+                continue;
+            }
+            if (p.offset < dmk::kPointerTableSize || p.offset >= length_) {
+                d_.Diagnose(start + 2LL * j, [&] {
+                    return RecordText(k) + ": ID pointer " + std::to_string(j) +
+                           " points outside its record";
+                });
+            }
+            pointers_[static_cast<std::size_t>(count)] = p;
+            entries_[static_cast<std::size_t>(count++)] = j;
+        }
+        track.sectors.resize(static_cast<std::size_t>(count));
+        for (int n = 0; n < count; ++n) {
+            ReadSector(start, entries_[static_cast<std::size_t>(n)],
+                       pointers_[static_cast<std::size_t>(n)],
+                       track.sectors[static_cast<std::size_t>(n)]);
+        }
+    }
+
+    std::int64_t length_ = 0;
+
+  private:
+    void ReadSector(std::int64_t start, int j, const dmk::Pointer& p, Sector& s) {
+        const std::int64_t pos = start + p.offset;
+        s.idPos = pos;
+        s.entry = j;
+        s.doubleDensity = p.doubleDensity;
+        s.doubled = !p.doubleDensity && dmk::IsDoubledField(buf_, pos);
+        s.idMarkTwice = buf_.At(pos + 1) == dmk::kIdAddressMark;
+        s.idInRecord = p.offset >= dmk::kPointerTableSize && p.offset < length_;
+        s.cylinder = dmk::IdTrack(buf_, pos, s.doubled);
+        s.head = static_cast<std::uint8_t>(dmk::IdSide(buf_, pos, s.doubled));
+        s.sector = static_cast<std::uint8_t>(dmk::IdSector(buf_, pos, s.doubled));
+        s.sizeCode = static_cast<std::uint8_t>(dmk::IdSizeCode(buf_, pos, s.doubled));
+        s.dataSize = static_cast<std::uint16_t>(dmk::IdSectorSize(buf_, pos, s.doubled));
+
+        const int stride = s.Stride();
+        s.crc.id =
+            StateOf(dmk::CheckFieldCrc(buf_, pos, dmk::kIdFieldBytes, p.doubleDensity, stride));
+        const int m = dmk::DataMarkDistance(buf_, pos, s.doubled);
+        s.dataField = m >= 0;
+        if (s.dataField) {
+            s.dataMarkPos = pos + m;
+            s.dataMark = buf_.At(s.dataMarkPos);
+            s.dataPos = s.dataMarkPos + dmk::DataAfterMark(s.doubled);
+            s.crc.data = StateOf(
+                dmk::CheckFieldCrc(buf_, s.dataMarkPos, s.dataSize, p.doubleDensity, stride));
+        } else {
+            // No mark in the search window: its last byte stands as the mark
+            // and the data are taken to follow the window.
+            s.dataMark = buf_.At(pos + dmk::kMarkSearchLast);
+            s.dataPos = pos + dmk::kMarkSearchLast + 1 + dmk::DataAfterMark(s.doubled);
+        }
+        s.directoryMark = s.dataField && dmk::IsDirectoryMark(s.dataMark);
+        s.dataInFile =
+            buf_.Has(s.dataPos, static_cast<std::int64_t>(stride) * (s.dataSize - 1) + 1);
+    }
+
+    const ImageBuffer& buf_;
+    Disk& d_;
+    std::array<dmk::Pointer, dmk::kPointers> pointers_{};
+    std::array<int, dmk::kPointers> entries_{};
+};
+
+} // namespace
+
+Disk ReadDmk(const ImageBuffer& buf) {
+    Disk d;
+    ImageHeader& h = d.header;
+    h.dmk = dmk::ReadHeader(buf);
+    d.layout = h.dmk.realDisk ? Layout::RealDiskDMK : Layout::DMK;
+    h.writeProtect = buf.At(dmk::kWriteProtectOffset);
+    h.dmkOptions = buf.At(dmk::kOptionsOffset);
+    h.dmkHeads = dmk::RecordHeads(h.dmkOptions);
+    const std::int64_t length = h.dmk.trackLength;
+    if (!h.dmk.IsDmk()) {
+        d.Diagnose(0, [] { return std::string("no DMK header"); });
+        return d;
+    }
+    const std::int64_t after = std::max<std::int64_t>(buf.Size() - dmk::kHeaderSize, 0);
+    h.dmkRecords = static_cast<int>((after + length - 1) / length);
+    if (h.dmkRecords != h.dmk.tracks * h.dmkHeads) {
+        d.Diagnose(dmk::kHeaderSize, [&] {
+            return "the header counts " + std::to_string(h.dmk.tracks) + " tracks of " +
+                   std::to_string(h.dmkHeads) + (h.dmkHeads == 1 ? " side" : " sides") +
+                   ", the file holds " + std::to_string(h.dmkRecords) + " track records";
+        });
+    }
+    d.tracks.reserve(static_cast<std::size_t>(h.dmkRecords));
+    DmkReader reader(buf, d);
+    reader.length_ = length;
+    for (int k = 0; k < h.dmkRecords; ++k) {
+        reader.ReadRecord(k);
+    }
+    return d;
+}
+
+} // namespace ss::disk

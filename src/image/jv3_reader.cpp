@@ -1,0 +1,94 @@
+// The disk of a JV3 image. Its header is a table of 3-byte sector entries
+// (track, sector number, flags: density, side, directory mark, CRC error,
+// size), then the sectors' data blocks in the order of the entries; free
+// entries may stand anywhere among the used ones, and a second table may
+// follow the first one's data (jv3.h). The sectors of one track are gathered
+// from wherever their entries stand, in entry order. JV3 keeps no ID fields
+// and only the data-mark bits of the flags: a sector's ID CRC is NotRecorded,
+// its data CRC Bad when the entry's flag says it was read with an error, else
+// Good (whether or not the file holds the data).
+#include "disk.h"
+#include "jv3.h"
+
+#include <array>
+
+namespace ss::disk {
+
+namespace {
+
+constexpr int kTrackBytes = 256;
+constexpr int kHeads = 2;
+
+Sector SectorOf(const ImageBuffer& buf, const jv3::PlacedEntry& p) {
+    const jv3::Entry& e = p.entry;
+    Sector s;
+    s.idPos = p.entryPos;
+    s.dataPos = p.dataPos;
+    s.entry = p.number;
+    s.dataSize = static_cast<std::uint16_t>(e.Size());
+    s.cylinder = e.track;
+    s.head = static_cast<std::uint8_t>(e.Side());
+    s.sector = static_cast<std::uint8_t>(e.sector);
+    s.sizeCode = static_cast<std::uint8_t>(SizeCodeOf(s.dataSize));
+    s.doubleDensity = e.DoubleDensity();
+    s.dataField = true;
+    s.dataMark = static_cast<std::uint8_t>(e.flags & jv3::kFlagDataMarkBits);
+    s.directoryMark = e.DirectoryMark();
+    s.dataInFile = buf.Has(p.dataPos, e.Size());
+    s.crc = SectorCrc{CrcState::NotRecorded, e.CrcError() ? CrcState::Bad : CrcState::Good};
+    return s;
+}
+
+} // namespace
+
+Disk ReadJv3(const ImageBuffer& buf) {
+    Disk d;
+    d.layout = Layout::JV3;
+    d.header.writeProtect = buf.At(jv3::kWriteProtectOffset);
+    if (!buf.Has(0, jv3::kHeaderSize)) {
+        d.Diagnose(buf.Size(), [] { return std::string("the file ends inside the header"); });
+    }
+    const std::vector<jv3::PlacedEntry> entries = jv3::ReadAllEntries(buf);
+
+    // Each track and side's sectors, counted first so that each track's
+    // sectors take one allocation.
+    std::array<int, kTrackBytes * kHeads> count{};
+    for (const jv3::PlacedEntry& p : entries) {
+        if (p.entry.IsFree()) {
+            ++d.header.jv3FreeEntries;
+        } else {
+            ++count[static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side())];
+        }
+        d.header.jv3Tables = p.number / jv3::kEntries + 1;
+    }
+    d.header.jv3UsedEntries = static_cast<int>(entries.size()) - d.header.jv3FreeEntries;
+
+    std::array<int, kTrackBytes * kHeads> trackOf{};
+    for (std::size_t k = 0; k < count.size(); ++k) {
+        if (count[k] == 0) {
+            continue;
+        }
+        trackOf[k] = static_cast<int>(d.tracks.size());
+        Track& t = d.tracks.emplace_back();
+        t.cylinder = static_cast<int>(k) / kHeads;
+        t.head = static_cast<int>(k) % kHeads;
+        t.sectors.reserve(static_cast<std::size_t>(count[k]));
+    }
+    for (const jv3::PlacedEntry& p : entries) {
+        if (p.entry.IsFree()) {
+            continue;
+        }
+        const std::size_t k = static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side());
+        const Sector& s =
+            d.tracks[static_cast<std::size_t>(trackOf[k])].sectors.emplace_back(SectorOf(buf, p));
+        if (!s.dataInFile) {
+            d.Diagnose(s.dataPos, [&] {
+                return "the file ends inside the data of track " + std::to_string(s.cylinder) +
+                       " side " + std::to_string(s.head) + " sector " + std::to_string(s.sector);
+            });
+        }
+    }
+    return d;
+}
+
+} // namespace ss::disk
