@@ -19,9 +19,9 @@
 //                                      a change of the painting) when given
 
 #include "app/control_binding.h"
-#include "app/form1.h"
-#include "app/hexviewer.h"
-#include "app/mainform.h"
+#include "app/hex_viewer_window.h"
+#include "app/main_window.h"
+#include "app/sector_map_window.h"
 #include "app/temporary_home.h"
 #include "bench_images.h"
 #include "support/sample_disks.h"
@@ -71,17 +71,17 @@ template <typename W> W* FindWindow(const char* name) {
 
 // The main window on the large DMK with both other windows open, all shown.
 struct Program {
-    ss::Mainform main;
-    ss::Form1* map = nullptr;
-    ss::HexViewer* hex = nullptr;
+    ss::MainWindow main;
+    ss::SectorMapWindow* map = nullptr;
+    ss::HexViewerWindow* hex = nullptr;
 
     explicit Program(const std::string& path = TheImages().paths[kLargeDmk]) {
         main.show();
         main.OpenFileName(path);
         main.findChild<QPushButton*>(QStringLiteral("Cmndsecdisp"))->click();
         main.findChild<QPushButton*>(QStringLiteral("Cmndhexedit"))->click();
-        map = FindWindow<ss::Form1>("form1");
-        hex = FindWindow<ss::HexViewer>("form2");
+        map = FindWindow<ss::SectorMapWindow>("form1");
+        hex = FindWindow<ss::HexViewerWindow>("form2");
         for (int i = 0; i < 20; ++i) {
             QApplication::processEvents();
         }
@@ -115,7 +115,7 @@ struct KeyPress {
 };
 
 KeyPress MainPageDown(Program& p) {
-    ss::MainformLogic& logic = p.main.Logic();
+    ss::MainWindowLogic& logic = p.main.Logic();
     return {&p.main, [&p] { QTest::keyClick(&p.main, Qt::Key_PageDown); },
             [&logic] {
                 if (logic.img.PresSecnum >= logic.img.Totalsecs - 1) {
@@ -135,7 +135,7 @@ KeyPress HexScrollStep(Program& p) {
 }
 
 KeyPress MapNext(Program& p) {
-    ss::Form1Logic& logic = p.map->Logic();
+    ss::SectorMapLogic& logic = p.map->Logic();
     auto* prev = p.map->findChild<QPushButton*>(QStringLiteral("Cmndprev"));
     return {p.map, [&p] { QTest::keyClick(p.map, Qt::Key_PageDown); },
             [&logic, prev] {
@@ -340,7 +340,7 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--startup") {
         // As main() of sectorscope, up to the first frame painted with the
         // image shown whole.
-        ss::Mainform window;
+        ss::MainWindow window;
         auto& view = window.SurfaceView();
         PaintCounter counter(&view);
         window.show();
@@ -354,7 +354,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc == 3 && std::string(argv[1]) == "--peak-memory") {
-        ss::Mainform main;
+        ss::MainWindow main;
         main.show();
         main.OpenFileName(argv[2]);
         main.findChild<QPushButton*>(QStringLiteral("Cmndsecdisp"))->click();

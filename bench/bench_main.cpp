@@ -5,13 +5,13 @@
 #include "bench_images.h"
 #include "cli/commands.h"
 #include "dos/disk_sectors.h"
-#include "hexview/form2.h"
 #include "image/analysis.h"
 #include "image/crc16.h"
 #include "image/disk.h"
 #include "image/image_buffer.h"
 #include "image/image_file.h"
-#include "sectormap/form1.h"
+#include "windows/hex_viewer/hex_viewer_logic.h"
+#include "windows/sector_map/sector_map_logic.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -177,7 +177,7 @@ BENCHMARK(BM_OpenAndShow)->Apply(PerImage)->Unit(benchmark::kMillisecond);
 void BM_GetDispSector(benchmark::State& state) {
     ss::cli::Window window;
     ss::cli::OpenImage(window, TheImages().paths[kLargeDmk]);
-    ss::MainformLogic& w = window.logic;
+    ss::MainWindowLogic& w = window.logic;
     const std::int64_t sector = w.img.dirstartsec + 2;
     for (auto _ : state) {
         w.img.PresSecnum = sector;
@@ -192,7 +192,7 @@ BENCHMARK(BM_GetDispSector)->Unit(benchmark::kMicrosecond);
 void BM_DispHexPage(benchmark::State& state) {
     ss::RecordingHost host;
     ss::FixedMetrics metrics;
-    ss::Form2Logic hex{host, metrics};
+    ss::HexViewerLogic hex{host, metrics};
     hex.MnuOpen(TheImages().paths[state.range(0)]);
     hex.VScroll1.SetValue(static_cast<int>(hex.VScroll1.Max / 2));
     for (auto _ : state) {
@@ -243,7 +243,7 @@ BENCHMARK(BM_SectorsWalk)->Apply(PerImage)->Unit(benchmark::kMillisecond)->Itera
 void BM_DrawSectorPage(benchmark::State& state) {
     ss::RecordingHost host;
     ss::FixedMetrics metrics;
-    ss::Form1Logic map(host, metrics);
+    ss::SectorMapLogic map(host, metrics);
     map.MnuOpen(TheImages().paths[state.range(0)]);
     if (!map.HasPage()) {
         state.SkipWithError("the image was not drawn");
@@ -260,7 +260,7 @@ BENCHMARK(BM_DrawSectorPage)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
 void BM_SectorMapAllPages(benchmark::State& state) {
     ss::RecordingHost host;
     ss::FixedMetrics metrics;
-    ss::Form1Logic map(host, metrics);
+    ss::SectorMapLogic map(host, metrics);
     int pages = 0;
     for (auto _ : state) {
         map.MnuOpen(TheImages().paths[kLargeDmk]);

@@ -7,11 +7,11 @@
 // extraction the folder must hold exactly the files written, each a plain
 // file of the size read, and its parent nothing else.
 
-#include "browser/mainform.h"
 #include "dos/dos_disk.h"
 #include "dos/host_names.h"
-#include "files/files_window.h"
 #include "fuzz_support.h"
+#include "windows/files/files_logic.h"
+#include "windows/main_window/main_window_logic.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -196,7 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ss::RecordingHost host;
     ss::FixedMetrics metrics;
-    ss::MainformLogic main(host, metrics);
+    ss::MainWindowLogic main(host, metrics);
     main.MnuOpen(file.Path());
     ss::FilesLogic files(host, main);
     List(files);

@@ -4,7 +4,7 @@
 // the input's back half over the first file.
 
 #include "fuzz_support.h"
-#include "hexview/form2.h"
+#include "windows/hex_viewer/hex_viewer_logic.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +15,7 @@ namespace {
 // display, and a run should take a few milliseconds.
 constexpr std::size_t kEvents = 8;
 
-void Scroll(ss::Form2Logic& hex, ss::fuzz::Script& script) {
+void Scroll(ss::HexViewerLogic& hex, ss::fuzz::Script& script) {
     const int last = hex.VScroll1.Max;
     hex.VScroll1.SetValue(last);
     hex.Form_Resize();
@@ -47,6 +47,6 @@ void Scroll(ss::Form2Logic& hex, ss::fuzz::Script& script) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ss::fuzz::LoadTwice<ss::Form2Logic>(data, size, kEvents, Scroll);
+    ss::fuzz::LoadTwice<ss::HexViewerLogic>(data, size, kEvents, Scroll);
     return 0;
 }

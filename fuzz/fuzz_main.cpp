@@ -32,7 +32,7 @@ void ShowIndexes(ss::cli::Window& window) {
     }
 }
 
-void Navigate(ss::MainformLogic& w, ss::fuzz::Script& script) {
+void Navigate(ss::MainWindowLogic& w, ss::fuzz::Script& script) {
     while (!script.Done()) {
         switch (script.Byte() % 10) {
         case 0:
@@ -76,7 +76,7 @@ void Navigate(ss::MainformLogic& w, ss::fuzz::Script& script) {
 
 void ShowImage(ss::cli::Window& window, const std::string& path, ss::fuzz::Script script,
                bool everyIndex) {
-    ss::MainformLogic& w = window.logic;
+    ss::MainWindowLogic& w = window.logic;
     w.MnuOpen(path);
     // A refused file: the window keeps running; its commands must stay safe.
     if (everyIndex) {

@@ -4,7 +4,7 @@
 // File > Open of the input's back half over the first file.
 
 #include "fuzz_support.h"
-#include "sectormap/form1.h"
+#include "windows/sector_map/sector_map_logic.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +15,7 @@ namespace {
 // display, and a run should take a few milliseconds.
 constexpr std::size_t kEvents = 16;
 
-void Press(ss::Form1Logic& map, ss::fuzz::Script& script) {
+void Press(ss::SectorMapLogic& map, ss::fuzz::Script& script) {
     map.Option2_Click();
     map.Cmndnext_Click();
     map.Option1_Click();
@@ -47,6 +47,6 @@ void Press(ss::Form1Logic& map, ss::fuzz::Script& script) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ss::fuzz::LoadTwice<ss::Form1Logic>(data, size, kEvents, Press);
+    ss::fuzz::LoadTwice<ss::SectorMapLogic>(data, size, kEvents, Press);
     return 0;
 }

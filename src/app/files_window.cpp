@@ -22,7 +22,7 @@ QString Q(const std::string& text) {
 }
 } // namespace
 
-FilesWindow::FilesWindow(QtHost& host, MainformLogic& main, QWidget* parent)
+FilesWindow::FilesWindow(QtHost& host, MainWindowLogic& main, QWidget* parent)
     : WindowFrame("formFiles", QStringLiteral("files"), parent), main_(main), logic_(host, main) {
     BuildMenus(kMainformFilter, 1, MenuHelp::None);
     BuildControls();

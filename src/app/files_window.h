@@ -3,9 +3,9 @@
 // events to its logic and shows what the logic holds.
 #pragma once
 
-#include "files/files_window.h"
 #include "qt_host.h"
 #include "window_frame.h"
+#include "windows/files/files_logic.h"
 
 class QCheckBox;
 class QLabel;
@@ -16,7 +16,7 @@ namespace ss {
 class FilesWindow : public WindowFrame {
     Q_OBJECT
   public:
-    FilesWindow(QtHost& host, MainformLogic& main, QWidget* parent = nullptr);
+    FilesWindow(QtHost& host, MainWindowLogic& main, QWidget* parent = nullptr);
 
     FilesLogic& Logic() { return logic_; }
     QTableWidget* Table() { return table_; }
@@ -33,7 +33,7 @@ class FilesWindow : public WindowFrame {
   private:
     void BuildControls();
 
-    MainformLogic& main_;
+    MainWindowLogic& main_;
     FilesLogic logic_;
     QTableWidget* table_ = nullptr;
     QCheckBox* all_ = nullptr;

@@ -1,12 +1,12 @@
 #include "help_window.h"
 
-#include "browser/mainform.h"
-#include "hexview/hex_marking.h"
-#include "sectormap/form1.h"
 #include "sectorscope_version.h"
 #include "surface/colours.h"
 #include "surface_widget.h"
 #include "window_frame.h"
+#include "windows/hex_viewer/hex_marking.h"
+#include "windows/main_window/main_window_logic.h"
+#include "windows/sector_map/sector_map_logic.h"
 
 #include <QApplication>
 #include <QMessageBox>

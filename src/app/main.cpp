@@ -1,6 +1,6 @@
 // sectorscope: a viewer for Model 1 floppy-disk image files (JV1, JV3, DMK).
 #include "app/control_binding.h"
-#include "app/mainform.h"
+#include "app/main_window.h"
 #include "app/program_settings.h"
 
 #include <QApplication>
@@ -64,7 +64,7 @@ int main(int argc, char* argv[]) {
     }
     const std::string path = ss::CommandLineFileName(argc, argv);
 
-    ss::Mainform window;
+    ss::MainWindow window;
     window.show();
     if (!path.empty()) {
         window.OpenChosenFileName(path);

@@ -31,33 +31,33 @@ enum class Kind {
 // A text box of the main window under the name the output gives it.
 struct Field {
     std::string_view name;
-    TextBox MainformLogic::*box;
+    TextBox MainWindowLogic::*box;
     Kind kind = Kind::Text;
 };
 
 // The disk summary, in the order `info` prints it.
 constexpr Field kDiskFields[] = {
-    {"format", &MainformLogic::Txtfiletype}, {"tracks", &MainformLogic::Text1},
-    {"density", &MainformLogic::Text2},      {"sides", &MainformLogic::Text3},
-    {"sectors", &MainformLogic::Text4},      {"granule", &MainformLogic::Text5},
-    {"newdos", &MainformLogic::Text7},
+    {"format", &MainWindowLogic::Txtfiletype}, {"tracks", &MainWindowLogic::Text1},
+    {"density", &MainWindowLogic::Text2},      {"sides", &MainWindowLogic::Text3},
+    {"sectors", &MainWindowLogic::Text4},      {"granule", &MainWindowLogic::Text5},
+    {"newdos", &MainWindowLogic::Text7},
 };
 
 // The fields of the sector shown, in the order of the `sectors` columns.
 constexpr Field kSectorFields[] = {
-    {"index", &MainformLogic::Txtsecnum, Kind::Decimal},
-    {"track", &MainformLogic::Txttrk, Kind::Decimal},
-    {"side", &MainformLogic::txtside, Kind::Decimal},
-    {"sector", &MainformLogic::Txtsector, Kind::Decimal},
-    {"spt", &MainformLogic::Txttrkspt, Kind::Decimal},
-    {"density", &MainformLogic::TxtDens, Kind::Density},
-    {"type", &MainformLogic::Txtsectype, Kind::SectorType},
-    {"dam", &MainformLogic::Txtdam, Kind::Hex},
-    {"position", &MainformLogic::Text6, Kind::Hex},
+    {"index", &MainWindowLogic::Txtsecnum, Kind::Decimal},
+    {"track", &MainWindowLogic::Txttrk, Kind::Decimal},
+    {"side", &MainWindowLogic::txtside, Kind::Decimal},
+    {"sector", &MainWindowLogic::Txtsector, Kind::Decimal},
+    {"spt", &MainWindowLogic::Txttrkspt, Kind::Decimal},
+    {"density", &MainWindowLogic::TxtDens, Kind::Density},
+    {"type", &MainWindowLogic::Txtsectype, Kind::SectorType},
+    {"dam", &MainWindowLogic::Txtdam, Kind::Hex},
+    {"position", &MainWindowLogic::Text6, Kind::Hex},
 };
 
-constexpr Field kLumpField = {"lump", &MainformLogic::Txtlumpnum};
-constexpr Field kCrcField = {"crc", &MainformLogic::Txtcrc};
+constexpr Field kLumpField = {"lump", &MainWindowLogic::Txtlumpnum};
+constexpr Field kCrcField = {"crc", &MainWindowLogic::Txtcrc};
 
 std::string Text(const Window& window, const Field& field) {
     return Trim((window.logic.*field.box).Text);
@@ -206,7 +206,7 @@ void ShowSector(Window& window, std::int64_t index) {
     // shows depends on the sectors passed on the way, and every display
     // draws the same items over the ones before, so one display at the index
     // leaves the window as the steps would.
-    MainformLogic& w = window.logic;
+    MainWindowLogic& w = window.logic;
     if (index != w.img.PresSecnum) {
         w.img.PresSecnum = index;
         w.GetDispSector();
@@ -214,7 +214,7 @@ void ShowSector(Window& window, std::int64_t index) {
 }
 
 void PrintInfo(std::ostream& out, const Window& window) {
-    const MainformLogic& w = window.logic;
+    const MainWindowLogic& w = window.logic;
     for (const Field& field : kDiskFields) {
         out << field.name << '\t' << Text(window, field) << '\n';
     }
@@ -228,7 +228,7 @@ void PrintInfo(std::ostream& out, const Window& window) {
 }
 
 void PrintInfoJson(std::ostream& out, const Window& window) {
-    const MainformLogic& w = window.logic;
+    const MainWindowLogic& w = window.logic;
     const ImageState& img = w.img;
     const bool newdos = img.newdosflag == 1;
     Json notices = Json::array();
@@ -332,7 +332,7 @@ void PrintSectorsJson(std::ostream& out, Window& window, bool data) {
 }
 
 void PrintShow(std::ostream& out, const Window& window, bool colour) {
-    const MainformLogic& w = window.logic;
+    const MainWindowLogic& w = window.logic;
     const auto print = [&](const Field& field) {
         PrintField(out, field.name, w.*field.box, colour);
     };
@@ -351,7 +351,7 @@ void PrintShow(std::ostream& out, const Window& window, bool colour) {
 }
 
 void PrintShowJson(std::ostream& out, const Window& window) {
-    const MainformLogic& w = window.logic;
+    const MainWindowLogic& w = window.logic;
     WriteWindowJson(out, "main",
                     {
                         {"TxtFilename", &w.TxtFilename},

@@ -2,10 +2,10 @@
 // opens an image in a main window and prints what that window shows.
 #pragma once
 
-#include "browser/mainform.h"
 #include "framework.h"
 #include "surface/host.h"
 #include "surface/surface.h"
+#include "windows/main_window/main_window_logic.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,7 +21,7 @@ namespace ss::cli {
 struct Window {
     RecordingHost host;
     FixedMetrics metrics;
-    MainformLogic logic{host, metrics};
+    MainWindowLogic logic{host, metrics};
 
     Window() = default;
     Window(const Window&) = delete;

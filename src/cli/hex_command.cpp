@@ -26,7 +26,7 @@ void ShowHexPages(HexWindows& windows, const std::vector<std::int64_t>& offsets)
     }
 }
 
-void PrintHex(std::ostream& out, const Form2Logic& hex, bool colour) {
+void PrintHex(std::ostream& out, const HexViewerLogic& hex, bool colour) {
     PrintSurface(out, hex.surface, colour);
     out << '\n';
     PrintField(out, "format", hex.Text2, colour);
@@ -44,7 +44,7 @@ void PrintHex(std::ostream& out, const Form2Logic& hex, bool colour) {
 }
 
 void PrintHexJson(std::ostream& out, const HexWindows& windows) {
-    const Form2Logic& w = windows.hex;
+    const HexViewerLogic& w = windows.hex;
     const TextBox* const boxes[] = {&w.Text1, &w.Text2, &w.Text3, &w.Text4,
                                     &w.Text5, &w.Text6, &w.Text7, &w.Text8};
     static constexpr std::string_view kBoxNames[] = {"Text1", "Text2", "Text3", "Text4",

@@ -4,7 +4,7 @@
 
 #include "commands.h"
 #include "framework.h"
-#include "hexview/form2.h"
+#include "windows/hex_viewer/hex_viewer_logic.h"
 
 #include <cstdint>
 #include <ostream>
@@ -15,7 +15,7 @@ namespace ss::cli {
 // The main window and the hex viewer on one host, with no screen.
 struct HexWindows {
     Window main;
-    Form2Logic hex{main.host, main.metrics};
+    HexViewerLogic hex{main.host, main.metrics};
 };
 
 // The scroll-bar value an offset asks for: the line that holds it. An offset
@@ -30,7 +30,7 @@ void ShowHexPages(HexWindows& windows, const std::vector<std::int64_t>& offsets)
 
 // The page as the window shows it, then the legend and the notice; in the
 // window's colours when colour is set. Or the window as JSON ("window": "hex").
-void PrintHex(std::ostream& out, const Form2Logic& hex, bool colour);
+void PrintHex(std::ostream& out, const HexViewerLogic& hex, bool colour);
 void PrintHexJson(std::ostream& out, const HexWindows& windows);
 
 extern const Command kHexCommand;

@@ -1,9 +1,9 @@
 #include "map_command.h"
 
 #include "commands.h"
-#include "sectormap/form1.h"
 #include "terminal.h"
 #include "window_json.h"
+#include "windows/sector_map/sector_map_logic.h"
 
 #include <string>
 
@@ -14,12 +14,12 @@ namespace {
 // The events --press runs, one letter each.
 struct KeyEvent {
     char key;
-    void (Form1Logic::*handler)();
+    void (SectorMapLogic::*handler)();
 };
 constexpr KeyEvent kKeyEvents[] = {
-    {'n', &Form1Logic::Cmndnext_Click}, {'p', &Form1Logic::Cmndprev_Click},
-    {'r', &Form1Logic::Form_Resize},    {'i', &Form1Logic::Option2_Click},
-    {'u', &Form1Logic::Option1_Click},  {'a', &Form1Logic::Form_Activate},
+    {'n', &SectorMapLogic::Cmndnext_Click}, {'p', &SectorMapLogic::Cmndprev_Click},
+    {'r', &SectorMapLogic::Form_Resize},    {'i', &SectorMapLogic::Option2_Click},
+    {'u', &SectorMapLogic::Option1_Click},  {'a', &SectorMapLogic::Form_Activate},
 };
 
 const KeyEvent* FindKey(char key) {
@@ -48,7 +48,7 @@ Surface TextsOf(const Surface& surface, bool rows) {
     return part;
 }
 
-void PrintMap(std::ostream& out, const Form1Logic& map, bool colour) {
+void PrintMap(std::ostream& out, const SectorMapLogic& map, bool colour) {
     PrintNamed(out, "file", EscapeName(map.TxtFilename.Text));
     PrintField(out, "format", map.Text1, colour);
     PrintNamed(out, "order", map.Option1.Value ? "numeric" : "interleave");
@@ -82,7 +82,7 @@ int RunMap(const Invocation& call) {
     if (const auto status = OpenForCommand(window, call.operands[0], *call.err, false)) {
         return *status;
     }
-    Form1Logic map(window.host, window.metrics);
+    SectorMapLogic map(window.host, window.metrics);
     // "Sector Display" hands the file on and shows the window, which then
     // becomes the active one.
     window.logic.Cmndsecdisp_Click();

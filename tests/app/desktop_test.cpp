@@ -3,11 +3,11 @@
 // starts, the recent images in the File menu, Help and About.
 #include "app/activation.h"
 #include "app/files_window.h"
-#include "app/form1.h"
 #include "app/help_window.h"
-#include "app/hexviewer.h"
-#include "app/mainform.h"
+#include "app/hex_viewer_window.h"
+#include "app/main_window.h"
 #include "app/program_settings.h"
+#include "app/sector_map_window.h"
 #include "app_test_support.h"
 #include "sectorscope_version.h"
 #include "support/image_builder.h"
@@ -90,11 +90,11 @@ class Desktop : public ::testing::Test {
 
 TEST_F(Desktop, AFileDroppedOnAnyWindowOpensThereAndOtherDropsChangeNothing) {
     ModalAnswerer answerer;
-    Mainform main;
+    MainWindow main;
     MakeActive(main);
     QtHost host;
-    Form1 map(host);
-    HexViewer hex(host);
+    SectorMapWindow map(host);
+    HexViewerWindow hex(host);
     FilesWindow files(main.WindowHost(), main.Logic());
     const QString dmk = WriteImage(QStringLiteral("dropped.dmk"), testimg::SampleDmk());
     const QString dsk = WriteImage(QStringLiteral("dropped.dsk"), testimg::SampleJv1());
@@ -150,7 +150,7 @@ TEST_F(Desktop, AFileDroppedOnAnyWindowOpensThereAndOtherDropsChangeNothing) {
 TEST_F(Desktop, ZoomScalesTheDrawingIsKeptAndAResizedMainWindowFillsWithIt) {
     double kept = 0.0;
     {
-        Mainform w;
+        MainWindow w;
         MakeActive(w);
         SurfaceWidget& surface = w.SurfaceView();
         EXPECT_EQ(surface.Zoom(), 1.0);
@@ -167,7 +167,7 @@ TEST_F(Desktop, ZoomScalesTheDrawingIsKeptAndAResizedMainWindowFillsWithIt) {
     }
     {
         // The next run starts at the zoom kept; Ctrl+0 goes back to the natural size.
-        Mainform w;
+        MainWindow w;
         MakeActive(w);
         SurfaceWidget& surface = w.SurfaceView();
         EXPECT_EQ(surface.Zoom(), kept);
@@ -194,7 +194,7 @@ TEST_F(Desktop, ZoomScalesTheDrawingIsKeptAndAResizedMainWindowFillsWithIt) {
     // The hex viewer, whose legend boxes above the page do not shrink, zooms
     // from its natural size up, its page frame and size with it.
     QtHost host;
-    HexViewer hex(host);
+    HexViewerWindow hex(host);
     MakeActive(hex);
     SurfaceWidget& page = hex.SurfaceView();
     const QSize natural = page.size();
@@ -223,7 +223,7 @@ TEST_F(Desktop, TheFileDialogStartsInTheImagesFolderElseTheLastOneElseTheStartFo
         seen = dialog.directory().absolutePath();
         dialog.reject();
     };
-    Mainform w;
+    MainWindow w;
     MakeActive(w);
     auto startsIn = [&](WindowFrame& window) {
         seen.clear();
@@ -242,7 +242,7 @@ TEST_F(Desktop, TheFileDialogStartsInTheImagesFolderElseTheLastOneElseTheStartFo
     // Another window without an image, in this run or the next, starts
     // where the last file was chosen.
     QtHost host;
-    Form1 map(host);
+    SectorMapWindow map(host);
     EXPECT_EQ(LastFolder(), imageFolder);
     EXPECT_EQ(startsIn(map), imageFolder);
     EXPECT_EQ(answerer.fileDialogs, 4);
@@ -250,7 +250,7 @@ TEST_F(Desktop, TheFileDialogStartsInTheImagesFolderElseTheLastOneElseTheStartFo
 
 TEST_F(Desktop, RecentImagesStandBetweenTheSeparatorAndExitInEveryWindow) {
     ModalAnswerer answerer;
-    Mainform w;
+    MainWindow w;
     MakeActive(w);
     const QString first = WriteImage(QStringLiteral("first.dsk"), testimg::SampleJv1());
     const QString second = WriteImage(QStringLiteral("second & more.dmk"), testimg::SampleDmk());
@@ -276,7 +276,7 @@ TEST_F(Desktop, RecentImagesStandBetweenTheSeparatorAndExitInEveryWindow) {
 
     // Another window lists them too and opens one in itself.
     QtHost host;
-    Form1 map(host);
+    SectorMapWindow map(host);
     EXPECT_EQ(FileMenu(map),
               (QStringList{QStringLiteral("&Open..."), QStringLiteral("-"),
                            QStringLiteral("&1 second && more.dmk"), QStringLiteral("&2 first.dsk"),
@@ -317,7 +317,7 @@ TEST_F(Desktop, HelpShowsKeysFieldsAndEachWindowsColoursAndAboutTheVersion) {
     }
 
     ModalAnswerer answerer;
-    Mainform w;
+    MainWindow w;
     MakeActive(w);
     Action(w, QStringLiteral("mnuHelpItem"))->trigger();
     auto* help = w.findChild<QTextBrowser*>(QStringLiteral("HelpWindow"));
@@ -334,7 +334,7 @@ TEST_F(Desktop, HelpShowsKeysFieldsAndEachWindowsColoursAndAboutTheVersion) {
     // The sector map's Help shows the same window again.
     help->close();
     QtHost host;
-    Form1 map(host);
+    SectorMapWindow map(host);
     Action(map, QStringLiteral("mnuHelpItem"))->trigger();
     EXPECT_TRUE(QTest::qWaitForWindowActive(help));
     EXPECT_EQ(map.findChild<QTextBrowser*>(), nullptr);

@@ -3,7 +3,7 @@
 // double-click that shows the file's first sector in the main window.
 #include "app/activation.h"
 #include "app/files_window.h"
-#include "app/mainform.h"
+#include "app/main_window.h"
 #include "app_test_support.h"
 #include "support/dos_disks.h"
 #include "support/image_builder.h"
@@ -46,7 +46,7 @@ TEST(FilesWindowTest, ListsSortsAndShowsAFileInTheMainWindow) {
     b.AddFile({"ZED     TXT", std::vector<std::uint8_t>(2000, 'z')});
     b.AddFile({"ALPHA   CMD", std::vector<std::uint8_t>(300, 'a')});
     const QString path = WriteImage(QStringLiteral("files.dmk"), b.Dmk());
-    Mainform main;
+    MainWindow main;
     MakeActive(main);
     ASSERT_TRUE(main.OpenImage(path).IsOpened());
     // The owner of sector index 0, the boot sector.

@@ -3,7 +3,7 @@
 //   ss_files_screenshot OUT.png
 #include "app/activation.h"
 #include "app/files_window.h"
-#include "app/mainform.h"
+#include "app/main_window.h"
 #include "support/dos_disks.h"
 #include "support/image_builder.h"
 
@@ -38,7 +38,7 @@ int main(int argc, char* argv[]) {
     const QString disk = QDir::temp().filePath(QStringLiteral("sectorscope-files.dmk"));
     WriteFile(QFile::encodeName(disk).toStdString(), b.Dmk());
 
-    ss::Mainform main;
+    ss::MainWindow main;
     main.show();
     if (!QTest::qWaitForWindowExposed(&main)) {
         return 1;

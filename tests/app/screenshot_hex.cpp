@@ -1,7 +1,7 @@
 // Writes a picture of the hex viewer on the DMK sample disk, opened from the
 // main window's "Hex Editor" button, at the page of the first ID field:
 //   ss_app_screenshot_hex OUT.png
-#include "app/hexviewer.h"
+#include "app/hex_viewer_window.h"
 #include "screenshot_support.h"
 
 #include <QPushButton>
@@ -20,9 +20,9 @@ int main(int argc, char* argv[]) {
     }
     QTest::mouseClick(sample.window.findChild<QPushButton*>(QStringLiteral("Cmndhexedit")),
                       Qt::LeftButton);
-    ss::HexViewer* hex = nullptr;
+    ss::HexViewerWindow* hex = nullptr;
     if (!QTest::qWaitFor([&] {
-            hex = qobject_cast<ss::HexViewer*>(QApplication::activeWindow());
+            hex = qobject_cast<ss::HexViewerWindow*>(QApplication::activeWindow());
             return hex != nullptr;
         })) {
         std::fprintf(stderr, "the hex viewer did not open\n");

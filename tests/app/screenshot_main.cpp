@@ -16,7 +16,7 @@ int main(int argc, char* argv[]) {
     }
     // The first directory sectors hold the granule and hash tables; the third
     // holds file entries, which the window colours.
-    ss::MainformLogic& logic = sample.window.Logic();
+    ss::MainWindowLogic& logic = sample.window.Logic();
     logic.CmndDirFind_Click();
     logic.CmndNextsec_Click();
     logic.CmndNextsec_Click();

@@ -1,8 +1,8 @@
 // Writes pictures of the sector map window on the DMK sample disk, opened
 // from the main window, in numeric and in interleave order:
 //   ss_map_screenshot NUMERIC.png INTERLEAVE.png
-#include "app/form1.h"
-#include "app/mainform.h"
+#include "app/main_window.h"
+#include "app/sector_map_window.h"
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
 
@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
     const QString numeric = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     const QString interleave = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
 
-    ss::Mainform main;
+    ss::MainWindow main;
     main.show();
     if (!QTest::qWaitForWindowExposed(&main)) {
         return 1;
@@ -44,10 +44,10 @@ int main(int argc, char* argv[]) {
     ss::testimg::WriteFile(QFile::encodeName(disk).toStdString(), ss::testimg::SampleDmk());
     main.OpenImage(disk);
     main.Logic().Cmndsecdisp_Click();
-    auto* map = main.findChild<ss::Form1*>();
+    auto* map = main.findChild<ss::SectorMapWindow*>();
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (map == nullptr) {
-            map = qobject_cast<ss::Form1*>(w);
+            map = qobject_cast<ss::SectorMapWindow*>(w);
         }
     }
     if (map == nullptr || !QTest::qWaitForWindowExposed(map)) {

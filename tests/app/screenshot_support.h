@@ -3,7 +3,7 @@
 // window shown with the DMK sample disk open.
 #pragma once
 
-#include "app/mainform.h"
+#include "app/main_window.h"
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
 #include "temporary_home.h"
@@ -59,7 +59,7 @@ class DmkSampleInMainWindow {
     ~DmkSampleInMainWindow() { QFile::remove(disk_); }
     bool Shown() const { return shown_; }
 
-    Mainform window;
+    MainWindow window;
 
   private:
     QString disk_;

@@ -3,7 +3,7 @@
 // Activate, centring, the shared file name and where message boxes stand.
 // Exit and the close box are the main window's tests: the frame has them once.
 #include "app/activation.h"
-#include "app/mainform.h"
+#include "app/main_window.h"
 #include "app/window_frame.h"
 #include "app_test_support.h"
 
@@ -41,7 +41,7 @@ class SecondWindow : public WindowFrame {
         layout->addWidget(AddSurface(surface, 3000, 1500));
         setCentralWidget(central);
         ShowFileNameInTitle(TxtFilename);
-        Load(host, WindowId::HexViewer);
+        Load(host, WindowId::HexViewerWindow);
     }
 
     FixedMetrics metrics;
@@ -110,11 +110,11 @@ TEST_F(Frame, MenusDialogTitleAndTheOpenOutcome) {
 }
 
 TEST_F(Frame, TheHostMakesASecondaryWindowOnceAndSharesTheFileName) {
-    Mainform main;
+    MainWindow main;
     MakeActive(main);
     int made = 0;
     SecondWindow* second = nullptr;
-    main.WindowHost().SetWindowMaker(WindowId::HexViewer, [&](QtHost& host) {
+    main.WindowHost().SetWindowMaker(WindowId::HexViewerWindow, [&](QtHost& host) {
         ++made;
         auto w = std::make_unique<SecondWindow>(host);
         second = w.get();
@@ -151,7 +151,7 @@ TEST_F(Frame, TheHostMakesASecondaryWindowOnceAndSharesTheFileName) {
     EXPECT_EQ(second->seenShared, "/disks/second.dsk");
 
     // The main window shows itself again without a maker.
-    main.WindowHost().ShowWindow(WindowId::Mainform);
+    main.WindowHost().ShowWindow(WindowId::MainWindow);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
 }
 

@@ -2,7 +2,7 @@
 // formatted again, track lengths of other tools, and damaged fields, in the
 // main window and the sector map.
 #include "open_helpers.h"
-#include "sectormap/form1.h"
+#include "windows/sector_map/sector_map_logic.h"
 
 #include <string>
 #include <vector>
@@ -144,7 +144,7 @@ TEST_F(RealDisks, DmkTrackLengthsOfOtherTools) {
                HexText(img.placed[1][2].dataPos)},
               PatternData(1, 0, 2));
 
-        Form1Logic map{host, metrics};
+        SectorMapLogic map{host, metrics};
         map.MnuOpen(TempFile(img.bytes));
         EXPECT_EQ(map.Text1.Text, "DMK");
         const TextItem* dir =
@@ -257,7 +257,7 @@ TEST_F(RealDisks, DamageIsCheckedShownAndCounted) {
     EXPECT_EQ(w.Txtcrc.Text, "ID ok  Data ok");
 
     // The sector map: damaged sectors in their colour, and a legend line.
-    Form1Logic map{host, metrics};
+    SectorMapLogic map{host, metrics};
     map.MnuOpen(TempFile(img.bytes));
     const int y = 9 * FixedMetrics::kLineHeight + 180;
     for (int s = 0; s < 6; ++s) {

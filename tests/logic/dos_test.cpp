@@ -3,9 +3,9 @@
 #include "dos/directory.h"
 #include "dos/disk_sectors.h"
 #include "dos/dos_disk.h"
-#include "files/files_window.h"
 #include "support/dos_disks.h"
 #include "window_fixture.h"
+#include "windows/files/files_logic.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -642,7 +642,7 @@ TEST_F(DosTest, FilesWindowTable) {
 
     files.OpenRow(0); // MIDDLE/DAT: granules 4 and 5, track 2
     EXPECT_EQ(w.Txtowner.Text, "MIDDLE/DAT, sector 1 of 6");
-    EXPECT_EQ(host.shown.back(), WindowId::Mainform);
+    EXPECT_EQ(host.shown.back(), WindowId::MainWindow);
 
     const std::filesystem::path folder =
         std::filesystem::path(::testing::TempDir()) / ("files_" + std::to_string(::getpid()));

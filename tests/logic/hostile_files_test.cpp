@@ -1,12 +1,12 @@
 // Files that are no disk image, or no file at all, chosen in each of the
 // three windows: each has one outcome, and no window blocks, crashes or keeps
 // half of what it showed before.
-#include "browser/mainform.h"
-#include "hexview/form2.h"
 #include "image/image_file.h"
-#include "sectormap/form1.h"
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
+#include "windows/hex_viewer/hex_viewer_logic.h"
+#include "windows/main_window/main_window_logic.h"
+#include "windows/sector_map/sector_map_logic.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -26,9 +26,9 @@ namespace fs = std::filesystem;
 struct Windows {
     RecordingHost host;
     FixedMetrics metrics;
-    MainformLogic main{host, metrics};
-    Form1Logic map{host, metrics};
-    Form2Logic hex{host, metrics};
+    MainWindowLogic main{host, metrics};
+    SectorMapLogic map{host, metrics};
+    HexViewerLogic hex{host, metrics};
 };
 
 // Each window's File > Open, by name.

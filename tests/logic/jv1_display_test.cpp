@@ -360,7 +360,7 @@ TEST_F(Jv1Display, NoDirectoryNoticeOnEveryRedrawWithoutGrowingTheList) {
 // new file's bytes through the old image's tables.
 TEST(DisplayYield, ARefusalDuringTheYieldStopsTheOuterDisplay) {
     struct OpeningHost : RecordingHost {
-        MainformLogic* window = nullptr;
+        MainWindowLogic* window = nullptr;
         std::string refusedPath;
         void Yield() override {
             RecordingHost::Yield();
@@ -381,7 +381,7 @@ TEST(DisplayYield, ARefusalDuringTheYieldStopsTheOuterDisplay) {
 
     OpeningHost host;
     FixedMetrics metrics;
-    MainformLogic w(host, metrics);
+    MainWindowLogic w(host, metrics);
     host.window = &w;
     w.MnuOpen(good);
     ASSERT_TRUE(w.HasImage());

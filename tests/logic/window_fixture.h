@@ -2,8 +2,8 @@
 // opens them: written to a temporary file, then File > Open.
 #pragma once
 
-#include "browser/mainform.h"
 #include "support/image_builder.h"
+#include "windows/main_window/main_window_logic.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -18,7 +18,7 @@ class WindowTest : public ::testing::Test {
   protected:
     RecordingHost host;
     FixedMetrics metrics;
-    MainformLogic w{host, metrics};
+    MainWindowLogic w{host, metrics};
     // What the last Open reported.
     OpenResult opened;
 

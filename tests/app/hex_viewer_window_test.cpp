@@ -2,8 +2,8 @@
 // button, paged with its real scroll bar, the wheel and the keys, redrawn on
 // Resize, keeping its first file; and a picture of it.
 #include "app/activation.h"
-#include "app/hexviewer.h"
-#include "app/mainform.h"
+#include "app/hex_viewer_window.h"
+#include "app/main_window.h"
 #include "app_test_support.h"
 #include "support/sample_disks.h"
 
@@ -27,7 +27,7 @@ using apptest::Pump;
 using apptest::ShownAsPaintedWhole;
 using apptest::WriteImage;
 
-class HexViewerWindow : public ::testing::Test {
+class HexViewerWindowTest : public ::testing::Test {
   protected:
     void SetUp() override { WindowActivation::Reset(); }
 
@@ -37,19 +37,19 @@ class HexViewerWindow : public ::testing::Test {
         return edit != nullptr ? edit->text() : QString();
     }
     // Presses "Hex Editor" and gives the hex viewer once it is the active window.
-    static HexViewer* PressHexEditor(Mainform& main) {
+    static HexViewerWindow* PressHexEditor(MainWindow& main) {
         QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Cmndhexedit")),
                           Qt::LeftButton);
-        HexViewer* hex = nullptr;
+        HexViewerWindow* hex = nullptr;
         EXPECT_TRUE(QTest::qWaitFor([&] {
-            hex = qobject_cast<HexViewer*>(QApplication::activeWindow());
+            hex = qobject_cast<HexViewerWindow*>(QApplication::activeWindow());
             return hex != nullptr;
         }));
         Pump(10);
         return hex;
     }
     // The address printed at the start of the page.
-    static std::string FirstAddress(HexViewer& hex) {
+    static std::string FirstAddress(HexViewerWindow& hex) {
         const auto lines = RasterText(hex.Logic().surface);
         return lines.empty() || lines[0].spans.size() < 2 ? "" : lines[0].spans[1].text;
     }
@@ -60,15 +60,15 @@ class HexViewerWindow : public ::testing::Test {
     }
 };
 
-TEST_F(HexViewerWindow, OpensFromTheMainWindowAndPagesWithTheBarWheelAndKeys) {
+TEST_F(HexViewerWindowTest, OpensFromTheMainWindowAndPagesWithTheBarWheelAndKeys) {
     ModalAnswerer answerer;
-    Mainform main;
+    MainWindow main;
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     const QString dmk = WriteImage(QStringLiteral("hex.dmk"), testimg::SampleDmk());
     main.OpenImage(dmk);
 
-    HexViewer* hex = PressHexEditor(main);
+    HexViewerWindow* hex = PressHexEditor(main);
     ASSERT_NE(hex, nullptr);
     EXPECT_EQ(hex->objectName(), QStringLiteral("form2"));
     EXPECT_TRUE(hex->windowTitle().contains(QStringLiteral("hex.dmk")));
@@ -127,7 +127,7 @@ TEST_F(HexViewerWindow, OpensFromTheMainWindowAndPagesWithTheBarWheelAndKeys) {
     EXPECT_TRUE(hex->grab().save(shotPath));
 }
 
-TEST_F(HexViewerWindow, TheScreenShowsThePageAndTheBarAsAWholePaintLineAfterLine) {
+TEST_F(HexViewerWindowTest, TheScreenShowsThePageAndTheBarAsAWholePaintLineAfterLine) {
     // A large file, whose bar moves its handle a pixel in many lines, and a
     // small one, whose bar moves it every few lines; each at its start and
     // at its end.
@@ -135,11 +135,11 @@ TEST_F(HexViewerWindow, TheScreenShowsThePageAndTheBarAsAWholePaintLineAfterLine
         {"lines.dmk", testimg::SampleDmk()}, {"lines.dsk", testimg::SampleJv1()}};
     for (const auto& [name, bytes] : images) {
         ModalAnswerer answerer;
-        Mainform main;
+        MainWindow main;
         main.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
         main.OpenImage(WriteImage(QLatin1String(name), bytes));
-        HexViewer* hex = PressHexEditor(main);
+        HexViewerWindow* hex = PressHexEditor(main);
         ASSERT_NE(hex, nullptr);
         QScrollBar& bar = hex->ScrollBar();
         for (const int start : {0, bar.maximum() - 12}) {

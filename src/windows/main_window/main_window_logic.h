@@ -52,9 +52,9 @@ inline constexpr const char* kMissingSectorType = "No Sector";
 inline constexpr const char* kMissingSectorNotice =
     " No ID field or header entry describes this sector index: it has no data";
 
-class MainformLogic {
+class MainWindowLogic {
   public:
-    MainformLogic(Host& host, const FontMetrics& metrics);
+    MainWindowLogic(Host& host, const FontMetrics& metrics);
 
     // Controls of the window.
     TextBox TxtFilename;

@@ -77,9 +77,9 @@ struct PageCounters {
     bool operator==(const PageCounters&) const = default;
 };
 
-class Form1Logic {
+class SectorMapLogic {
   public:
-    Form1Logic(Host& host, const FontMetrics& metrics);
+    SectorMapLogic(Host& host, const FontMetrics& metrics);
 
     // Controls of the window. Option1 (numeric order) is selected at Load.
     TextBox TxtFilename;

@@ -2,8 +2,8 @@
 // Display", its order options and page buttons, "File Display Mode", and a
 // refused file whose box is raised once.
 #include "app/activation.h"
-#include "app/form1.h"
-#include "app/mainform.h"
+#include "app/main_window.h"
+#include "app/sector_map_window.h"
 #include "app_test_support.h"
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
@@ -19,24 +19,24 @@ namespace {
 
 using namespace apptest;
 
-class SectorMapWindow : public ::testing::Test {
+class SectorMapWindowTest : public ::testing::Test {
   protected:
     void SetUp() override { WindowActivation::Reset(); }
 
     // Presses "Sector Display" in the main window and gives the sector map
     // window once it is the active one.
-    static Form1* PressSectorDisplay(Mainform& main) {
+    static SectorMapWindow* PressSectorDisplay(MainWindow& main) {
         main.findChild<QPushButton*>(QStringLiteral("Cmndsecdisp"))->click();
-        auto* map = qobject_cast<Form1*>(WindowActivation::LastActive());
+        auto* map = qobject_cast<SectorMapWindow*>(WindowActivation::LastActive());
         for (int i = 0; i < 50 && map == nullptr; ++i) {
             Pump(10);
-            map = qobject_cast<Form1*>(WindowActivation::LastActive());
+            map = qobject_cast<SectorMapWindow*>(WindowActivation::LastActive());
         }
         return map;
     }
 
     // The texts of the first row of the page, in order of x.
-    static std::string FirstRow(Form1& map) {
+    static std::string FirstRow(SectorMapWindow& map) {
         const int y = 9 * map.Logic().surface.TextHeight("sample") + maplayout::kRowPitch;
         std::string row;
         for (const TextItem& t : map.Logic().surface.TextsAt(y)) {
@@ -46,13 +46,13 @@ class SectorMapWindow : public ::testing::Test {
     }
 };
 
-TEST_F(SectorMapWindow, OpensFromTheMainWindowSwitchesOrderAndPages) {
+TEST_F(SectorMapWindowTest, OpensFromTheMainWindowSwitchesOrderAndPages) {
     const QString path = WriteImage(QStringLiteral("map.dmk"), testimg::SampleDmk());
-    Mainform main;
+    MainWindow main;
     MakeActive(main);
     ASSERT_TRUE(main.OpenImage(path).IsOpened());
 
-    Form1* map = PressSectorDisplay(main);
+    SectorMapWindow* map = PressSectorDisplay(main);
     ASSERT_NE(map, nullptr);
     EXPECT_EQ(map->objectName(), QStringLiteral("form1"));
     EXPECT_EQ(map->findChild<QLineEdit*>(QStringLiteral("TxtFilename"))->text(), path);
@@ -93,20 +93,20 @@ TEST_F(SectorMapWindow, OpensFromTheMainWindowSwitchesOrderAndPages) {
     EXPECT_TRUE(option2->isChecked());
 }
 
-TEST_F(SectorMapWindow, ARefusedFilesBoxIsRaisedOnce) {
+TEST_F(SectorMapWindowTest, ARefusedFilesBoxIsRaisedOnce) {
     testimg::DmkOptions real;
     real.realDisk = true;
     const QString path =
         WriteImage(QStringLiteral("real.dmk"),
                    testimg::MakeDmk(testimg::DmkStandardTracks(3, 2, 10, true), real).bytes);
     ModalAnswerer answerer;
-    Mainform main;
+    MainWindow main;
     MakeActive(main);
     main.OpenImage(path);
     Pump(20);
     ASSERT_EQ(answerer.boxes.size(), 1u) << "the main window's refusal";
 
-    Form1* map = PressSectorDisplay(main);
+    SectorMapWindow* map = PressSectorDisplay(main);
     ASSERT_NE(map, nullptr);
     Pump(50);         // the box is answered
     MakeActive(*map); // and the window has the focus back

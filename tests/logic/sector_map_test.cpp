@@ -1,8 +1,8 @@
 // The sector map window: the page drawn for DMK, JV3 and JV1 images, paging,
 // redrawing, loading from the main window and refused files.
 #include "open_helpers.h"
-#include "sectormap/form1.h"
 #include "support/sample_disks.h"
+#include "windows/sector_map/sector_map_logic.h"
 
 #include <string>
 #include <vector>
@@ -53,7 +53,7 @@ std::vector<std::uint8_t> OneSidedDmk(int tracks, int spt = 10) {
 
 class SectorMap : public testwindow::WindowTest {
   protected:
-    Form1Logic map{host, metrics};
+    SectorMapLogic map{host, metrics};
 
     // File > Open of the sector map window.
     OpenResult Load(const std::vector<std::uint8_t>& bytes) { return map.MnuOpen(TempFile(bytes)); }
@@ -453,7 +453,7 @@ TEST_F(SectorMap, ActivationReloadsTheMainWindowsFileAtPage0) {
     EXPECT_EQ(map.surface.Items(), page0);
 
     map.Cmndfiledisp_Click();
-    EXPECT_EQ(host.shown.back(), WindowId::Mainform);
+    EXPECT_EQ(host.shown.back(), WindowId::MainWindow);
 }
 
 TEST_F(SectorMap, NothingToLoadOrAFileThatCannotBeOpened) {

@@ -1,9 +1,9 @@
-#include "mainform.h"
+#include "main_window.h"
 
 #include "files_window.h"
-#include "form1.h"
-#include "hexviewer.h"
+#include "hex_viewer_window.h"
 #include "open_dialog.h"
+#include "sector_map_window.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -32,12 +32,12 @@ QLabel* Caption(const char* text, const char* forControl) {
 }
 } // namespace
 
-Mainform::Mainform(QWidget* parent)
+MainWindow::MainWindow(QWidget* parent)
     : WindowFrame("Mainform", QStringLiteral("main window"), parent), metrics_(SurfaceFont()),
       logic_(host_, metrics_) {
     BuildMenus(kMainformFilter, 1, MenuHelp::Shown);
-    host_.SetWindowMaker(WindowId::HexViewer,
-                         [](QtHost& host) { return std::make_unique<HexViewer>(host); });
+    host_.SetWindowMaker(WindowId::HexViewerWindow,
+                         [](QtHost& host) { return std::make_unique<HexViewerWindow>(host); });
     // File > Files..., after Open.
     if (auto* file = findChild<QMenu*>(QStringLiteral("mnuFile"))) {
         auto* files = new QAction(QString::fromStdString(logic_.CmndFiles.Caption), this);
@@ -49,20 +49,20 @@ Mainform::Mainform(QWidget* parent)
     }
     BuildControls();
     ShowFileNameInTitle(logic_.TxtFilename);
-    Load(host_, WindowId::Mainform);
+    Load(host_, WindowId::MainWindow);
     host_.SetWindowMaker(WindowId::SectorMap,
-                         [](QtHost& host) { return std::make_unique<Form1>(host); });
+                         [](QtHost& host) { return std::make_unique<SectorMapWindow>(host); });
     host_.SetWindowMaker(WindowId::Files, [this](QtHost& host) {
         return std::make_unique<FilesWindow>(host, logic_);
     });
 }
 
-Mainform::~Mainform() {
+MainWindow::~MainWindow() {
     // The windows the host made lean on this one's host: they go first.
     host_.DeleteWindows();
 }
 
-QLineEdit* Mainform::AddTextBox(const char* name, TextBox& model, int chars, const QString& tip) {
+QLineEdit* MainWindow::AddTextBox(const char* name, TextBox& model, int chars, const QString& tip) {
     auto* edit = new QLineEdit;
     edit->setObjectName(QLatin1String(name));
     // A viewer: the fields can be selected and copied but not changed.
@@ -77,8 +77,8 @@ QLineEdit* Mainform::AddTextBox(const char* name, TextBox& model, int chars, con
     return edit;
 }
 
-QPushButton* Mainform::AddButton(const char* name, CommandButton& model, const QKeySequence& key,
-                                 const QString& what, void (MainformLogic::*handler)()) {
+QPushButton* MainWindow::AddButton(const char* name, CommandButton& model, const QKeySequence& key,
+                                   const QString& what, void (MainWindowLogic::*handler)()) {
     auto* button = new QPushButton;
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
@@ -92,7 +92,7 @@ QPushButton* Mainform::AddButton(const char* name, CommandButton& model, const Q
     return button;
 }
 
-void Mainform::BuildControls() {
+void MainWindow::BuildControls() {
     auto* central = new QWidget;
     central->setObjectName(QStringLiteral("MainformClient"));
     auto* outer = new QVBoxLayout(central);
@@ -192,10 +192,10 @@ void Mainform::BuildControls() {
     auto* frame1Layout = new QHBoxLayout(frame1);
     frame1Layout->addWidget(AddButton("CmndNextsec", logic_.CmndNextsec,
                                       QKeySequence(Qt::Key_PageDown), tr("Next sector"),
-                                      &MainformLogic::CmndNextsec_Click));
+                                      &MainWindowLogic::CmndNextsec_Click));
     frame1Layout->addWidget(AddButton("CmndPrevsec", logic_.CmndPrevsec,
                                       QKeySequence(Qt::Key_PageUp), tr("Previous sector"),
-                                      &MainformLogic::CmndPrevsec_Click));
+                                      &MainWindowLogic::CmndPrevsec_Click));
     navigation->addWidget(frame1);
 
     auto* frame2 = new QGroupBox(QStringLiteral("Track Step"));
@@ -203,10 +203,10 @@ void Mainform::BuildControls() {
     auto* frame2Layout = new QHBoxLayout(frame2);
     frame2Layout->addWidget(
         AddButton("CmndNexTrack", logic_.CmndNexTrack, QKeySequence(Qt::CTRL | Qt::Key_PageDown),
-                  tr("First sector of the next track"), &MainformLogic::CmndNexTrack_Click));
+                  tr("First sector of the next track"), &MainWindowLogic::CmndNexTrack_Click));
     frame2Layout->addWidget(
         AddButton("CmndPrevTrk", logic_.CmndPrevTrk, QKeySequence(Qt::CTRL | Qt::Key_PageUp),
-                  tr("First sector of the previous track"), &MainformLogic::CmndPrevTrk_Click));
+                  tr("First sector of the previous track"), &MainWindowLogic::CmndPrevTrk_Click));
     navigation->addWidget(frame2);
 
     auto* gotoRow = new QHBoxLayout;
@@ -220,7 +220,7 @@ void Mainform::BuildControls() {
     Bindings().Bind(logic_.Combo1, combo1);
     QPushButton* gotoTrk =
         AddButton("CmndGotoTrk", logic_.CmndGotoTrk, QKeySequence(Qt::CTRL | Qt::Key_G),
-                  tr("First sector of the chosen track"), &MainformLogic::CmndGotoTrk_Click);
+                  tr("First sector of the chosen track"), &MainWindowLogic::CmndGotoTrk_Click);
     connect(combo1->lineEdit(), &QLineEdit::returnPressed, gotoTrk, &QPushButton::click);
     gotoRow->addWidget(combo1, 1);
     gotoRow->addWidget(gotoTrk);
@@ -228,13 +228,13 @@ void Mainform::BuildControls() {
 
     navigation->addWidget(
         AddButton("CmndDirFind", logic_.CmndDirFind, QKeySequence(Qt::CTRL | Qt::Key_D),
-                  tr("First directory sector"), &MainformLogic::CmndDirFind_Click));
+                  tr("First directory sector"), &MainWindowLogic::CmndDirFind_Click));
     navigation->addWidget(AddButton(
         "Cmndsecdisp", logic_.Cmndsecdisp, QKeySequence(Qt::CTRL | Qt::Key_M),
-        tr("Each track's sector numbers, page by page"), &MainformLogic::Cmndsecdisp_Click));
+        tr("Each track's sector numbers, page by page"), &MainWindowLogic::Cmndsecdisp_Click));
     navigation->addWidget(
         AddButton("Cmndhexedit", logic_.Cmndhexedit, QKeySequence(Qt::CTRL | Qt::Key_H),
-                  tr("The file in the hex viewer"), &MainformLogic::Cmndhexedit_Click));
+                  tr("The file in the hex viewer"), &MainWindowLogic::Cmndhexedit_Click));
     // The Files window; its key is the File menu's.
     auto* cmndFiles = new QPushButton;
     cmndFiles->setObjectName(QStringLiteral("CmndFiles"));

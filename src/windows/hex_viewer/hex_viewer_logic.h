@@ -42,11 +42,11 @@ inline constexpr const char* kDoubleByteNotice = "These Sectors are Model 1 Doub
 inline constexpr int kNoticeBlanks = 41;
 } // namespace hextext
 
-class Form2Logic {
+class HexViewerLogic {
   public:
-    Form2Logic(Host& host, const FontMetrics& metrics);
-    Form2Logic(const Form2Logic&) = delete;
-    Form2Logic& operator=(const Form2Logic&) = delete;
+    HexViewerLogic(Host& host, const FontMetrics& metrics);
+    HexViewerLogic(const HexViewerLogic&) = delete;
+    HexViewerLogic& operator=(const HexViewerLogic&) = delete;
 
     // Controls of the window. Text2 names the layout, Text3 to Text7 are the
     // legend, Text8 the double-byte notice.

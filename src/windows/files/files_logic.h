@@ -4,10 +4,10 @@
 // saved to a folder.
 #pragma once
 
-#include "browser/mainform.h"
 #include "dos/host_names.h"
 #include "surface/controls.h"
 #include "surface/host.h"
+#include "windows/main_window/main_window_logic.h"
 
 #include <filesystem>
 #include <functional>
@@ -31,7 +31,7 @@ class FilesLogic {
         int file = 0; // index into the disk's files
     };
 
-    FilesLogic(Host& host, MainformLogic& main);
+    FilesLogic(Host& host, MainWindowLogic& main);
 
     TextBox TxtFilename, TxtDos, TxtDiskname, TxtDiskdate, TxtFree;
     // Why no directory was read, in full: empty when one was.
@@ -64,7 +64,7 @@ class FilesLogic {
     void FillRows();
 
     Host& host_;
-    MainformLogic& main_;
+    MainWindowLogic& main_;
     int generation_ = -1;
     int sortColumn_ = Name;
     bool descending_ = false;

@@ -1,4 +1,4 @@
-#include "files_window.h"
+#include "files_logic.h"
 
 #include <algorithm>
 
@@ -7,7 +7,7 @@ namespace ss {
 const char* const FilesLogic::kColumnTitles[Columns] = {"Name", "Attributes",   "Size",  "LRL",
                                                         "Date", "First sector", "Damage"};
 
-FilesLogic::FilesLogic(Host& host, MainformLogic& main) : host_(host), main_(main) {}
+FilesLogic::FilesLogic(Host& host, MainWindowLogic& main) : host_(host), main_(main) {}
 
 void FilesLogic::Form_Activate() {
     if (main_.ImageGeneration() != generation_) {
@@ -119,7 +119,7 @@ void FilesLogic::OpenRow(int row) {
     const dos::DirFile& f =
         main_.DosDisk().files[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)].file)];
     if (!f.sectors.empty() && main_.ShowSectorAt(f.sectors.front())) {
-        host_.ShowWindow(WindowId::Mainform);
+        host_.ShowWindow(WindowId::MainWindow);
     }
 }
 

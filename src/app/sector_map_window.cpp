@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "sector_map_window.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -27,16 +27,17 @@ QString KeyText(const QKeySequence& key) {
 }
 } // namespace
 
-Form1::Form1(QtHost& host, QWidget* parent)
+SectorMapWindow::SectorMapWindow(QtHost& host, QWidget* parent)
     : WindowFrame("form1", QStringLiteral("sector map"), parent), metrics_(SurfaceFont()),
       logic_(host, metrics_) {
-    BuildMenus(kForm1Filter, 2, MenuHelp::Shown);
+    BuildMenus(kSectorMapFilter, 2, MenuHelp::Shown);
     BuildControls();
     ShowFileNameInTitle(logic_.TxtFilename);
     Load(host, WindowId::SectorMap);
 }
 
-QLineEdit* Form1::AddTextBox(const char* name, TextBox& model, int chars, const QString& tip) {
+QLineEdit* SectorMapWindow::AddTextBox(const char* name, TextBox& model, int chars,
+                                       const QString& tip) {
     auto* edit = new QLineEdit;
     edit->setObjectName(QLatin1String(name));
     edit->setReadOnly(true);
@@ -48,8 +49,9 @@ QLineEdit* Form1::AddTextBox(const char* name, TextBox& model, int chars, const 
     return edit;
 }
 
-QPushButton* Form1::AddButton(const char* name, CommandButton& model, const QKeySequence& key,
-                              const QString& what, void (Form1Logic::*handler)()) {
+QPushButton* SectorMapWindow::AddButton(const char* name, CommandButton& model,
+                                        const QKeySequence& key, const QString& what,
+                                        void (SectorMapLogic::*handler)()) {
     auto* button = new QPushButton;
     button->setObjectName(QLatin1String(name));
     button->setAutoDefault(false);
@@ -59,8 +61,9 @@ QPushButton* Form1::AddButton(const char* name, CommandButton& model, const QKey
     return button;
 }
 
-QRadioButton* Form1::AddOption(const char* name, OptionButton& model, const QKeySequence& key,
-                               void (Form1Logic::*handler)()) {
+QRadioButton* SectorMapWindow::AddOption(const char* name, OptionButton& model,
+                                         const QKeySequence& key,
+                                         void (SectorMapLogic::*handler)()) {
     // The option's caption is the text of its label, so a click on the text
     // selects the order too.
     auto* option = new QRadioButton;
@@ -71,7 +74,7 @@ QRadioButton* Form1::AddOption(const char* name, OptionButton& model, const QKey
     return option;
 }
 
-void Form1::BuildControls() {
+void SectorMapWindow::BuildControls() {
     auto* central = new QWidget;
     central->setObjectName(QStringLiteral("form1Client"));
     auto* outer = new QVBoxLayout(central);
@@ -84,18 +87,18 @@ void Form1::BuildControls() {
     auto* controlRow = new QHBoxLayout;
     auto* options = new QVBoxLayout;
     options->addWidget(AddOption("Option1", logic_.Option1, QKeySequence(Qt::CTRL | Qt::Key_1),
-                                 &Form1Logic::Option1_Click));
+                                 &SectorMapLogic::Option1_Click));
     options->addWidget(AddOption("Option2", logic_.Option2, QKeySequence(Qt::CTRL | Qt::Key_2),
-                                 &Form1Logic::Option2_Click));
+                                 &SectorMapLogic::Option2_Click));
     controlRow->addLayout(options);
     controlRow->addStretch(1);
     controlRow->addWidget(AddButton("Cmndprev", logic_.Cmndprev, QKeySequence(Qt::Key_PageUp),
-                                    tr("Previous page"), &Form1Logic::Cmndprev_Click));
+                                    tr("Previous page"), &SectorMapLogic::Cmndprev_Click));
     controlRow->addWidget(AddButton("Cmndnext", logic_.Cmndnext, QKeySequence(Qt::Key_PageDown),
-                                    tr("Next page"), &Form1Logic::Cmndnext_Click));
+                                    tr("Next page"), &SectorMapLogic::Cmndnext_Click));
     controlRow->addWidget(AddButton("Cmndfiledisp", logic_.Cmndfiledisp,
                                     QKeySequence(Qt::CTRL | Qt::Key_M), tr("Shows the main window"),
-                                    &Form1Logic::Cmndfiledisp_Click));
+                                    &SectorMapLogic::Cmndfiledisp_Click));
     outer->addLayout(controlRow);
 
     outer->addWidget(AddSurface(logic_.surface, kSurfaceWidthTwips, kSurfaceHeightTwips), 1);

@@ -1,7 +1,7 @@
 // The main window on the screen: its fields, buttons, keys, menus, message
 // boxes and window events, driven as a user drives them.
 #include "app/activation.h"
-#include "app/mainform.h"
+#include "app/main_window.h"
 #include "app_test_support.h"
 #include "image/analysis.h"
 #include "support/image_builder.h"
@@ -34,40 +34,40 @@ QColor Rgb(Colour c) {
     return QColor(colour::Red8(c), colour::Green8(c), colour::Blue8(c));
 }
 
-class MainWindow : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override { WindowActivation::Reset(); }
 
-    static QLineEdit* Field(Mainform& w, const char* name) {
+    static QLineEdit* Field(MainWindow& w, const char* name) {
         auto* edit = w.findChild<QLineEdit*>(QLatin1String(name));
         EXPECT_NE(edit, nullptr) << name;
         return edit;
     }
-    static QString Text(Mainform& w, const char* name) {
+    static QString Text(MainWindow& w, const char* name) {
         QLineEdit* edit = Field(w, name);
         return edit != nullptr ? edit->text() : QString();
     }
-    static QColor Back(Mainform& w, const char* name) {
+    static QColor Back(MainWindow& w, const char* name) {
         return Field(w, name)->palette().color(QPalette::Base);
     }
-    static QColor Fore(Mainform& w, const char* name) {
+    static QColor Fore(MainWindow& w, const char* name) {
         return Field(w, name)->palette().color(QPalette::Text);
     }
-    static QPushButton* Button(Mainform& w, const char* name) {
+    static QPushButton* Button(MainWindow& w, const char* name) {
         auto* button = w.findChild<QPushButton*>(QLatin1String(name));
         EXPECT_NE(button, nullptr) << name;
         return button;
     }
-    static void Click(Mainform& w, const char* name) {
+    static void Click(MainWindow& w, const char* name) {
         QTest::mouseClick(Button(w, name), Qt::LeftButton);
         Pump(10);
     }
-    static QAction* Action(Mainform& w, const char* name) {
+    static QAction* Action(MainWindow& w, const char* name) {
         auto* action = w.findChild<QAction*>(QLatin1String(name));
         EXPECT_NE(action, nullptr) << name;
         return action;
     }
-    static void TypeTrack(Mainform& w, const QString& text) {
+    static void TypeTrack(MainWindow& w, const QString& text) {
         auto* combo = w.findChild<QComboBox*>(QStringLiteral("Combo1"));
         ASSERT_NE(combo, nullptr);
         combo->lineEdit()->clear();
@@ -90,9 +90,9 @@ bool HasColourIn(const QImage& image, const QRect& area, const QColor& c, int to
     return false;
 }
 
-TEST_F(MainWindow, ShowsTheJv1SampleAndStepsWithTheButtons) {
+TEST_F(MainWindowTest, ShowsTheJv1SampleAndStepsWithTheButtons) {
     ModalAnswerer answerer;
-    Mainform w;
+    MainWindow w;
     MakeActive(w);
     const QString path = WriteImage(QStringLiteral("sample.dsk"), testimg::SampleJv1());
     w.OpenImage(path);
@@ -132,7 +132,7 @@ TEST_F(MainWindow, ShowsTheJv1SampleAndStepsWithTheButtons) {
     Pump(30);
     EXPECT_NE(w.Logic().surface.Revision(), revision) << "a resize redraws";
     {
-        Mainform other;
+        MainWindow other;
         MakeActive(other);
         revision = w.Logic().surface.Revision();
         MakeActive(w);
@@ -183,9 +183,9 @@ TEST_F(MainWindow, ShowsTheJv1SampleAndStepsWithTheButtons) {
     EXPECT_FALSE(QImage(shotPath).isNull());
 }
 
-TEST_F(MainWindow, KeysDriveTheNavigationWithoutClashing) {
+TEST_F(MainWindowTest, KeysDriveTheNavigationWithoutClashing) {
     ModalAnswerer answerer;
-    Mainform w;
+    MainWindow w;
     MakeActive(w);
     w.OpenImage(WriteImage(QStringLiteral("keys.dsk"), testimg::SampleJv1()));
     Pump(20);
@@ -223,9 +223,9 @@ TEST_F(MainWindow, KeysDriveTheNavigationWithoutClashing) {
     EXPECT_TRUE(answerer.boxes.empty());
 }
 
-TEST_F(MainWindow, ActivateRedrawsOnlyWhenComingFromAnotherOfItsWindows) {
+TEST_F(MainWindowTest, ActivateRedrawsOnlyWhenComingFromAnotherOfItsWindows) {
     ModalAnswerer answerer;
-    Mainform w;
+    MainWindow w;
     MakeActive(w);
     w.OpenImage(WriteImage(QStringLiteral("activate.dsk"), testimg::SampleJv1()));
     Pump(20);
@@ -244,15 +244,15 @@ TEST_F(MainWindow, ActivateRedrawsOnlyWhenComingFromAnotherOfItsWindows) {
     EXPECT_EQ(w.Logic().surface.Revision(), before);
 
     // Another window of the program, then this one again: Activate redraws.
-    Mainform other;
+    MainWindow other;
     MakeActive(other);
     MakeActive(w);
     EXPECT_NE(w.Logic().surface.Revision(), before);
 }
 
-TEST_F(MainWindow, RefusedFilesRaiseOneBoxAndNoRedrawFollows) {
+TEST_F(MainWindowTest, RefusedFilesRaiseOneBoxAndNoRedrawFollows) {
     ModalAnswerer answerer;
-    Mainform w;
+    MainWindow w;
     MakeActive(w);
     w.OpenImage(WriteImage(QStringLiteral("before.dsk"), testimg::SampleJv1()));
     Pump(20);
@@ -272,7 +272,7 @@ TEST_F(MainWindow, RefusedFilesRaiseOneBoxAndNoRedrawFollows) {
 
         // The window is activated, resized and left to run: no second box,
         // and the surface that the refused open cleared stays empty.
-        Mainform other;
+        MainWindow other;
         MakeActive(other);
         MakeActive(w);
         w.resize(w.width() + 10, w.height());
@@ -297,9 +297,9 @@ TEST_F(MainWindow, RefusedFilesRaiseOneBoxAndNoRedrawFollows) {
     expectOneRefusal(kRealDiskMessage);
 }
 
-TEST_F(MainWindow, AFileThatCannotBeOpenedGivesTheWarningAndKeepsTheDisk) {
+TEST_F(MainWindowTest, AFileThatCannotBeOpenedGivesTheWarningAndKeepsTheDisk) {
     ModalAnswerer answerer;
-    Mainform w;
+    MainWindow w;
     MakeActive(w);
     const QString path = WriteImage(QStringLiteral("kept.dsk"), testimg::SampleJv1());
     w.OpenImage(path);
@@ -323,9 +323,9 @@ TEST_F(MainWindow, AFileThatCannotBeOpenedGivesTheWarningAndKeepsTheDisk) {
     EXPECT_EQ(w.Logic().surface.Revision(), revision);
 }
 
-TEST_F(MainWindow, OpenMenuOffersTheFiltersAndCancelDoesNothing) {
+TEST_F(MainWindowTest, OpenMenuOffersTheFiltersAndCancelDoesNothing) {
     ModalAnswerer answerer;
-    Mainform w;
+    MainWindow w;
     MakeActive(w);
     const QString dmk = WriteImage(QStringLiteral("sample.dmk"), testimg::SampleDmk());
 
@@ -377,8 +377,8 @@ TEST_F(MainWindow, OpenMenuOffersTheFiltersAndCancelDoesNothing) {
     EXPECT_EQ(Action(w, "mnuHelpItem")->text(), QStringLiteral("&Help"));
 }
 
-TEST_F(MainWindow, ExitAndTheCloseBoxEndTheProgram) {
-    Mainform w;
+TEST_F(MainWindowTest, ExitAndTheCloseBoxEndTheProgram) {
+    MainWindow w;
     w.show();
     // A second window keeps Qt's own "last window closed" rule out of it.
     QWidget bystander;
@@ -424,7 +424,7 @@ TEST(MainWindowDump, ALongSectorGrowsTheSurfaceWhichScrolls) {
         s.sizeCode = code;
         t.sectors.push_back(s);
     }
-    Mainform w;
+    MainWindow w;
     w.show();
     apptest::Pump(10);
     w.OpenImage(apptest::WriteImage(QStringLiteral("long.dmk"),

@@ -1,4 +1,4 @@
-#include "mainform.h"
+#include "main_window_logic.h"
 
 #include "image/dmk.h"
 #include "image/jv1.h"
@@ -72,17 +72,17 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 }
 } // namespace
 
-MainformLogic::MainformLogic(Host& host, const FontMetrics& metrics)
+MainWindowLogic::MainWindowLogic(Host& host, const FontMetrics& metrics)
     : surface(metrics, colour::LightGrey), host_(host) {
     // The Newdos/80 marker field shows red text.
     Text7.ForeColor = colour::Red;
 }
 
-bool MainformLogic::OpenFile(const std::string& name) {
+bool MainWindowLogic::OpenFile(const std::string& name) {
     return OpenFileNumber1(file1_, host_, name);
 }
 
-OpenResult MainformLogic::MnuOpen(const std::string& name) {
+OpenResult MainWindowLogic::MnuOpen(const std::string& name) {
     Filename = name;
     if (!OpenFile(Filename)) {
         return OpenResult::CannotOpen(CannotOpenReason(Filename));
@@ -92,7 +92,7 @@ OpenResult MainformLogic::MnuOpen(const std::string& name) {
     return AnalyseImage();
 }
 
-OpenResult MainformLogic::AnalyseImage() {
+OpenResult MainWindowLogic::AnalyseImage() {
     std::vector<std::uint8_t> bytes = file1_.ReadAllAndClose();
     surface.Cls();
     dumpBottom_ = 0;
@@ -144,13 +144,13 @@ OpenResult MainformLogic::AnalyseImage() {
     return OpenResult::Opened();
 }
 
-void MainformLogic::AddNotices() {
+void MainWindowLogic::AddNotices() {
     for (const std::string& line : damageNotices_) {
         List2.AddItem(line);
     }
 }
 
-void MainformLogic::GetDispSector() {
+void MainWindowLogic::GetDispSector() {
     // After a refusal the state is half of one image and half of another:
     // show nothing until the next image is analysed.
     if (!imageShown_) {
@@ -181,7 +181,7 @@ void MainformLogic::GetDispSector() {
     }
 }
 
-void MainformLogic::ShowNoDirectoryNotice() {
+void MainWindowLogic::ShowNoDirectoryNotice() {
     if (img.dirstartsecfnd == 0) {
         surface.CurrentX = mainlayout::kNoticeX;
         surface.CurrentY = mainlayout::kNoticeY;
@@ -190,7 +190,7 @@ void MainformLogic::ShowNoDirectoryNotice() {
     }
 }
 
-void MainformLogic::ShowDiskSummary() {
+void MainWindowLogic::ShowDiskSummary() {
     sptab = "  Sec/Cyl. =" + DecBlank(static_cast<std::int64_t>(img.sides) * img.spt) + " (" +
             DecBlank(img.spt) + " *" + DecBlank(img.sides) + ")";
     Text1.Text = DecBlank(img.tracks) + " Track";
@@ -207,7 +207,7 @@ void MainformLogic::ShowDiskSummary() {
 
 // Track, sector and side of the sector on display: from its index for JV1,
 // from the sector tables otherwise, with the Newdos/80 fields on the way.
-void MainformLogic::LocateSector() {
+void MainWindowLogic::LocateSector() {
     const std::int64_t p = img.PresSecnum;
     if (img.jv1 == 1) {
         img.TrkToFind = static_cast<int>(FloorDiv(p, jv1::kSectorsPerTrack));
@@ -236,7 +236,7 @@ void MainformLogic::LocateSector() {
     disktrk = img.TrkToFind;
 }
 
-void MainformLogic::ShowSectorIdentity() {
+void MainWindowLogic::ShowSectorIdentity() {
     Txtsecnum.Text = Dec(img.PresSecnum);
     Txttrk.Text = Dec(img.TrkToFind);
     Txtsector.Text = Dec(img.SecToFind);
@@ -258,7 +258,7 @@ void MainformLogic::ShowSectorIdentity() {
 
 // Data position, data mark and density of the sector on display. A JV1
 // sector of the directory track counts as marked like a JV3 directory sector.
-void MainformLogic::TakeDataPosition() {
+void MainWindowLogic::TakeDataPosition() {
     const std::int64_t p = img.PresSecnum;
     const SectorTables& tb = img.tables;
     img.datamarkjv = 0;
@@ -283,7 +283,7 @@ void MainformLogic::TakeDataPosition() {
     }
 }
 
-void MainformLogic::ShowDensity() {
+void MainWindowLogic::ShowDensity() {
     const bool doubleDensity = img.trkdens == kDoubleDensityFlag;
     TxtDens.BackColor = doubleDensity ? colour::Orange : colour::Lime;
     Txttrkspt.BackColor = TxtDens.BackColor;
@@ -292,7 +292,7 @@ void MainformLogic::ShowDensity() {
 
 // Whether the sector on display is a directory sector: by its data mark, or,
 // on an image whose track sectors are numbered from 1, by where it lies.
-bool MainformLogic::ClassifySector() {
+bool MainWindowLogic::ClassifySector() {
     bool dirSector =
         dmk::IsDirectoryMark(img.datamarkDmk) || img.datamarkjv == jv3::kFlagDirectoryMark;
     Txtsecnum.BackColor = dirSector ? colour::Pink : colour::Peach;
@@ -314,7 +314,7 @@ bool MainformLogic::ClassifySector() {
     return dirSector;
 }
 
-void MainformLogic::ShowTypeFields(bool dirSector) {
+void MainWindowLogic::ShowTypeFields(bool dirSector) {
     const int mark = img.dmkflag == 1 ? img.datamarkDmk : img.datamarkjv;
     Txtsectype.BackColor = dirSector ? colour::Pink : colour::Peach;
     Txtsectype.Text = dirSector ? kDirSector : kDataSector;
@@ -339,7 +339,7 @@ const char* CrcWord(CrcState state) {
 
 // The CRC states of the sector's two fields: "ok", "BAD", or "--" where the
 // image records none.
-void MainformLogic::ShowCrc() {
+void MainWindowLogic::ShowCrc() {
     const SectorCrc crc = img.CrcOf(img.PresSecnum);
     Txtcrc.Text = std::string("ID ") + CrcWord(crc.id) + "  Data " + CrcWord(crc.data);
     const bool bad = crc.id == CrcState::Bad || crc.data == CrcState::Bad;
@@ -348,7 +348,7 @@ void MainformLogic::ShowCrc() {
 
 // An index that no ID field or entry describes: its identity fields empty,
 // its type "No Sector", and one notice line where the dump would be.
-void MainformLogic::ShowMissingSector() {
+void MainWindowLogic::ShowMissingSector() {
     for (TextBox* box : {&Txttrk, &txtside, &Txtsector, &Txttrkspt, &TxtDens, &Txtdam, &Text6,
                          &Txtcrc, &Txtowner}) {
         box->Text.clear();
@@ -365,14 +365,14 @@ void MainformLogic::ShowMissingSector() {
 
 // Clears the dump area, down to the lowest row any dump since the last
 // clearing of the surface has drawn.
-void MainformLogic::ClearDumpArea(int rows) {
+void MainWindowLogic::ClearDumpArea(int rows) {
     const int extra = std::max(0, rows - kDumpRows) * surface.TextHeight("0");
     dumpBottom_ = std::max({dumpBottom_, mainlayout::kDumpBottom, mainlayout::kDumpBottom + extra});
     surface.Line(mainlayout::kDumpLeft, mainlayout::kDumpTop, mainlayout::kDumpRight, dumpBottom_,
                  colour::ButtonFace);
 }
 
-void MainformLogic::DumpSector(bool dirSector, int rows) {
+void MainWindowLogic::DumpSector(bool dirSector, int rows) {
     // The first two directory sectors (granule and hash tables) hold no entries.
     const bool coloured = dirSector && img.PresSecnum >= img.dirstartsec + 2;
     const int stride = img.DataStride(img.PresSecnum);
@@ -387,7 +387,7 @@ void MainformLogic::DumpSector(bool dirSector, int rows) {
 // Row r (from 1) of the dump: its offset label, then each byte as hex and as
 // a character, taking every stride-th byte of filebuf. entryFirst carries the first byte of the
 // directory entry that the row belongs to from its odd row to its even one.
-void MainformLogic::DumpRow(int r, int stride, bool coloured, int& entryFirst) {
+void MainWindowLogic::DumpRow(int r, int stride, bool coloured, int& entryFirst) {
     surface.ForeColor = colour::Brown;
     surface.CurrentX = mainlayout::kRowLabelX;
     // The row's first offset after two blanks: Hex2, so 3 digits from 256 on.
@@ -421,7 +421,7 @@ void MainformLogic::DumpRow(int r, int stride, bool coloured, int& entryFirst) {
     surface.Print();
 }
 
-void MainformLogic::CmndNextsec_Click() {
+void MainWindowLogic::CmndNextsec_Click() {
     img.PresSecnum += 1;
     if (img.PresSecnum > img.secslots - 1) {
         img.PresSecnum = img.secslots - 1;
@@ -430,7 +430,7 @@ void MainformLogic::CmndNextsec_Click() {
     GetDispSector();
 }
 
-void MainformLogic::CmndPrevsec_Click() {
+void MainWindowLogic::CmndPrevsec_Click() {
     img.PresSecnum -= 1;
     if (img.PresSecnum < 0) {
         img.PresSecnum = 0;
@@ -439,7 +439,7 @@ void MainformLogic::CmndPrevsec_Click() {
     GetDispSector();
 }
 
-void MainformLogic::CmndNexTrack_Click() {
+void MainWindowLogic::CmndNexTrack_Click() {
     track = disktrk + 1;
     if (track > img.tracks - 1) {
         track = img.tracks - 1;
@@ -448,7 +448,7 @@ void MainformLogic::CmndNexTrack_Click() {
     StepToTrack();
 }
 
-void MainformLogic::CmndPrevTrk_Click() {
+void MainWindowLogic::CmndPrevTrk_Click() {
     track = disktrk - 1;
     if (track < 0) {
         track = 0;
@@ -459,7 +459,7 @@ void MainformLogic::CmndPrevTrk_Click() {
 
 // The first sector of `track`, unless the image holds no sector there (a
 // track the header counts but the file does not hold).
-void MainformLogic::StepToTrack() {
+void MainWindowLogic::StepToTrack() {
     const bool walked = img.jv1 == 1 || track < static_cast<int>(img.tables.trkstart.Size());
     const std::int64_t index = img.jv1 == 1 ? track * 10LL : img.tables.trkstart(track);
     if (!walked || index >= img.secslots) {
@@ -469,7 +469,7 @@ void MainformLogic::StepToTrack() {
     GetDispSector();
 }
 
-void MainformLogic::CmndGotoTrk_Click() {
+void MainWindowLogic::CmndGotoTrk_Click() {
     if (openflag != 1) {
         return;
     }
@@ -497,7 +497,7 @@ void MainformLogic::CmndGotoTrk_Click() {
     GetDispSector();
 }
 
-void MainformLogic::CmndDirFind_Click() {
+void MainWindowLogic::CmndDirFind_Click() {
     if (openflag == 0) {
         return;
     }
@@ -509,28 +509,28 @@ void MainformLogic::CmndDirFind_Click() {
     }
 }
 
-void MainformLogic::Form_Activate() {
+void MainWindowLogic::Form_Activate() {
     if (openflag == 1) {
         GetDispSector();
     }
 }
 
-void MainformLogic::Cmndsecdisp_Click() {
+void MainWindowLogic::Cmndsecdisp_Click() {
     host_.SharedFilename = Filename;
     host_.ShowWindow(WindowId::SectorMap);
 }
 
-void MainformLogic::Cmndhexedit_Click() {
+void MainWindowLogic::Cmndhexedit_Click() {
     host_.SharedFilename = Filename;
-    host_.ShowWindow(WindowId::HexViewer);
+    host_.ShowWindow(WindowId::HexViewerWindow);
 }
 
-void MainformLogic::CmndFiles_Click() {
+void MainWindowLogic::CmndFiles_Click() {
     host_.SharedFilename = Filename;
     host_.ShowWindow(WindowId::Files);
 }
 
-bool MainformLogic::ShowSectorAt(const dos::SectorAddress& at) {
+bool MainWindowLogic::ShowSectorAt(const dos::SectorAddress& at) {
     if (!imageShown_) {
         return false;
     }
@@ -543,7 +543,7 @@ bool MainformLogic::ShowSectorAt(const dos::SectorAddress& at) {
     return true;
 }
 
-void MainformLogic::Form_Resize() {
+void MainWindowLogic::Form_Resize() {
     if (openflag == 1) {
         GetDispSector();
     }

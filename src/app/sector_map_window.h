@@ -4,9 +4,9 @@
 #pragma once
 
 #include "qt_host.h"
-#include "sectormap/form1.h"
 #include "surface_widget.h"
 #include "window_frame.h"
+#include "windows/sector_map/sector_map_logic.h"
 
 class QLineEdit;
 class QPushButton;
@@ -16,14 +16,14 @@ namespace ss {
 
 // The sector map's file dialog filter: one entry, without a pattern of its
 // own, so the dialog lists every file.
-inline constexpr const char* kForm1Filter = "All Files (*.*)";
+inline constexpr const char* kSectorMapFilter = "All Files (*.*)";
 
-class Form1 : public WindowFrame {
+class SectorMapWindow : public WindowFrame {
     Q_OBJECT
   public:
-    explicit Form1(QtHost& host, QWidget* parent = nullptr);
+    explicit SectorMapWindow(QtHost& host, QWidget* parent = nullptr);
 
-    Form1Logic& Logic() { return logic_; }
+    SectorMapLogic& Logic() { return logic_; }
 
   protected:
     OpenResult Open(const std::string& name) override { return logic_.MnuOpen(name); }
@@ -34,12 +34,12 @@ class Form1 : public WindowFrame {
     void BuildControls();
     QLineEdit* AddTextBox(const char* name, TextBox& model, int chars, const QString& tip);
     QPushButton* AddButton(const char* name, CommandButton& model, const QKeySequence& key,
-                           const QString& what, void (Form1Logic::*handler)());
+                           const QString& what, void (SectorMapLogic::*handler)());
     QRadioButton* AddOption(const char* name, OptionButton& model, const QKeySequence& key,
-                            void (Form1Logic::*handler)());
+                            void (SectorMapLogic::*handler)());
 
     QtFontMetrics metrics_;
-    Form1Logic logic_;
+    SectorMapLogic logic_;
 };
 
 } // namespace ss

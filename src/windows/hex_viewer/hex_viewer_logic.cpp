@@ -1,4 +1,4 @@
-#include "form2.h"
+#include "hex_viewer_logic.h"
 
 #include "image/open_file.h"
 #include "surface/numtext.h"
@@ -30,7 +30,7 @@ std::string_view Separator(int k) {
 }
 } // namespace
 
-Form2Logic::Form2Logic(Host& host, const FontMetrics& metrics)
+HexViewerLogic::HexViewerLogic(Host& host, const FontMetrics& metrics)
     : surface(metrics, colour::HexBackground), host_(host) {
     TxtFilename.BackColor = hexcolour::FileNameBack;
     Text1.BackColor = hexcolour::LengthBack;
@@ -44,11 +44,11 @@ Form2Logic::Form2Logic(Host& host, const FontMetrics& metrics)
     VScroll1.Change = [this] { VScroll1_Change(); };
 }
 
-bool Form2Logic::OpenFile(const std::string& name) {
+bool HexViewerLogic::OpenFile(const std::string& name) {
     return OpenFileNumber1(file1_, host_, name);
 }
 
-bool Form2Logic::LoadFile(const std::string& name) {
+bool HexViewerLogic::LoadFile(const std::string& name) {
     Filename = name;
     if (!OpenFile(Filename)) {
         return false;
@@ -63,7 +63,7 @@ bool Form2Logic::LoadFile(const std::string& name) {
     return true;
 }
 
-void Form2Logic::Form_Activate() {
+void HexViewerLogic::Form_Activate() {
     if (host_.SharedFilename.empty() || openflag != 0) {
         return;
     }
@@ -76,7 +76,7 @@ void Form2Logic::Form_Activate() {
     DispHexPage();
 }
 
-OpenResult Form2Logic::MnuOpen(const std::string& name) {
+OpenResult HexViewerLogic::MnuOpen(const std::string& name) {
     if (!LoadFile(name)) {
         return OpenResult::CannotOpen(CannotOpenReason(name));
     }
@@ -87,7 +87,7 @@ OpenResult Form2Logic::MnuOpen(const std::string& name) {
     return OpenResult::Opened();
 }
 
-void Form2Logic::VScroll1_Change() {
+void HexViewerLogic::VScroll1_Change() {
     stepval = VScroll1.Value();
     if (!HexLayout::Pages(fileend())) {
         return;
@@ -108,14 +108,14 @@ void Form2Logic::VScroll1_Change() {
     }
 }
 
-void Form2Logic::Form_Resize() {
+void HexViewerLogic::Form_Resize() {
     if (openflag == 1) {
         fpa = fpasave2;
         DispHexPage();
     }
 }
 
-void Form2Logic::DispHexPage() {
+void HexViewerLogic::DispHexPage() {
     fpasave2 = fpa;
     trklength = HexTrackLength(filebuf);
     const HexFormat format = ClassifyHexFile(filebuf);
@@ -155,7 +155,7 @@ void Form2Logic::DispHexPage() {
                                             : std::string(hextext::kNoticeBlanks, ' ');
 }
 
-void Form2Logic::SetLegend(HexFormat format, std::int64_t pageStart) {
+void HexViewerLogic::SetLegend(HexFormat format, std::int64_t pageStart) {
     for (TextBox* box : {&Text2, &Text3, &Text4, &Text5, &Text6, &Text7}) {
         box->Text.clear();
     }

@@ -3,23 +3,23 @@
 // the logic and shows the logic's controls and surface.
 #pragma once
 
-#include "browser/mainform.h"
 #include "qt_host.h"
 #include "surface_widget.h"
 #include "window_frame.h"
+#include "windows/main_window/main_window_logic.h"
 
 class QLineEdit;
 class QPushButton;
 
 namespace ss {
 
-class Mainform : public WindowFrame {
+class MainWindow : public WindowFrame {
     Q_OBJECT
   public:
-    explicit Mainform(QWidget* parent = nullptr);
-    ~Mainform() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    MainformLogic& Logic() { return logic_; }
+    MainWindowLogic& Logic() { return logic_; }
     QtHost& WindowHost() { return host_; }
 
   protected:
@@ -31,11 +31,11 @@ class Mainform : public WindowFrame {
     void BuildControls();
     QLineEdit* AddTextBox(const char* name, TextBox& model, int chars, const QString& tip = {});
     QPushButton* AddButton(const char* name, CommandButton& model, const QKeySequence& key,
-                           const QString& what, void (MainformLogic::*handler)());
+                           const QString& what, void (MainWindowLogic::*handler)());
 
     QtFontMetrics metrics_;
     QtHost host_;
-    MainformLogic logic_;
+    MainWindowLogic logic_;
 };
 
 } // namespace ss

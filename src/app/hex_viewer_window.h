@@ -4,10 +4,10 @@
 // and shows the logic's controls and surface.
 #pragma once
 
-#include "hexview/form2.h"
 #include "qt_host.h"
 #include "surface_widget.h"
 #include "window_frame.h"
+#include "windows/hex_viewer/hex_viewer_logic.h"
 
 #include <array>
 
@@ -20,12 +20,12 @@ namespace ss {
 inline constexpr const char* kHexViewerFilter =
     "All Files (*.*)|*.*|Dsk Files (*.dsk)|*.dsk|Dmk Files (*.dmk)|*.dmk";
 
-class HexViewer : public WindowFrame {
+class HexViewerWindow : public WindowFrame {
     Q_OBJECT
   public:
-    explicit HexViewer(QtHost& host, QWidget* parent = nullptr);
+    explicit HexViewerWindow(QtHost& host, QWidget* parent = nullptr);
 
-    Form2Logic& Logic() { return logic_; }
+    HexViewerLogic& Logic() { return logic_; }
     QScrollBar& ScrollBar() { return *vscroll1_; }
 
     // Lines the mouse wheel moves per notch, and the arrow keys per press.
@@ -47,7 +47,7 @@ class HexViewer : public WindowFrame {
     void AddKeys();
 
     QtFontMetrics metrics_;
-    Form2Logic logic_;
+    HexViewerLogic logic_;
     QScrollBar* vscroll1_ = nullptr;
     QWidget* frame1_ = nullptr;
     std::array<QPushButton*, 4> pageFrame_{};

@@ -1,4 +1,4 @@
-#include "hexviewer.h"
+#include "hex_viewer_window.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -69,17 +69,17 @@ QLineEdit* TextBoxWidget(const char* name, int chars) {
 }
 } // namespace
 
-HexViewer::HexViewer(QtHost& host, QWidget* parent)
+HexViewerWindow::HexViewerWindow(QtHost& host, QWidget* parent)
     : WindowFrame("form2", QStringLiteral("hex viewer"), parent), metrics_(SurfaceFont()),
       logic_(host, metrics_) {
     BuildMenus(kHexViewerFilter, 2, MenuHelp::None);
     BuildControls();
     AddKeys();
     ShowFileNameInTitle(logic_.TxtFilename);
-    Load(host, WindowId::HexViewer);
+    Load(host, WindowId::HexViewerWindow);
 }
 
-void HexViewer::BuildControls() {
+void HexViewerWindow::BuildControls() {
     auto* central = new QWidget;
     central->setObjectName(QStringLiteral("form2Client"));
     QPalette back = central->palette();
@@ -107,7 +107,7 @@ void HexViewer::BuildControls() {
     overlay->addStretch(1);
     frame1_->raise();
     PlacePage();
-    connect(surface, &SurfaceWidget::ZoomChanged, this, &HexViewer::PlacePage);
+    connect(surface, &SurfaceWidget::ZoomChanged, this, &HexViewerWindow::PlacePage);
 
     vscroll1_ = new PageScrollBar(Qt::Vertical);
     vscroll1_->setObjectName(QStringLiteral("VScroll1"));
@@ -124,7 +124,7 @@ void HexViewer::BuildControls() {
     setCentralWidget(central);
 }
 
-QWidget* HexViewer::BuildFrame1() {
+QWidget* HexViewerWindow::BuildFrame1() {
     auto* frame1 = new QGroupBox;
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setFlat(true);
@@ -170,7 +170,7 @@ QWidget* HexViewer::BuildFrame1() {
     return frame1;
 }
 
-void HexViewer::AddPageFrame(SurfaceWidget* surface) {
+void HexViewerWindow::AddPageFrame(SurfaceWidget* surface) {
     // Caption-less buttons around the page: they show no text and do nothing.
     const struct {
         const char* name;
@@ -190,7 +190,7 @@ void HexViewer::AddPageFrame(SurfaceWidget* surface) {
     }
 }
 
-void HexViewer::PlacePage() {
+void HexViewerWindow::PlacePage() {
     SurfaceWidget& surface = SurfaceView();
     const int lineHeight = metrics_.TextHeight("sample");
     frame1_->setFixedHeight(
@@ -218,7 +218,7 @@ void HexViewer::PlacePage() {
                          surface.sizeHint().height());
 }
 
-void HexViewer::AddKeys() {
+void HexViewerWindow::AddKeys() {
     // The arrows move the page a line, Page Up and Page Down a page: the
     // bar's own steps, whichever control has the focus.
     const std::pair<QKeySequence, QAbstractSlider::SliderAction> keys[] = {
@@ -234,7 +234,7 @@ void HexViewer::AddKeys() {
     }
 }
 
-bool HexViewer::eventFilter(QObject* watched, QEvent* event) {
+bool HexViewerWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::Wheel) {
         return WindowFrame::eventFilter(watched, event);
     }

@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "sector_map_logic.h"
 
 #include "image/analysis.h"
 #include "image/dmk.h"
@@ -57,14 +57,14 @@ bool DmkSectorDamaged(const ImageBuffer& buf, std::int64_t p, bool doubleDensity
 
 } // namespace
 
-Form1Logic::Form1Logic(Host& host, const FontMetrics& metrics)
+SectorMapLogic::SectorMapLogic(Host& host, const FontMetrics& metrics)
     : surface(metrics, colour::LightGrey), host_(host) {}
 
-bool Form1Logic::OpenFile(const std::string& name) {
+bool SectorMapLogic::OpenFile(const std::string& name) {
     return OpenFileNumber1(file1_, host_, name);
 }
 
-OpenResult Form1Logic::StartLoad(const std::string& name) {
+OpenResult SectorMapLogic::StartLoad(const std::string& name) {
     Filename = name;
     if (!OpenFile(Filename)) {
         return OpenResult::CannotOpen(
@@ -75,17 +75,17 @@ OpenResult Form1Logic::StartLoad(const std::string& name) {
     return ReadAndCheckFile();
 }
 
-OpenResult Form1Logic::MnuOpen(const std::string& name) {
+OpenResult SectorMapLogic::MnuOpen(const std::string& name) {
     return StartLoad(name);
 }
 
-void Form1Logic::Form_Activate() {
+void SectorMapLogic::Form_Activate() {
     if (!host_.SharedFilename.empty()) {
         StartLoad(host_.SharedFilename);
     }
 }
 
-OpenResult Form1Logic::ReadAndCheckFile() {
+OpenResult SectorMapLogic::ReadAndCheckFile() {
     std::vector<std::uint8_t> bytes = file1_.ReadAllAndClose();
     fileend = static_cast<std::int64_t>(bytes.size());
     filebuf = ImageBuffer(std::move(bytes));
@@ -138,11 +138,11 @@ OpenResult Form1Logic::ReadAndCheckFile() {
     return pageShown_ ? OpenResult::Opened() : OpenResult::Refused(kNoHeaderMessage);
 }
 
-void Form1Logic::DrawSectorPage() {
+void SectorMapLogic::DrawSectorPage() {
     DrawPage();
 }
 
-bool Form1Logic::DrawPage() {
+bool SectorMapLogic::DrawPage() {
     surface.Cls();
     if (dmkflag != 0) {
         DrawDmkPage();
@@ -155,7 +155,7 @@ bool Form1Logic::DrawPage() {
     return DrawJv3Page();
 }
 
-void Form1Logic::SavePageStart(std::int64_t start) {
+void SectorMapLogic::SavePageStart(std::int64_t start) {
     const auto page = static_cast<std::size_t>(Pagenum);
     if (pagepsn.size() <= page) {
         pagepsn.resize(page + 1);
@@ -165,7 +165,7 @@ void Form1Logic::SavePageStart(std::int64_t start) {
     pagecounters[page] = PageCounters{secnum, startchk, dirstartsec, direndsec};
 }
 
-void Form1Logic::RestorePageStart() {
+void SectorMapLogic::RestorePageStart() {
     const auto page = static_cast<std::size_t>(Pagenum);
     if (page >= pagepsn.size()) {
         return;
@@ -178,14 +178,14 @@ void Form1Logic::RestorePageStart() {
     direndsec = c.direndsec;
 }
 
-void Form1Logic::PrintRowLabel(const char* text, int track, int y) {
+void SectorMapLogic::PrintRowLabel(const char* text, int track, int y) {
     surface.CurrentX = maplayout::kLabelX;
     surface.CurrentY = y;
     surface.Print({std::string(text), std::string(track < 10 ? " " : ""), std::int64_t{track}},
                   true);
 }
 
-void Form1Logic::PrintDensityLegend(int lineHeight) {
+void SectorMapLogic::PrintDensityLegend(int lineHeight) {
     surface.CurrentX = maplayout::kLabelX;
     surface.CurrentY = maplayout::kSingleLegendLine * lineHeight;
     surface.ForeColor = mapcolour::SingleDensity;
@@ -198,13 +198,14 @@ void Form1Logic::PrintDensityLegend(int lineHeight) {
     surface.Print(kMapDoubleLegend, true);
 }
 
-Form1Logic::SectorLook Form1Logic::LookAt(std::int64_t p, bool doubleDensity, bool doubled) const {
+SectorMapLogic::SectorLook SectorMapLogic::LookAt(std::int64_t p, bool doubleDensity,
+                                                  bool doubled) const {
     const std::optional<int> found = dmk::FindDataMark(filebuf, p, doubled);
     return SectorLook{static_cast<std::uint8_t>(DataMarkAt(filebuf, p, found, damindx)),
                       DmkSectorDamaged(filebuf, p, doubleDensity, doubled, found)};
 }
 
-void Form1Logic::DrawDmkPage() {
+void SectorMapLogic::DrawDmkPage() {
     const int h = surface.TextHeight("sample");
     const bool numeric = Option1.Value;
     SavePageStart(fpa);
@@ -328,7 +329,7 @@ void Form1Logic::DrawDmkPage() {
     }
 }
 
-bool Form1Logic::DrawJv3Page() {
+bool SectorMapLogic::DrawJv3Page() {
     if (!jv3::FourEqualTrackBytes(filebuf, fpa)) {
         host_.MsgBox(kNoHeaderMessage, kMsgOk, kRefusalTitle);
         return false;
@@ -437,7 +438,7 @@ bool Form1Logic::DrawJv3Page() {
     return true;
 }
 
-void Form1Logic::DrawJv1Page() {
+void SectorMapLogic::DrawJv1Page() {
     const int h = surface.TextHeight("sample");
     SavePageStart(fpa);
     endflag = 0;
@@ -473,13 +474,13 @@ void Form1Logic::DrawJv1Page() {
     }
 }
 
-void Form1Logic::RowNumbers::Add(int sector) {
+void SectorMapLogic::RowNumbers::Add(int sector) {
     seen[static_cast<std::size_t>(sector & 0xFF)] = true;
     lowest = std::min(lowest, sector);
     highest = std::max(highest, sector);
 }
 
-void Form1Logic::DrawMissing(const RowNumbers& row, bool numeric) {
+void SectorMapLogic::DrawMissing(const RowNumbers& row, bool numeric) {
     int x = row.x;
     for (int n = row.lowest + 1; n < row.highest; ++n) {
         if (row.seen[static_cast<std::size_t>(n)]) {
@@ -499,7 +500,7 @@ void Form1Logic::DrawMissing(const RowNumbers& row, bool numeric) {
 }
 
 // The colours of damaged and missing sectors, on a page that shows one.
-void Form1Logic::PrintDamageLegend(int lineHeight) {
+void SectorMapLogic::PrintDamageLegend(int lineHeight) {
     if (!damageShown_) {
         return;
     }
@@ -511,7 +512,7 @@ void Form1Logic::PrintDamageLegend(int lineHeight) {
     surface.Print(kMapMissingLegend);
 }
 
-void Form1Logic::Redraw() {
+void SectorMapLogic::Redraw() {
     if (!pageShown_) {
         return;
     }
@@ -519,13 +520,13 @@ void Form1Logic::Redraw() {
     DrawPage();
 }
 
-void Form1Logic::Form_Resize() {
+void SectorMapLogic::Form_Resize() {
     if (openflag == 1) {
         Redraw();
     }
 }
 
-void Form1Logic::Option1_Click() {
+void SectorMapLogic::Option1_Click() {
     Option1.Value = true;
     Option2.Value = false;
     if (openflag != 0) {
@@ -533,7 +534,7 @@ void Form1Logic::Option1_Click() {
     }
 }
 
-void Form1Logic::Option2_Click() {
+void SectorMapLogic::Option2_Click() {
     Option1.Value = false;
     Option2.Value = true;
     if (openflag != 0) {
@@ -541,7 +542,7 @@ void Form1Logic::Option2_Click() {
     }
 }
 
-void Form1Logic::Cmndnext_Click() {
+void SectorMapLogic::Cmndnext_Click() {
     if (!(fpa < fileend && openflag != 0 && endflag != 1) || !pageShown_) {
         return;
     }
@@ -558,7 +559,7 @@ void Form1Logic::Cmndnext_Click() {
     }
 }
 
-void Form1Logic::Cmndprev_Click() {
+void SectorMapLogic::Cmndprev_Click() {
     if (openflag == 0 || !pageShown_) {
         return;
     }
@@ -571,8 +572,8 @@ void Form1Logic::Cmndprev_Click() {
     DrawPage();
 }
 
-void Form1Logic::Cmndfiledisp_Click() {
-    host_.ShowWindow(WindowId::Mainform);
+void SectorMapLogic::Cmndfiledisp_Click() {
+    host_.ShowWindow(WindowId::MainWindow);
 }
 
 } // namespace ss

@@ -1,12 +1,12 @@
 // The hex viewer window: the page of 28 lines, the colour marking of the
 // three layouts, the legend, loading from the main window and the File menu,
 // and paging with the scroll bar.
-#include "hexview/form2.h"
-#include "hexview/hex_layout.h"
 #include "image/dmk.h"
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
 #include "window_fixture.h"
+#include "windows/hex_viewer/hex_layout.h"
+#include "windows/hex_viewer/hex_viewer_logic.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -53,7 +53,7 @@ char Letter(Colour c) {
 
 class HexViewerTest : public testwindow::WindowTest {
   protected:
-    Form2Logic hex{host, metrics};
+    HexViewerLogic hex{host, metrics};
 
     // Loads the bytes with the window's own File > Open.
     void Load(const Bytes& bytes) { hex.MnuOpen(TempFile(bytes)); }
@@ -302,7 +302,7 @@ TEST_F(HexViewerTest, ResizeDrawsTheSamePageAgain) {
     EXPECT_EQ(hex.fpasave2, 1600);
     EXPECT_EQ(hex.surface.Items(), page);
 
-    Form2Logic fresh{host, metrics};
+    HexViewerLogic fresh{host, metrics};
     fresh.Form_Resize();
     fresh.VScroll1.SetValue(3);
     EXPECT_TRUE(fresh.surface.Items().empty());
@@ -316,7 +316,7 @@ TEST_F(HexViewerTest, HexEditorLoadsTheMainWindowsFileOnce) {
 
     const std::string first = Open(testimg::SampleJv1());
     w.Cmndhexedit_Click();
-    EXPECT_EQ(host.shown.back(), WindowId::HexViewer);
+    EXPECT_EQ(host.shown.back(), WindowId::HexViewerWindow);
     hex.Form_Activate();
     EXPECT_EQ(hex.TxtFilename.Text, first);
     hex.VScroll1.SetValue(10);
