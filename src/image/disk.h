@@ -111,6 +111,12 @@ struct ImageHeader {
     int jv3Tables = 0;           // JV3: 1, or 2 when a second table follows the first's data
     int jv3UsedEntries = 0;
     int jv3FreeEntries = 0;
+    // JV1, which keeps no header: what its layout sets for every track, those
+    // past the end of the file included: the sectors a track (numbered from
+    // 0, sector index = track * jv1SectorsPerTrack + sector) and the track of
+    // the directory. Other layouts: 0 and -1.
+    int jv1SectorsPerTrack = 0;
+    int jv1DirectoryTrack = -1;
 };
 
 // Something the reader met that the image should not hold.
