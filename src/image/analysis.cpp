@@ -78,12 +78,53 @@ int SectorTables::SectorsOnTrack(int t) const {
                : 0;
 }
 
-void SectorTables::Add(const IndexedSector& s) {
-    if (!sectors_.empty() && sectors_.back().index == s.index) {
-        sectors_.back() = s;
-    } else {
-        sectors_.push_back(s);
+void SectorTables::EndGroup() {
+    const auto first = sectors_.begin() + static_cast<std::ptrdiff_t>(groupStart_);
+    const auto end = sectors_.end();
+    const bool ascending =
+        std::adjacent_find(first, end, [](const IndexedSector& x, const IndexedSector& y) {
+            return x.index >= y.index;
+        }) == end;
+    if (ascending) {
+        groupStart_ = sectors_.size();
+        return;
     }
+    const auto [low, high] =
+        std::minmax_element(first, end, [](const IndexedSector& x, const IndexedSector& y) {
+            return x.index < y.index;
+        });
+    if (high->index - low->index < static_cast<std::int64_t>(kGroupIndexes)) {
+        // A group's indexes lie within the 256 from its lowest on (one per
+        // sector number): the last sector of each index, in index order.
+        const std::int64_t lowest = low->index;
+        std::array<std::int32_t, kGroupIndexes> last;
+        last.fill(-1);
+        for (auto it = first; it != end; ++it) {
+            last[static_cast<std::size_t>(it->index - lowest)] =
+                static_cast<std::int32_t>(it - first);
+        }
+        scratch_.clear();
+        for (const std::int32_t k : last) {
+            if (k >= 0) {
+                scratch_.push_back(first[k]);
+            }
+        }
+        sectors_.resize(groupStart_);
+        sectors_.insert(sectors_.end(), scratch_.begin(), scratch_.end());
+    } else {
+        std::stable_sort(first, end, [](const IndexedSector& x, const IndexedSector& y) {
+            return x.index < y.index;
+        });
+        // Of the sectors of one index, the last one stays.
+        auto out = first;
+        for (auto it = first; it != sectors_.end(); ++it) {
+            if (std::next(it) == sectors_.end() || std::next(it)->index != it->index) {
+                *out++ = *it;
+            }
+        }
+        sectors_.erase(out, sectors_.end());
+    }
+    groupStart_ = sectors_.size();
 }
 
 void SectorTables::AddRun(std::int64_t first, std::int64_t count, int track, int side, int number) {
@@ -180,9 +221,10 @@ void AnalyseJv1(const ImageBuffer& buf, const disk::Disk& disk, ImageAnalysis& a
     const int spt = disk.header.jv1SectorsPerTrack;
     a.tables.SetPositional(spt, disk.header.jv1DirectoryTrack);
     std::int64_t sectors = 0;
+    a.tables.Reserve(disk.SectorCount());
     for (const disk::Track& track : disk.tracks) {
         for (const disk::Sector& s : track.sectors) {
-            IndexedSector e;
+            IndexedSector& e = a.tables.Add();
             e.index = s.entry;
             e.present = true;
             e.track = s.cylinder;
@@ -192,10 +234,10 @@ void AnalyseJv1(const ImageBuffer& buf, const disk::Disk& disk, ImageAnalysis& a
             e.dataMark = s.directoryMark ? kDirectoryFlagMark : 0;
             e.size = s.dataSize;
             e.crc = s.crc;
-            a.tables.Add(e);
             ++sectors;
         }
     }
+    a.tables.EndGroup();
     a.density = Density::Single;
     a.sides = 1;
     a.sectorsPerTrack = spt;

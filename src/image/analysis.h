@@ -26,22 +26,22 @@ inline constexpr int kDirectoryFlagMark = 0x20;
 // track), the track, side and number the index stands for.
 struct IndexedSector {
     std::int64_t index = 0;
-    bool present = false;
+    std::int64_t dataPos = 0; // the first data byte; 0 without a sector
     int track = 0;            // as written in the ID field (JV1: by its place)
     int side = 0;             // 0 or 1
     int number = 0;           // sector number as written
-    std::int64_t dataPos = 0; // the first data byte; 0 without a sector
     // DMK: the data-mark byte (the last byte the search looked at when it
     // found none). JV3 and JV1: kDirectoryFlagMark for a directory sector,
     // else 0.
     int dataMark = 0;
+    int size = 0;   // bytes of data: 128, 256, 512 or 1024; 0 without a sector
+    int stride = 1; // distance between two data bytes in the file
+    SectorCrc crc;
+    bool present = false;
     bool doubleDensity = false;
     // Written with a directory data mark (JV1: on the directory track, with
     // or without a sector there).
     bool directory = false;
-    int size = 0;   // bytes of data: 128, 256, 512 or 1024; 0 without a sector
-    int stride = 1; // distance between two data bytes in the file
-    SectorCrc crc;
 };
 
 // A sector's data bytes as the main window reads them: every stride-th byte
@@ -83,9 +83,15 @@ class SectorTables {
     // Sectors on one side of track t (trkspt), as the tables count them.
     int SectorsOnTrack(int t) const;
 
-    // For the builders, in ascending index order: a sector at the last
-    // sector's index takes its place.
-    void Add(const IndexedSector& s);
+    // For the builders. Room for n sectors.
+    void Reserve(std::size_t n) { sectors_.reserve(n); }
+    // The next sector of a group (one track side, one track record), whose
+    // indexes lie above those of the groups before it and within 256 of
+    // one another.
+    IndexedSector& Add() { return sectors_.emplace_back(); }
+    // Ends the group: its sectors in index order, a later one with the same
+    // index taking the earlier one's place.
+    void EndGroup();
     // Indexes first to first + count - 1 stand for track, side and the
     // numbers from number on, where no sector is.
     void AddRun(std::int64_t first, std::int64_t count, int track, int side, int number);
@@ -105,6 +111,11 @@ class SectorTables {
     std::vector<Run> runs_;
     std::vector<std::int64_t> trackStart_;
     std::vector<int> trackSectors_;
+    // A group's indexes lie within this many from its lowest: one for each
+    // sector number.
+    static constexpr std::size_t kGroupIndexes = 256;
+    std::vector<IndexedSector> scratch_;
+    std::size_t groupStart_ = 0;
     int positional_ = 0;
     int directoryTrack_ = -1;
 };

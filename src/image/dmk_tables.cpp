@@ -44,7 +44,6 @@ class DmkWalk {
         int lowest = kSectorNumbers;
         int highest = -1;
         std::bitset<kSectorNumbers> numbers;
-        entered_.clear();
         for (int k = 0; k < count; ++k) {
             const disk::Sector& s = sectors[static_cast<std::size_t>(k)];
             Enter(s, count, w);
@@ -53,12 +52,7 @@ class DmkWalk {
             numbers.set(s.sector);
         }
         // Two sectors of one index: the later one's ID field takes it.
-        std::stable_sort(
-            entered_.begin(), entered_.end(),
-            [](const IndexedSector& x, const IndexedSector& y) { return x.index < y.index; });
-        for (const IndexedSector& e : entered_) {
-            tb.Add(e);
-        }
+        tb.EndGroup();
 
         // The record's sectors take its sector numbers from w on, or one
         // index each when more of them than numbers (a sector written
@@ -109,7 +103,7 @@ class DmkWalk {
             a_.directoryStart = i;
             a_.directoryFound = true;
         }
-        IndexedSector& e = entered_.emplace_back();
+        IndexedSector& e = a_.tables.Add();
         e.index = i;
         e.present = true;
         e.track = s.cylinder;
@@ -137,7 +131,6 @@ class DmkWalk {
     std::int64_t b_ = 0;     // sector index of the record's first sector
     std::int64_t g_ = 10000; // lowest directory index so far
     int r_ = 0;              // track slot
-    std::vector<IndexedSector> entered_;
 };
 
 } // namespace
@@ -151,6 +144,7 @@ void BuildDmkTables(const disk::Disk& disk, ImageAnalysis& a) {
     a.totalSectors = 0;
 
     DmkWalk walk{a, header.trackLength};
+    a.tables.Reserve(disk.SectorCount());
     // The walk ends on the last track's record, or where the file ends.
     std::size_t next = 0;
     while (next < disk.tracks.size()) {

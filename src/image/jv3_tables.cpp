@@ -83,7 +83,6 @@ void FillSectorTables(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumber
     std::int64_t m = 100000; // lowest directory index so far
     bool single = false, dual = false;
     int firstCutOff = std::numeric_limits<int>::max(); // entry number of the first cut off
-    std::vector<IndexedSector> side;
     for (int t = 0; t < a.tracks; ++t) {
         const TrackInfo& ti = info[static_cast<std::size_t>(t)];
         const int lowest = ti.Lowest();
@@ -93,10 +92,9 @@ void FillSectorTables(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumber
                 continue;
             }
             const std::int64_t first = tb.TrackStart(t) + (h == 1 ? ti.side[0].Slots(lowest) : 0);
-            side.clear();
             for (const disk::Sector& s : ts.track->sectors) {
                 const std::int64_t i = first + s.sector - lowest;
-                IndexedSector& e = side.emplace_back();
+                IndexedSector& e = tb.Add();
                 e.index = i;
                 e.present = true;
                 e.track = t;
@@ -123,12 +121,7 @@ void FillSectorTables(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumber
                 }
                 ++a.totalSectors;
             }
-            std::stable_sort(
-                side.begin(), side.end(),
-                [](const IndexedSector& x, const IndexedSector& y) { return x.index < y.index; });
-            for (const IndexedSector& e : side) {
-                tb.Add(e);
-            }
+            tb.EndGroup();
         }
     }
     a.density = single && dual ? Density::Dual
@@ -166,6 +159,7 @@ void BuildJv3Tables(const disk::Disk& disk, ImageAnalysis& a) {
         }
     }
     PlaceTracks(a, info);
+    a.tables.Reserve(disk.SectorCount());
     FillSectorTables(a, info);
     FindMissing(a, info);
 

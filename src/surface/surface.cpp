@@ -5,7 +5,6 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <map>
 
 namespace ss {
 
@@ -157,21 +156,27 @@ const TextItem* Surface::TextAt(int x, int y) const {
 }
 
 std::vector<RasterLine> RasterText(const Surface& surface) {
-    std::map<int, std::vector<TextItem>> byRow;
+    // The texts line by line from the top, each line's in order of x, in the
+    // order they were drawn where two start at the same x.
+    std::vector<const TextItem*> texts;
+    texts.reserve(surface.Items().size());
     for (const DrawItem& item : surface.Items()) {
         if (const auto* t = std::get_if<TextItem>(&item)) {
-            byRow[t->y].push_back(*t);
+            texts.push_back(t);
         }
     }
+    std::stable_sort(texts.begin(), texts.end(), [](const TextItem* a, const TextItem* b) {
+        return a->y != b->y ? a->y < b->y : a->x < b->x;
+    });
+
     const double charWidth = std::max(1, surface.TextWidth("0"));
     std::vector<RasterLine> lines;
-    for (auto& [y, row] : byRow) {
-        std::stable_sort(row.begin(), row.end(),
-                         [](const TextItem& a, const TextItem& b) { return a.x < b.x; });
-        RasterLine line{y, {}};
+    for (std::size_t i = 0; i < texts.size();) {
+        RasterLine& line = lines.emplace_back(RasterLine{texts[i]->y, {}});
         int column = 0;   // first free character column
         int endTwips = 0; // right edge of the last item, in twips
-        for (const TextItem& t : row) {
+        for (; i < texts.size() && texts[i]->y == line.y; ++i) {
+            const TextItem& t = *texts[i];
             int gap = static_cast<int>(std::lround((t.x - endTwips) / charWidth));
             int start = std::max(column + std::max(gap, 0), 0);
             if (!line.spans.empty() && t.x < endTwips) {
@@ -183,7 +188,6 @@ std::vector<RasterLine> RasterText(const Surface& surface) {
             column = std::max(column, start + static_cast<int>(t.text.size()));
             endTwips = std::max(endTwips, t.x + surface.TextWidth(t.text));
         }
-        lines.push_back(std::move(line));
     }
     return lines;
 }
