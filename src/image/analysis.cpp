@@ -28,12 +28,29 @@ constexpr int kDirectoryTrack = 17;
 
 } // namespace
 
+IndexedSector SectorTables::Unpack(const Packed& p) {
+    IndexedSector s;
+    s.index = p.index;
+    s.dataPos = p.dataPos;
+    s.track = p.track;
+    s.side = p.side;
+    s.number = p.number;
+    s.dataMark = p.dataMark;
+    s.size = p.size;
+    s.stride = p.stride;
+    s.crc = SectorCrc::Unpack(p.crc);
+    s.present = true;
+    s.doubleDensity = (p.flags & kDoubleDensity) != 0;
+    s.directory = (p.flags & kDirectory) != 0;
+    return s;
+}
+
 IndexedSector SectorTables::At(std::int64_t i) const {
-    const auto it = std::lower_bound(
-        sectors_.begin(), sectors_.end(), i,
-        [](const IndexedSector& s, std::int64_t index) { return s.index < index; });
+    const auto it =
+        std::lower_bound(sectors_.begin(), sectors_.end(), i,
+                         [](const Packed& s, std::int64_t index) { return s.index < index; });
     if (it != sectors_.end() && it->index == i) {
-        return *it;
+        return Unpack(*it);
     }
     IndexedSector s;
     s.index = i;
@@ -81,18 +98,15 @@ int SectorTables::SectorsOnTrack(int t) const {
 void SectorTables::EndGroup() {
     const auto first = sectors_.begin() + static_cast<std::ptrdiff_t>(groupStart_);
     const auto end = sectors_.end();
-    const bool ascending =
-        std::adjacent_find(first, end, [](const IndexedSector& x, const IndexedSector& y) {
-            return x.index >= y.index;
-        }) == end;
+    const bool ascending = std::adjacent_find(first, end, [](const Packed& x, const Packed& y) {
+                               return x.index >= y.index;
+                           }) == end;
     if (ascending) {
         groupStart_ = sectors_.size();
         return;
     }
-    const auto [low, high] =
-        std::minmax_element(first, end, [](const IndexedSector& x, const IndexedSector& y) {
-            return x.index < y.index;
-        });
+    const auto [low, high] = std::minmax_element(
+        first, end, [](const Packed& x, const Packed& y) { return x.index < y.index; });
     if (high->index - low->index < static_cast<std::int64_t>(kGroupIndexes)) {
         // A group's indexes lie within the 256 from its lowest on (one per
         // sector number): the last sector of each index, in index order.
@@ -112,9 +126,8 @@ void SectorTables::EndGroup() {
         sectors_.resize(groupStart_);
         sectors_.insert(sectors_.end(), scratch_.begin(), scratch_.end());
     } else {
-        std::stable_sort(first, end, [](const IndexedSector& x, const IndexedSector& y) {
-            return x.index < y.index;
-        });
+        std::stable_sort(first, end,
+                         [](const Packed& x, const Packed& y) { return x.index < y.index; });
         // Of the sectors of one index, the last one stays.
         auto out = first;
         for (auto it = first; it != sectors_.end(); ++it) {
@@ -155,7 +168,8 @@ void SectorTables::SetPositional(int sectorsPerTrack, int directoryTrack) {
 }
 
 std::int64_t FindSector(const ImageAnalysis& a, int track, int side, int sector) {
-    for (const IndexedSector& s : a.tables.Sectors()) {
+    for (std::size_t k = 0; k < a.tables.SectorCount(); ++k) {
+        const IndexedSector s = a.tables.Sector(k);
         if (s.track == track && s.side == side && s.number == sector) {
             return s.index;
         }
@@ -224,7 +238,7 @@ void AnalyseJv1(const ImageBuffer& buf, const disk::Disk& disk, ImageAnalysis& a
     a.tables.Reserve(disk.SectorCount());
     for (const disk::Track& track : disk.tracks) {
         for (const disk::Sector& s : track.sectors) {
-            IndexedSector& e = a.tables.Add();
+            IndexedSector e;
             e.index = s.entry;
             e.present = true;
             e.track = s.cylinder;
@@ -234,6 +248,7 @@ void AnalyseJv1(const ImageBuffer& buf, const disk::Disk& disk, ImageAnalysis& a
             e.dataMark = s.directoryMark ? kDirectoryFlagMark : 0;
             e.size = s.dataSize;
             e.crc = s.crc;
+            a.tables.Add(e);
             ++sectors;
         }
     }

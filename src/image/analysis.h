@@ -73,8 +73,10 @@ class SectorTables {
   public:
     // What stands at index i.
     IndexedSector At(std::int64_t i) const;
-    // The sectors in index order, one per index.
-    const std::vector<IndexedSector>& Sectors() const { return sectors_; }
+    // The sectors, one per index: SectorCount() of them, the k-th in index
+    // order by Sector(k).
+    std::size_t SectorCount() const { return sectors_.size(); }
+    IndexedSector Sector(std::size_t k) const { return Unpack(sectors_[k]); }
     // The first index of track slot t (trkstart): JV3 the track, DMK the
     // slot that moves on after each side-0 record; 0 for one never set.
     std::int64_t TrackStart(int t) const;
@@ -88,7 +90,15 @@ class SectorTables {
     // The next sector of a group (one track side, one track record), whose
     // indexes lie above those of the groups before it and within 256 of
     // one another.
-    IndexedSector& Add() { return sectors_.emplace_back(); }
+    void Add(const IndexedSector& s) {
+        sectors_.push_back(Packed{
+            s.dataPos, static_cast<std::int32_t>(s.index), static_cast<std::uint16_t>(s.track),
+            static_cast<std::uint16_t>(s.size), static_cast<std::uint8_t>(s.number),
+            static_cast<std::uint8_t>(s.dataMark), static_cast<std::uint8_t>(s.stride),
+            static_cast<std::uint8_t>(s.crc.Packed()), static_cast<std::uint8_t>(s.side),
+            static_cast<std::uint8_t>((s.doubleDensity ? kDoubleDensity : 0) |
+                                      (s.directory ? kDirectory : 0))});
+    }
     // Ends the group: its sectors in index order, a later one with the same
     // index taking the earlier one's place.
     void EndGroup();
@@ -102,19 +112,37 @@ class SectorTables {
     void SetPositional(int sectorsPerTrack, int directoryTrack);
 
   private:
+    // A sector as the tables keep it: an image of at most kMaxImageBytes
+    // has its indexes in 32 bits, its tracks (JV1's included) in 16.
+    struct Packed {
+        std::int64_t dataPos;
+        std::int32_t index;
+        std::uint16_t track;
+        std::uint16_t size;
+        std::uint8_t number;
+        std::uint8_t dataMark;
+        std::uint8_t stride;
+        std::uint8_t crc; // SectorCrc::Packed()
+        std::uint8_t side;
+        std::uint8_t flags; // kDoubleDensity, kDirectory
+    };
+    static constexpr std::uint8_t kDoubleDensity = 1;
+    static constexpr std::uint8_t kDirectory = 2;
+    static IndexedSector Unpack(const Packed& p);
+
     struct Run {
         std::int64_t first;
         std::int64_t count;
         int track, side, number;
     };
-    std::vector<IndexedSector> sectors_;
+    std::vector<Packed> sectors_;
     std::vector<Run> runs_;
     std::vector<std::int64_t> trackStart_;
     std::vector<int> trackSectors_;
     // A group's indexes lie within this many from its lowest: one for each
     // sector number.
     static constexpr std::size_t kGroupIndexes = 256;
-    std::vector<IndexedSector> scratch_;
+    std::vector<Packed> scratch_;
     std::size_t groupStart_ = 0;
     int positional_ = 0;
     int directoryTrack_ = -1;

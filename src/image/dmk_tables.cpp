@@ -103,7 +103,7 @@ class DmkWalk {
             a_.directoryStart = i;
             a_.directoryFound = true;
         }
-        IndexedSector& e = a_.tables.Add();
+        IndexedSector e;
         e.index = i;
         e.present = true;
         e.track = s.cylinder;
@@ -116,6 +116,7 @@ class DmkWalk {
         e.size = s.dataSize;
         e.stride = s.Stride();
         e.crc = s.crc;
+        a_.tables.Add(e);
 
         DiskDamage& damage = a_.damage;
         damage.noDataField += s.dataField ? 0 : 1;

@@ -94,7 +94,7 @@ void FillSectorTables(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumber
             const std::int64_t first = tb.TrackStart(t) + (h == 1 ? ti.side[0].Slots(lowest) : 0);
             for (const disk::Sector& s : ts.track->sectors) {
                 const std::int64_t i = first + s.sector - lowest;
-                IndexedSector& e = tb.Add();
+                IndexedSector e;
                 e.index = i;
                 e.present = true;
                 e.track = t;
@@ -106,6 +106,7 @@ void FillSectorTables(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumber
                 e.directory = s.directoryMark;
                 e.size = s.dataSize;
                 e.crc = s.crc;
+                tb.Add(e);
 
                 a.indexes = std::max(a.indexes, i + 1);
                 if (s.directoryMark && i < m) {

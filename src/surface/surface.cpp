@@ -113,7 +113,6 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
     // as covered when its line starts inside the box and the box spans its
     // width; a line that reaches a little below the box (the last dump row
     // does, by a few twips of leading) loses no more than a sliver of blank.
-    // Taking them all out in one walk moves each item after them once.
     const auto covered = [&](const DrawItem& item) {
         if (const auto* t = std::get_if<TextItem>(&item)) {
             return t->x >= left && t->y >= top && t->y <= bottom &&
@@ -123,10 +122,27 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
         return std::min(b.x1, b.x2) >= left && std::max(b.x1, b.x2) <= right &&
                std::min(b.y1, b.y2) >= top && std::max(b.y1, b.y2) <= bottom;
     };
-    DropLeftovers();
-    std::erase_if(items_, covered);
-    items_.emplace_back(std::in_place_type<BoxItem>, BoxItem{x1, y1, x2, y2, colour});
-    count_ = items_.size();
+    // The items it keeps close up in their order; the covered ones go after
+    // the list with the leftovers of the last Cls, to be drawn over in place
+    // of making new ones (a display most often clears and prints the same
+    // texts again), and the box takes the first place after the kept ones.
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < count_; ++k) {
+        if (!covered(items_[k])) {
+            if (kept != k) {
+                std::swap(items_[kept], items_[k]);
+            }
+            ++kept;
+        }
+    }
+    const BoxItem box{x1, y1, x2, y2, colour};
+    if (kept < items_.size()) {
+        items_[kept] = box;
+    } else {
+        items_.emplace_back(std::in_place_type<BoxItem>, box);
+    }
+    count_ = kept + 1;
+    leftover_ = items_.size() - count_;
     ++revision_;
     if (count_ >= compactAt_) {
         Compact();

@@ -121,7 +121,7 @@ TEST(ImageAnalysisTest, WhatEachLayoutGives) {
         EXPECT_EQ(a.firstSectorOne, c.firstOne);
         EXPECT_EQ(a.damage.endsInsideTrack, c.endsInside);
         EXPECT_FALSE(a.driveParameters.has_value());
-        EXPECT_EQ(a.tables.Sectors().size(), static_cast<std::size_t>(c.indexes));
+        EXPECT_EQ(a.tables.SectorCount(), static_cast<std::size_t>(c.indexes));
     }
     std::vector<std::uint8_t> plain(64, 0x12);
     plain[0] = 0x01;
@@ -145,23 +145,23 @@ TEST(SectorTablesTest, EachGroupInIndexOrderTheLaterOfOneIndexKept) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SectorTables tables;
-        tables.Add().index = -1; // a group before, left as it is
+        IndexedSector before;
+        before.index = -1; // a group before, left as it is
+        tables.Add(before);
         tables.EndGroup();
         for (std::size_t k = 0; k < c.indexes.size(); ++k) {
-            IndexedSector& s = tables.Add();
+            IndexedSector s;
             s.index = 1000 + c.indexes[k];
             s.dataPos = static_cast<std::int64_t>(k);
-            s.present = true;
+            tables.Add(s);
         }
         tables.EndGroup();
         std::vector<std::pair<std::int64_t, std::int64_t>> kept;
-        for (const IndexedSector& s : tables.Sectors()) {
-            if (s.index >= 0) {
-                kept.emplace_back(s.index - 1000, s.dataPos);
-            }
+        for (std::size_t k = 1; k < tables.SectorCount(); ++k) {
+            kept.emplace_back(tables.Sector(k).index - 1000, tables.Sector(k).dataPos);
         }
         EXPECT_EQ(kept, c.kept);
-        EXPECT_EQ(tables.Sectors().front().index, -1);
+        EXPECT_EQ(tables.Sector(0).index, -1);
     }
 }
 
@@ -212,7 +212,7 @@ TEST(ImageAnalysisTest, TablesHoldOnlyTheSectorsOfAnImageOfGaps) {
     }
     const ImageAnalysis jv3 = Analyse(MakeJv3(e));
     EXPECT_EQ(jv3.indexes, 255 * 2 * 256);
-    EXPECT_EQ(jv3.tables.Sectors().size(), 255u * 2 * 2);
+    EXPECT_EQ(jv3.tables.SectorCount(), 255u * 2 * 2);
     EXPECT_EQ(jv3.damage.missingCount, 255 * 2 * 254);
     EXPECT_EQ(jv3.damage.missing.size(), DiskDamage::kListedMissing);
     const std::vector<std::string> notices = DamageNotices(jv3.damage);
@@ -240,7 +240,7 @@ TEST(ImageAnalysisTest, TablesHoldOnlyTheSectorsOfAnImageOfGaps) {
     }
     const ImageAnalysis dmk = Analyse(MakeDmk(recs, OneSide(dmk::kTrackLengthSingle)).bytes);
     EXPECT_EQ(dmk.indexes, 60 * 256);
-    EXPECT_EQ(dmk.tables.Sectors().size(), 60u * 2);
+    EXPECT_EQ(dmk.tables.SectorCount(), 60u * 2);
     EXPECT_EQ(dmk.damage.missingCount, 60 * 254);
     EXPECT_EQ(dmk.At(59 * 256 + 7).track, 59);
     EXPECT_EQ(dmk.At(59 * 256 + 7).number, 7);
