@@ -5,6 +5,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <tuple>
 
 namespace ss {
 
@@ -174,25 +175,35 @@ const TextItem* Surface::TextAt(int x, int y) const {
 std::vector<RasterLine> RasterText(const Surface& surface) {
     // The texts line by line from the top, each line's in order of x, in the
     // order they were drawn where two start at the same x.
-    std::vector<const TextItem*> texts;
+    struct Placed {
+        int y, x;
+        std::size_t order;
+        const TextItem* text;
+    };
+    std::vector<Placed> texts;
     texts.reserve(surface.Items().size());
     for (const DrawItem& item : surface.Items()) {
         if (const auto* t = std::get_if<TextItem>(&item)) {
-            texts.push_back(t);
+            texts.push_back(Placed{t->y, t->x, texts.size(), t});
         }
     }
-    std::stable_sort(texts.begin(), texts.end(), [](const TextItem* a, const TextItem* b) {
-        return a->y != b->y ? a->y < b->y : a->x < b->x;
+    std::sort(texts.begin(), texts.end(), [](const Placed& a, const Placed& b) {
+        return std::tie(a.y, a.x, a.order) < std::tie(b.y, b.x, b.order);
     });
 
     const double charWidth = std::max(1, surface.TextWidth("0"));
     std::vector<RasterLine> lines;
     for (std::size_t i = 0; i < texts.size();) {
-        RasterLine& line = lines.emplace_back(RasterLine{texts[i]->y, {}});
+        RasterLine& line = lines.emplace_back(RasterLine{texts[i].y, {}});
+        std::size_t end = i;
+        while (end < texts.size() && texts[end].y == line.y) {
+            ++end;
+        }
+        line.spans.reserve(end - i);
         int column = 0;   // first free character column
         int endTwips = 0; // right edge of the last item, in twips
-        for (; i < texts.size() && texts[i]->y == line.y; ++i) {
-            const TextItem& t = *texts[i];
+        for (; i < end; ++i) {
+            const TextItem& t = *texts[i].text;
             int gap = static_cast<int>(std::lround((t.x - endTwips) / charWidth));
             int start = std::max(column + std::max(gap, 0), 0);
             if (!line.spans.empty() && t.x < endTwips) {
