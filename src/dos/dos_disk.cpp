@@ -1,6 +1,7 @@
 #include "dos_disk.h"
 
 #include "directory.h"
+#include "family_reading.h"
 #include "image/newdos.h"
 
 #include <algorithm>
@@ -11,7 +12,6 @@ namespace ss::dos {
 
 namespace {
 
-constexpr int kSectorBytes = 256;
 constexpr std::uint8_t kBootFirst = 0x00;
 constexpr std::uint8_t kBootSecond = 0xFE;
 constexpr int kBootDirByte = 2;
@@ -63,64 +63,6 @@ struct Layout {
     int dirSectors = 0;
 };
 
-class Reader {
-  public:
-    explicit Reader(const SectorSource& source) : src_(source) {
-        diskLowest_ = 255;
-        for (int c = 0; c < src_.Cylinders(); ++c) {
-            for (int h = 0; h < src_.Sides(); ++h) {
-                if (const auto shape = src_.Track(c, h)) {
-                    diskLowest_ = std::min(diskLowest_, shape->lowest);
-                }
-            }
-        }
-        if (diskLowest_ == 255) {
-            diskLowest_ = 0;
-        }
-    }
-
-    const SectorSource& Source() const { return src_; }
-
-    // The sector at relative sector `rel` of the allocation. Sector numbers
-    // count from the track's lowest; a track that lacks sectors counts from
-    // the disk's lowest, as its first may be the one lost.
-    SectorAddress Locate(const Allocation& a, std::int64_t rel) const {
-        const int perSide = std::max(1, a.SectorsPerSide());
-        const int perCylinder = std::max(1, a.sectorsPerCylinder);
-        SectorAddress at;
-        at.track = a.firstCylinder + static_cast<int>(rel / perCylinder);
-        const int s = static_cast<int>(rel % perCylinder);
-        at.side = s / perSide;
-        at.sector = Lowest(at.track, at.side, perSide) + s % perSide;
-        return at;
-    }
-
-    int Lowest(int cylinder, int side, int perSide) const {
-        const auto shape = src_.Track(cylinder, side);
-        if (!shape) {
-            return diskLowest_;
-        }
-        if (shape->sectors < perSide && diskLowest_ < shape->lowest) {
-            return diskLowest_;
-        }
-        return shape->lowest;
-    }
-
-    // A sector as 256 bytes, or none when it cannot be read.
-    std::optional<std::vector<std::uint8_t>> Bytes(const SectorAddress& at) const {
-        SectorRead r = src_.Read(at.track, at.side, at.sector);
-        if (!r.Readable()) {
-            return std::nullopt;
-        }
-        r.bytes.resize(kSectorBytes, 0);
-        return r.bytes;
-    }
-
-  private:
-    const SectorSource& src_;
-    int diskLowest_ = 0;
-};
-
 std::string VersionText(int v) {
     const int hi = v >> 4;
     const int lo = v & 0x0F;
@@ -139,26 +81,6 @@ std::string GatText(const std::vector<std::uint8_t>& gat, int at) {
     }
     s.erase(s.find_last_not_of(' ') + 1);
     return s;
-}
-
-std::string NameText(const std::array<std::uint8_t, kNameBytes>& raw) {
-    auto part = [&](int from, int count) {
-        std::string s;
-        for (int k = from; k < from + count; ++k) {
-            const std::uint8_t b = raw[static_cast<std::size_t>(k)];
-            s += (b >= 0x20 && b < 0x7F) ? static_cast<char>(b) : '?';
-        }
-        s.erase(s.find_last_not_of(' ') + 1);
-        return s;
-    };
-    const std::string name = part(0, 8);
-    const std::string ext = part(8, 3);
-    return ext.empty() ? name : name + "/" + ext;
-}
-
-std::string Hex2(int v) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[(v >> 4) & 0x0F], kDigits[v & 0x0F]};
 }
 
 // The entry at DEC in the directory sectors read, or none when its sector
@@ -215,12 +137,6 @@ std::string DosText(const Disk& disk) {
 }
 
 // " (and 2 more granules)" after the first of `count` granules; empty for one.
-std::string AndMore(std::int64_t count) {
-    if (count < 2) {
-        return {};
-    }
-    return " (and " + std::to_string(count - 1) + " more granule" + (count > 2 ? "s" : "") + ")";
-}
 
 std::string SidesWord(int sides) {
     return sides == 1 ? "one side" : "two sides";
@@ -313,7 +229,7 @@ class DiskReader {
     void CountFree(Disk& disk, const std::vector<std::uint8_t>& gat);
     void MapOwners(Disk& disk, const std::optional<std::vector<std::uint8_t>>& gat);
 
-    Reader rd_;
+    SectorReader rd_;
     std::string unitName_ = "cylinder"; // what an extent's first byte counts
     std::vector<std::optional<std::vector<std::uint8_t>>> dir_;
 };
@@ -706,55 +622,22 @@ void DiskReader::CrossCheck(Disk& disk, const std::optional<std::vector<std::uin
                             const std::vector<std::vector<std::int64_t>>& granules) const {
     const Allocation& a = disk.allocation;
     const int mapUnits = MapUnits(disk);
+    GranuleChecks checks;
+    checks.text = [&](std::int64_t g) { return GranuleText(a, g); };
+    checks.markedFree = [&](std::int64_t g) {
+        const std::int64_t unit = g / a.granulesPerUnit;
+        const int bit = static_cast<int>(g % a.granulesPerUnit);
+        return gat && unit < mapUnits && bit < 8 &&
+               ((*gat)[static_cast<std::size_t>(unit)] & (1 << bit)) == 0;
+    };
     // LDOS 5.3.1 single-density disks give cylinder 0's granule 1 to both
     // BOOT/SYS and SYS7/SYS.
-    const auto knownOverlap = [&](const DirFile& x, const DirFile& y, std::int64_t g) {
+    checks.sharedByDesign = [&](const DirFile& x, const DirFile& y, std::int64_t g) {
         const std::set<std::string> pair{x.name, y.name};
         return disk.family == Family::Ldos5 && g / a.granulesPerUnit == 0 &&
                pair == std::set<std::string>{"BOOT/SYS", "SYS7/SYS"};
     };
-    std::map<std::int64_t, std::size_t> claimedBy;
-    std::set<std::pair<std::size_t, std::size_t>> told;
-    for (std::size_t f = 0; f < disk.files.size(); ++f) {
-        DirFile& file = disk.files[f];
-        std::int64_t freeGranules = 0;
-        std::string firstFree;
-        // Granules the file's own extents name more than once: their bytes
-        // would stand twice in the file.
-        std::set<std::int64_t> own;
-        std::set<std::int64_t> repeated;
-        std::string firstRepeated;
-        for (const std::int64_t g : granules[f]) {
-            const std::int64_t unit = g / a.granulesPerUnit;
-            const int bit = static_cast<int>(g % a.granulesPerUnit);
-            if (gat && unit < mapUnits && bit < 8 &&
-                ((*gat)[static_cast<std::size_t>(unit)] & (1 << bit)) == 0 && freeGranules++ == 0) {
-                firstFree = GranuleText(a, g);
-            }
-            if (!own.insert(g).second && repeated.insert(g).second && repeated.size() == 1) {
-                firstRepeated = GranuleText(a, g);
-            }
-            const auto [it, first] = claimedBy.emplace(g, f);
-            if (first || it->second == f) {
-                continue;
-            }
-            DirFile& other = disk.files[it->second];
-            if (knownOverlap(file, other, g) || !told.insert({it->second, f}).second) {
-                continue;
-            }
-            const std::string where = GranuleText(a, g);
-            other.problems.push_back(where + " is also claimed by " + file.name);
-            file.problems.push_back(where + " is also claimed by " + other.name);
-        }
-        if (freeGranules > 0) {
-            file.problems.push_back(firstFree + " holds the file but is free in the GAT" +
-                                    AndMore(freeGranules));
-        }
-        if (!repeated.empty()) {
-            file.problems.push_back(firstRepeated + " is named more than once in the extents" +
-                                    AndMore(std::ssize(repeated)));
-        }
-    }
+    CheckGranules(disk, granules, checks);
 }
 
 void DiskReader::CountFree(Disk& disk, const std::vector<std::uint8_t>& gat) {
