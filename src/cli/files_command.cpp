@@ -32,6 +32,12 @@ const char* FamilyWord(dos::Family family) {
         return "ldos5";
     case dos::Family::Newdos80:
         return "newdos80";
+    case dos::Family::Dosplus:
+        return "dosplus3";
+    case dos::Family::Trsdos13:
+        return "trsdos13";
+    case dos::Family::Cpm:
+        return "cpm";
     case dos::Family::None:
         break;
     }

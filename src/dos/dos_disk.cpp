@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::uint8_t kBootFirst = 0x00;
 constexpr std::uint8_t kBootSecond = 0xFE;
+constexpr std::uint8_t kTrsdos13BootFirst = 0xFE; // Model III TRSDOS 1.3
 constexpr int kBootDirByte = 2;
 constexpr int kTrsdosDirTrack = 17;
 constexpr int kTrsdosSectors = 10;
@@ -22,6 +23,9 @@ constexpr int kNewdosGranuleSectors = 5;
 constexpr int kNewdosMinGpl = 2;
 constexpr int kNewdosMaxGpl = 8;
 constexpr int kLdosCylinderBase = 35;
+// The GAT's version byte (0xCB) names the DOS in its high digit.
+constexpr int kLdosMajor = 5;
+constexpr int kDosplusMajor = 3;
 constexpr int kMaxDirSectors = 2 + kMaxEntrySectors;
 // NEWDOS/80 keeps BOOT/SYS and DIR/SYS in the first two entries (DEC 0 and
 // 1); its derivatives rename them, so they are known by place, not by name.
@@ -114,8 +118,10 @@ int MapUnits(const Disk& disk) {
 // NEWDOS/80 derivative by the name it gives BOOT/SYS ("HDOS/SYS").
 std::string DosText(const Disk& disk) {
     std::string dos = FamilyName(disk.family);
-    if (disk.family == Family::Ldos5) {
-        return disk.version.empty() ? dos : "LDOS " + disk.version;
+    if (disk.family == Family::Ldos5 || disk.family == Family::Dosplus) {
+        return disk.version.empty()
+                   ? dos
+                   : (disk.family == Family::Ldos5 ? "LDOS " : "DOSPLUS ") + disk.version;
     }
     if (disk.family != Family::Newdos80) {
         return dos;
@@ -244,6 +250,11 @@ Disk DiskReader::Read() {
     }
     disk.boot = {0, 0, track0->lowest};
     const auto boot = rd_.Bytes(disk.boot);
+    if (boot && (*boot)[0] == kTrsdos13BootFirst) {
+        if (auto trsdos13 = ReadTrsdos13(src)) {
+            return *trsdos13;
+        }
+    }
     if (!boot || (*boot)[0] != kBootFirst || (*boot)[1] != kBootSecond) {
         disk.why = boot ? "the boot sector does not start 00 FE" : "the boot sector cannot be read";
         return disk;
@@ -271,16 +282,18 @@ std::optional<Layout> DiskReader::Recognise(const std::vector<std::uint8_t>& boo
         return l;
     }
 
-    // LDOS: the directory cylinder from the boot sector, its GAT naming version 5.
+    // LDOS and DOSPLUS: the directory cylinder from the boot sector, its GAT
+    // naming version 5 (LDOS) or 3 (DOSPLUS, which lays its disks out as LDOS).
     {
         const int cylinder = dirByte & 0x7F;
         const int lowest = rd_.Lowest(cylinder, 0, 1);
         const auto gat = rd_.Bytes({cylinder, 0, lowest});
         const auto shape = src.Track(cylinder, 0);
-        if (gat && shape && ((*gat)[gat::kVersion] >> 4) == 5) {
+        const int major = gat ? (*gat)[gat::kVersion] >> 4 : 0;
+        if (gat && shape && (major == kLdosMajor || major == kDosplusMajor)) {
             std::vector<std::string> notices;
             Layout l;
-            l.family = Family::Ldos5;
+            l.family = major == kLdosMajor ? Family::Ldos5 : Family::Dosplus;
             l.alloc = GranuleGeometry(*gat, *shape, src.Sides() > 1, notices);
             l.alloc.units = (*gat)[gat::kLdosCylinders] + kLdosCylinderBase;
             l.dirRel = static_cast<std::int64_t>(cylinder) * l.alloc.sectorsPerCylinder;
@@ -289,7 +302,9 @@ std::optional<Layout> DiskReader::Recognise(const std::vector<std::uint8_t>& boo
                 disk.notices = std::move(notices);
                 return l;
             }
-            disk.problems.push_back("the GAT names LDOS, but its directory does not read as one");
+            disk.problems.push_back(std::string("the GAT names ") +
+                                    (major == kLdosMajor ? "LDOS" : "DOSPLUS") +
+                                    ", but its directory does not read as one");
         }
     }
 
@@ -513,7 +528,7 @@ void DiskReader::ReadEntries(Disk& disk, const Layout& layout) {
                                 : std::max(0, f.ern - 1) * std::int64_t{256} + f.eof;
             f.updateHash = Word(bytes, entry::kUpdateHash);
             f.accessHash = Word(bytes, entry::kAccessHash);
-            if (disk.family == Family::Ldos5) {
+            if (disk.family == Family::Ldos5 || disk.family == Family::Dosplus) {
                 const Date d{1980 + (e[entry::kDateDayYear] & 0x07), e[entry::kDateMonth] & 0x0F,
                              e[entry::kDateDayYear] >> 3};
                 if (d.month >= 1 && d.month <= 12 && d.day >= 1) {
@@ -704,6 +719,12 @@ const char* FamilyName(Family family) {
         return "TRSDOS 2.3";
     case Family::Ldos5:
         return "LDOS 5.x";
+    case Family::Dosplus:
+        return "DOSPLUS 3.x";
+    case Family::Trsdos13:
+        return "TRSDOS 1.3";
+    case Family::Cpm:
+        return "CP/M";
     case Family::Newdos80:
         return "NEWDOS/80";
     case Family::None:
@@ -769,7 +790,10 @@ std::string DateText(const Date& date) {
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const std::string day = (date.day < 10 ? "0" : "") + std::to_string(date.day);
     const std::string year = std::to_string(date.year % 100);
-    return day + "-" + kMonths[(date.month - 1) % 12] + "-" + (year.size() < 2 ? "0" : "") + year;
+    const std::string monthYear = std::string(kMonths[std::clamp(date.month, 1, 12) - 1]) + "-" +
+                                  (year.size() < 2 ? "0" : "") + year;
+    // TRSDOS 1.3 keeps the month and year only.
+    return date.day == 0 ? monthYear : day + "-" + monthYear;
 }
 
 std::string AttributeText(const DirFile& file) {

@@ -15,7 +15,7 @@
 
 namespace ss::dos {
 
-enum class Family { None, Trsdos23, Ldos5, Newdos80 };
+enum class Family { None, Trsdos23, Ldos5, Newdos80, Dosplus, Trsdos13, Cpm };
 
 // How granules lie on the disk, the same rule for the three families: the
 // disk's sectors counted from cylinder `firstCylinder` on, across both sides
@@ -36,9 +36,9 @@ struct Allocation {
 
 // An LDOS date.
 struct Date {
-    int year = 0; // 1980..1987
+    int year = 0; // LDOS 1980..1987, TRSDOS 1.3 1900 + its byte
     int month = 0;
-    int day = 0;
+    int day = 0; // 0: the disk keeps the month and year only (TRSDOS 1.3)
 };
 
 // One extent of a file, as the entry holds it.
@@ -130,7 +130,7 @@ FileBytes ReadFile(const SectorSource& source, const DirFile& file);
 
 // "track 17 side 0 sector 3".
 std::string AddressText(const SectorAddress& at);
-// An LDOS date as "12-Apr-83".
+// A date as "12-Apr-83", or "Apr-83" without a day.
 std::string DateText(const Date& date);
 // The attributes as four characters: S (system) or -, I (invisible) or -,
 // * (bit 5) or -, and the protection level 0..7.

@@ -52,13 +52,17 @@ std::string AndMore(std::int64_t count);
 // The checks that each file's granules are its own. A granule is numbered
 // on the whole disk; `granules[f]` lists those holding file f's data.
 struct GranuleChecks {
-    std::function<std::string(std::int64_t)> text;  // "cylinder 5 granule 0"
-    std::function<bool(std::int64_t)> markedFree;   // the allocation map says free
+    std::function<std::string(std::int64_t)> text; // "cylinder 5 granule 0"
+    std::function<bool(std::int64_t)> markedFree;  // the allocation map says free
     std::function<bool(const DirFile&, const DirFile&, std::int64_t)> sharedByDesign;
 };
 // Adds a problem to every file that holds a granule marked free, shares one
 // with another file (both are told), or names one of its own twice.
 void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& granules,
                    const GranuleChecks& checks);
+
+// The readers of the families whose directories are not TRSDOS 2.3's: each
+// gives the disk when its family's checks pass, else none.
+std::optional<Disk> ReadTrsdos13(const SectorSource& source);
 
 } // namespace ss::dos

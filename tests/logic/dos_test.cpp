@@ -406,6 +406,59 @@ TEST_F(DosTest, Newdos80DerivativesDriveEntriesAndLargeDisks) {
     }
 }
 
+// Model III TRSDOS 1.3: 48-byte entries, sectors numbered from 1, granules of
+// three sectors running on into the next track, size from whole sectors plus
+// the EOF byte, the month and year of the entry.
+TEST_F(DosTest, Trsdos13) {
+    const testimg::Trsdos13File hello{"HELLO   TXT", Bytes(300, 30), 0x10, 4, 83};
+    // Track 3's last granule and track 4's first two: sectors 16-18, then 1-6.
+    const testimg::Trsdos13File across{"ACROSS  BAS",   Bytes(8 * 256 + 1, 31), 0x10, 0, 0,
+                                       {{3 * 6 + 5, 3}}};
+    const testimg::Trsdos13File whole{"WHOLE   DAT", Bytes(512, 32), 0x10 | 0x40 | 0x08 | 0x03};
+    const testimg::PlainDisk disk = testimg::MakeTrsdos13Disk({hello, across, whole});
+    for (const auto& image : {disk.Jv3(), disk.Dmk()}) {
+        const Disk& d = OpenDisk(image);
+        ASSERT_TRUE(d.Recognised()) << d.why;
+        EXPECT_EQ(d.family, Family::Trsdos13);
+        EXPECT_EQ(d.dos, "TRSDOS 1.3");
+        ASSERT_EQ(d.directory.size(), 18u);
+        EXPECT_EQ(d.directory[0], (SectorAddress{17, 0, 1}));
+        EXPECT_EQ(d.directory[17], (SectorAddress{17, 0, 18}));
+        ASSERT_EQ(d.files.size(), 3u);
+
+        const DirFile* h = Find(d, "HELLO/TXT");
+        ASSERT_NE(h, nullptr);
+        EXPECT_EQ(h->size, 300);
+        EXPECT_EQ(h->ern, 1); // one whole sector and 44 bytes
+        EXPECT_EQ(h->eof, 44);
+        ASSERT_TRUE(h->date.has_value());
+        EXPECT_EQ(dos::DateText(*h->date), "Apr-83");
+        EXPECT_EQ(h->sectors, Sectors(1, 0, 1, 2));
+        ExpectReadsWhole(d, "HELLO/TXT", hello.bytes);
+
+        const DirFile* a = Find(d, "ACROSS/BAS");
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->size, 8 * 256 + 1);
+        EXPECT_FALSE(a->date.has_value());
+        EXPECT_EQ(a->sectors, Join({Sectors(3, 0, 16, 3), Sectors(4, 0, 1, 6)}));
+        ExpectReadsWhole(d, "ACROSS/BAS", across.bytes);
+
+        const DirFile* w3 = Find(d, "WHOLE/DAT");
+        ASSERT_NE(w3, nullptr);
+        EXPECT_EQ(dos::AttributeText(*w3), "SI-3");
+        EXPECT_EQ(w3->sectors.size(), 2u); // 512 bytes, EOF 0: two sectors, no third
+        ExpectReadsWhole(d, "WHOLE/DAT", whole.bytes);
+
+        // 240 granules: tracks 0 and 17, and 1 + 3 + 1 granules of files.
+        EXPECT_EQ(d.freeGranules, 240 - 12 - 5);
+        EXPECT_EQ(d.freeBytes, d.freeGranules * 768);
+        ASSERT_TRUE(w.ShowSectorAt({4, 0, 1}));
+        EXPECT_EQ(w.Txtowner.Text, "ACROSS/BAS, sector 4 of 9");
+        ASSERT_TRUE(w.ShowSectorAt({17, 0, 2}));
+        EXPECT_EQ(w.Txtowner.Text, "HIT");
+    }
+}
+
 // Damage is reported with the file it hurts, and the rest is still read:
 // on JV3 a sector flagged as read with a CRC error, on DMK one whose data
 // CRC does not match.

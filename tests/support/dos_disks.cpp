@@ -369,4 +369,116 @@ std::vector<std::uint8_t> DosDiskBuilder::Dmk() const {
     return MakeDmk(records, g_.sides == 1 ? OneSide() : DmkOptions{}).bytes;
 }
 
+std::vector<std::uint8_t> PlainDisk::Jv3() const {
+    std::vector<Jv3Entry> entries;
+    for (const auto& [at, bytes] : sectors) {
+        const auto [t, h, n] = at;
+        Jv3Entry e;
+        e.track = t;
+        e.sector = n;
+        e.side1 = h == 1;
+        e.doubleDensity = doubleDensity;
+        e.size = static_cast<int>(bytes.size());
+        e.data = bytes;
+        entries.push_back(std::move(e));
+    }
+    return MakeJv3(entries);
+}
+
+std::vector<std::uint8_t> PlainDisk::Dmk() const {
+    int cylinders = 0;
+    for (const auto& [at, bytes] : sectors) {
+        cylinders = std::max(cylinders, std::get<0>(at) + 1);
+    }
+    std::vector<DmkTrack> records(static_cast<std::size_t>(cylinders * sides));
+    for (const auto& [at, bytes] : sectors) {
+        const auto [t, h, n] = at;
+        DmkSector sec;
+        sec.track = t;
+        sec.side = h;
+        sec.sector = n;
+        sec.doubleDensity = doubleDensity;
+        sec.sizeCode = bytes.size() == 128    ? 0
+                       : bytes.size() == 512  ? 2
+                       : bytes.size() == 1024 ? 3
+                                              : 1;
+        sec.data = bytes;
+        records[static_cast<std::size_t>(t * sides + h)].sectors.push_back(std::move(sec));
+    }
+    return MakeDmk(records, sides == 1 ? OneSide() : DmkOptions{}).bytes;
+}
+
+PlainDisk MakeTrsdos13Disk(const std::vector<Trsdos13File>& files, int tracks) {
+    constexpr int kDirTrack = 17;
+    PlainDisk d;
+    for (int t = 0; t < tracks; ++t) {
+        for (int n = 1; n <= 18; ++n) {
+            d.sectors[{t, 0, n}] = std::vector<std::uint8_t>(kSectorBytes, kFiller);
+        }
+    }
+    const auto sector = [&](int t, int n) -> std::vector<std::uint8_t>& {
+        return d.sectors.at({t, 0, n});
+    };
+    sector(0, 1)[0] = 0xFE;
+    sector(0, 1)[1] = kDirTrack;
+    std::vector<std::uint8_t>& gat = sector(kDirTrack, 1);
+    std::fill(gat.begin(), gat.end(), 0xFF);
+    for (int t = 0; t < tracks; ++t) {
+        gat[static_cast<std::size_t>(t)] = t == 0 || t == kDirTrack ? 0x3F : 0x00;
+    }
+    std::fill(sector(kDirTrack, 2).begin(), sector(kDirTrack, 2).end(), 0);
+    for (int n = 3; n <= 18; ++n) {
+        std::vector<std::uint8_t>& s = sector(kDirTrack, n);
+        std::fill(s.begin(), s.end(), 0);
+        std::memcpy(s.data() + 240, "(c) 1980 Tandy", 14);
+    }
+    int next = 6; // track 1's first granule
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const Trsdos13File& f = files[i];
+        const int sectors = static_cast<int>((f.bytes.size() + kSectorBytes - 1) / kSectorBytes);
+        std::vector<std::pair<int, int>> runs = f.runs;
+        if (runs.empty()) {
+            while (next / 6 == kDirTrack) {
+                next += 6;
+            }
+            runs = {{next, std::max(1, (sectors + 2) / 3)}};
+            next += runs[0].second;
+        }
+        int k = 0;
+        for (const auto& [first, count] : runs) {
+            for (int g = first; g < first + count; ++g) {
+                gat[static_cast<std::size_t>(g / 6)] |= Lo(1 << (g % 6));
+                for (int j = 0; j < 3; ++j, ++k) {
+                    const std::size_t from = static_cast<std::size_t>(k) * kSectorBytes;
+                    if (from < f.bytes.size()) {
+                        std::vector<std::uint8_t>& s =
+                            sector((g * 3 + j) / 18, (g * 3 + j) % 18 + 1);
+                        std::fill(s.begin(), s.end(), 0);
+                        std::memcpy(s.data(), f.bytes.data() + from,
+                                    std::min<std::size_t>(kSectorBytes, f.bytes.size() - from));
+                    }
+                }
+            }
+        }
+        std::uint8_t* e = sector(kDirTrack, static_cast<int>(3 + i / 5)).data() + (i % 5) * 48;
+        const std::string name = Padded(f.name);
+        e[0] = f.attributes;
+        e[1] = Lo(f.month);
+        e[2] = Lo(f.year);
+        e[3] = Lo(static_cast<int>(f.bytes.size() % kSectorBytes));
+        std::memcpy(e + 5, name.data(), 11);
+        e[16] = e[18] = 0x96;
+        e[17] = e[19] = 0x42;
+        e[20] = Lo(static_cast<int>(f.bytes.size() / kSectorBytes));
+        e[21] = Lo(static_cast<int>(f.bytes.size() / kSectorBytes) >> 8);
+        std::memset(e + 22, 0xFF, 26);
+        for (std::size_t x = 0; x < runs.size() && x < 13; ++x) {
+            e[22 + 2 * x] = Lo(runs[x].first / 6);
+            e[23 + 2 * x] = Lo(((runs[x].first % 6) << 5) | runs[x].second);
+        }
+        sector(kDirTrack, 2)[i] = Hash(e + 5);
+    }
+    return d;
+}
+
 } // namespace ss::testimg

@@ -113,4 +113,28 @@ class DosDiskBuilder {
     std::set<DosAddress> damaged_;
 };
 
+// A disk given sector by sector, at any size and numbering, written as a JV3
+// or DMK image (one density throughout).
+struct PlainDisk {
+    std::map<DosAddress, std::vector<std::uint8_t>> sectors;
+    bool doubleDensity = true;
+    int sides = 1;
+
+    std::vector<std::uint8_t> Jv3() const;
+    std::vector<std::uint8_t> Dmk() const;
+};
+
+// A Model III TRSDOS 1.3 disk: 18 sectors of 256 bytes a track numbered from
+// 1, double density, one side; the directory on track 17; files placed from
+// track 1 on in the order given (or in `runs` of absolute granules, 6 a
+// track), each run one extent.
+struct Trsdos13File {
+    std::string name; // 11 bytes: name and extension, blank padded
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t attributes = 0x10;
+    int month = 0, year = 0; // the entry's bytes 1 and 2
+    std::vector<std::pair<int, int>> runs = {};
+};
+PlainDisk MakeTrsdos13Disk(const std::vector<Trsdos13File>& files, int tracks = 40);
+
 } // namespace ss::testimg
