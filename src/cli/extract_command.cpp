@@ -48,17 +48,25 @@ std::vector<const dos::DirFile*> Matching(const dos::Disk& disk, const std::stri
     if (auto exact = all([&](const dos::DirFile& f) { return f.name == given; }); !exact.empty()) {
         return exact;
     }
-    std::string wanted = Upper(given);
-    if (const std::size_t dot = wanted.rfind('.');
-        dot != std::string::npos && wanted.find('/') == std::string::npos) {
-        wanted[dot] = '/';
-    }
-    if (auto named = all([&](const dos::DirFile& f) { return Upper(f.name) == wanted; });
+    // Regardless of case, and of whether the extension follows a '/' (as the
+    // Files window shows TRS-80 names) or a '.' (as CP/M and the host do).
+    const auto normal = [](const std::string& name) {
+        std::string s = Upper(name);
+        if (const std::size_t dot = s.rfind('.');
+            dot != std::string::npos && s.find('/') == std::string::npos) {
+            s[dot] = '/';
+        }
+        return s;
+    };
+    const std::string wanted = normal(given);
+    if (auto named = all([&](const dos::DirFile& f) { return normal(f.name) == wanted; });
         !named.empty() || wanted.find('/') != std::string::npos) {
         return named;
     }
-    return all(
-        [&](const dos::DirFile& f) { return Upper(f.name.substr(0, f.name.find('/'))) == wanted; });
+    return all([&](const dos::DirFile& f) {
+        const std::string name = normal(f.name);
+        return name.substr(0, name.find('/')) == wanted;
+    });
 }
 
 int RunExtract(const Invocation& call) {
@@ -72,8 +80,7 @@ int RunExtract(const Invocation& call) {
     }
     const dos::Disk& disk = window.logic.DosDisk();
     if (!disk.Recognised()) {
-        *call.err << "sectorscope-cli: no TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: " << disk.why
-                  << '\n';
+        *call.err << "sectorscope-cli: " << kNoDos << disk.why << '\n';
         return kExitMessage;
     }
 

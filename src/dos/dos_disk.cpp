@@ -142,8 +142,6 @@ std::string DosText(const Disk& disk) {
     return dos + version;
 }
 
-// " (and 2 more granules)" after the first of `count` granules; empty for one.
-
 std::string SidesWord(int sides) {
     return sides == 1 ? "one side" : "two sides";
 }
@@ -710,7 +708,15 @@ Owner Disk::OwnerOf(const SectorAddress& at) const {
 }
 
 Disk ReadDisk(const SectorSource& source) {
-    return DiskReader(source).Read();
+    Disk disk = DiskReader(source).Read();
+    // CP/M writes no description of its disks: tried when no TRS-80 DOS was
+    // recognised.
+    if (!disk.Recognised()) {
+        if (auto cpm = ReadCpm(source)) {
+            return *cpm;
+        }
+    }
+    return disk;
 }
 
 const char* FamilyName(Family family) {
@@ -771,7 +777,7 @@ FileBytes ReadFile(const SectorSource& source, const DirFile& file) {
         } else if (r.status == SectorStatus::CrcError) {
             out.crcErrors.push_back(at);
         }
-        r.bytes.resize(kSectorBytes, 0);
+        r.bytes.resize(static_cast<std::size_t>(file.sectorBytes), 0);
         out.bytes.insert(out.bytes.end(), r.bytes.begin(), r.bytes.end());
     }
     if (std::ssize(out.bytes) > file.size) {
@@ -798,6 +804,12 @@ std::string DateText(const Date& date) {
 
 std::string AttributeText(const DirFile& file) {
     std::string s;
+    if (file.user >= 0) {
+        s += file.system ? 'S' : '-';
+        s += file.readOnly ? 'R' : '-';
+        s += file.archived ? 'A' : '-';
+        return s;
+    }
     s += file.system ? 'S' : '-';
     s += file.invisible ? 'I' : '-';
     s += file.flag5 ? '*' : '-';

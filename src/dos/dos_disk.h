@@ -52,6 +52,11 @@ struct DirFile {
     int dec = 0;
     std::array<std::uint8_t, 11> rawName{}; // name and extension bytes as on disk
     std::string name;                       // "NAME/EXT", unprintable bytes as '?'
+                                            // (CP/M: "NAME.EXT", "3:NAME.EXT" for user 3)
+    int user = -1;                          // CP/M: the user number; -1 elsewhere
+    bool readOnly = false;                  // CP/M: the read-only bit
+    bool archived = false;                  // CP/M: the archive bit
+    int sectorBytes = 256;                  // the size of the file's sectors
     int attributes = 0;                     // byte 0
     bool system = false;
     bool invisible = false;
@@ -88,8 +93,9 @@ struct Disk {
     std::string why;     // Family::None: why no directory was found
     std::string diskName;
     std::string diskDate;
-    int freeGranules = 0;
+    int freeGranules = 0; // free allocation units: granules, or CP/M blocks
     std::int64_t freeBytes = 0;
+    std::string freeUnit = "granules";
     Allocation allocation;
     SectorAddress boot;
     std::vector<SectorAddress> directory; // [0] the GAT, [1] the HIT, then the entries
@@ -133,7 +139,8 @@ std::string AddressText(const SectorAddress& at);
 // A date as "12-Apr-83", or "Apr-83" without a day.
 std::string DateText(const Date& date);
 // The attributes as four characters: S (system) or -, I (invisible) or -,
-// * (bit 5) or -, and the protection level 0..7.
+// * (bit 5) or -, and the protection level 0..7. CP/M files: three, S
+// (system), R (read-only) and A (archived), each or -.
 std::string AttributeText(const DirFile& file);
 
 } // namespace ss::dos

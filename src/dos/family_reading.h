@@ -64,5 +64,6 @@ void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& gra
 // The readers of the families whose directories are not TRSDOS 2.3's: each
 // gives the disk when its family's checks pass, else none.
 std::optional<Disk> ReadTrsdos13(const SectorSource& source);
+std::optional<Disk> ReadCpm(const SectorSource& source);
 
 } // namespace ss::dos

@@ -24,9 +24,8 @@
 // GAT: byte t for track t, bits 0..5 the granules in use.
 // The system's own overlays are not in the directory: a listing shows the
 // directory's files only.
-#include "family_reading.h"
-
 #include "directory.h"
+#include "family_reading.h"
 
 #include <algorithm>
 #include <string_view>
@@ -114,7 +113,11 @@ std::optional<Disk> Trsdos13Reader::Read() {
     if (!shape) {
         return std::nullopt;
     }
-    alloc_ = Allocation{kGranuleSectors, kGranulesPerTrack, kSectorsPerTrack, 1, 0,
+    alloc_ = Allocation{kGranuleSectors,
+                        kGranulesPerTrack,
+                        kSectorsPerTrack,
+                        1,
+                        0,
                         std::min(src.Cylinders(), kMaxTracks)};
     const int first = rd_.Lowest(dirTrack, 0, kSectorsPerTrack);
     for (int k = 0; k < 2 + kEntrySectors; ++k) {
@@ -130,8 +133,8 @@ std::optional<Disk> Trsdos13Reader::Read() {
     int matching = 0;
     for (int k = 2; k < 2 + kEntrySectors; ++k) {
         const SectorBytes& s = dir_[static_cast<std::size_t>(k)];
-        trailer = trailer || (s && std::equal(kTrailer.begin(), kTrailer.end(),
-                                              s->begin() + kTrailerOffset));
+        trailer = trailer ||
+                  (s && std::equal(kTrailer.begin(), kTrailer.end(), s->begin() + kTrailerOffset));
     }
     for (int i = 0; i < kEntries; ++i) {
         matching += Live(i) && NameHash(NameBytes(i)) == (*dir_[1])[static_cast<std::size_t>(i)];

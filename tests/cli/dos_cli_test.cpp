@@ -72,8 +72,9 @@ TEST_F(DosCliTest, FilesListsTheDirectory) {
     // An image of no known DOS says so.
     run = RunCli({"files", Image("blank.dsk", MakeJv3({{0, 0}, {0, 1}, {0, 2}, {0, 3}}))});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "sectorscope-cli: no TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: the boot "
-                       "sector does not start 00 FE\n");
+    EXPECT_EQ(run.err,
+              "sectorscope-cli: no TRSDOS, LDOS, DOSPLUS, NEWDOS/80 or CP/M disk: the boot "
+              "sector does not start 00 FE\n");
 }
 
 TEST_F(DosCliTest, ExtractWritesFilesAndSaysWhatIsMissing) {

@@ -648,8 +648,8 @@ TEST_F(DosTest, FilesWindowSaysWhyAndWhatItFollowed) {
     OpenDisk(BootTrack(std::vector<std::uint8_t>(256, 0xE5)));
     FilesLogic files(host, w);
     files.Form_Activate();
-    EXPECT_EQ(files.TxtNoDos.Text,
-              "Not a TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: the boot sector does not start 00 FE");
+    EXPECT_EQ(files.TxtNoDos.Text, "Not a TRSDOS, LDOS, DOSPLUS, NEWDOS/80 or CP/M disk: the boot "
+                                   "sector does not start 00 FE");
     EXPECT_TRUE(files.List1.Items.empty());
 
     DosDiskBuilder b(LdosGeometry(1, 18, true, 0x62));

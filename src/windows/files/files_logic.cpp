@@ -22,9 +22,10 @@ void FilesLogic::Refresh() {
     TxtDos.Text = disk.dos;
     TxtDiskname.Text = disk.diskName;
     TxtDiskdate.Text = disk.diskDate;
-    TxtFree.Text = disk.Recognised() ? std::to_string(disk.freeBytes) + " bytes free (" +
-                                           std::to_string(disk.freeGranules) + " granules)"
-                                     : std::string();
+    TxtFree.Text = disk.Recognised()
+                       ? std::to_string(disk.freeBytes) + " bytes free (" +
+                             std::to_string(disk.freeGranules) + " " + disk.freeUnit + ")"
+                       : std::string();
     TxtNoDos.Text = main_.HasImage() && !disk.Recognised() ? kFilesNoDos + disk.why : std::string();
     List1.Clear();
     for (const std::string& p : disk.problems) {

@@ -16,7 +16,7 @@
 
 namespace ss {
 
-inline constexpr const char* kFilesNoDos = "Not a TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: ";
+inline constexpr const char* kFilesNoDos = "Not a TRSDOS, LDOS, DOSPLUS, NEWDOS/80 or CP/M disk: ";
 inline constexpr const char* kFilesSaveTitle = "Save As";
 
 class FilesLogic {
