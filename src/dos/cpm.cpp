@@ -62,7 +62,7 @@ struct Format {
     int sectorBytes; // 128, 256, 512 or 1024
     int firstId;     // side 0's lowest sector ID
     int side1FirstId;
-    int off; // reserved cylinders before the data area
+    int off;               // reserved cylinders before the data area
     std::vector<int> skew; // logical sector -> sector ID; empty: firstId + logical
     int blockBytes;        // BLS
     int entries;           // DRM + 1
@@ -71,9 +71,30 @@ struct Format {
 
 const std::vector<Format>& Formats() {
     static const std::vector<Format> formats = {
-        {"40-track one-sided, 512-byte sectors", 40, 1, 10, 512, 1, 1, 0,
-         {1, 3, 5, 7, 9, 2, 4, 6, 8, 10}, 2048, 128, 99},
-        {"Genie 80-track two-sided, 256-byte sectors", 80, 2, 18, 256, 0, 18, 3, {}, 4096, 128, 172},
+        {"40-track one-sided, 512-byte sectors",
+         40,
+         1,
+         10,
+         512,
+         1,
+         1,
+         0,
+         {1, 3, 5, 7, 9, 2, 4, 6, 8, 10},
+         2048,
+         128,
+         99},
+        {"Genie 80-track two-sided, 256-byte sectors",
+         80,
+         2,
+         18,
+         256,
+         0,
+         18,
+         3,
+         {},
+         4096,
+         128,
+         172},
         {"80-track two-sided, 1024-byte sectors", 80, 2, 5, 1024, 0, 0, 3, {}, 4096, 256, 191},
     };
     return formats;
@@ -176,7 +197,8 @@ std::optional<Disk> CpmReader::Read() {
     const int dirSectors = (f_.entries + perSector - 1) / perSector;
     for (int k = 0; k < dirSectors; ++k) {
         disk.directory.push_back(StreamSector(k));
-        const auto bytes = rd_.Bytes(disk.directory.back(), static_cast<std::size_t>(f_.sectorBytes));
+        const auto bytes =
+            rd_.Bytes(disk.directory.back(), static_cast<std::size_t>(f_.sectorBytes));
         if (!bytes) {
             disk.problems.push_back("directory sector " + std::to_string(k) + " (" +
                                     AddressText(disk.directory.back()) + ") cannot be read");
@@ -210,8 +232,8 @@ std::optional<Disk> CpmReader::Read() {
     disk.family = Family::Cpm;
     disk.dos = std::string("CP/M (") + f_.name + ")";
     disk.freeUnit = "blocks";
-    disk.allocation = Allocation{SectorsPerBlock(), 1, f_.sectors * f_.sides, f_.sides, f_.off,
-                                 f_.lastBlock + 1};
+    disk.allocation =
+        Allocation{SectorsPerBlock(), 1, f_.sectors * f_.sides, f_.sides, f_.off, f_.lastBlock + 1};
 
     // Files: the entries of one user and name, by logical extent; a second
     // entry for an extent already read is passed over, as CP/M's own search
@@ -258,8 +280,8 @@ std::optional<Disk> CpmReader::Read() {
         f.dec = extents.front().index;
         f.rawName = key.second;
         f.user = key.first;
-        f.name = (f.user == 0 ? std::string() : std::to_string(f.user) + ":") +
-                 NameText(f.rawName, '.');
+        f.name =
+            (f.user == 0 ? std::string() : std::to_string(f.user) + ":") + NameText(f.rawName, '.');
         f.readOnly = (first[field::kReadOnly] & field::kAttributeBit) != 0;
         f.system = (first[field::kSystem] & field::kAttributeBit) != 0;
         f.archived = (first[field::kArchived] & field::kAttributeBit) != 0;
@@ -285,8 +307,7 @@ std::optional<Disk> CpmReader::Read() {
         }
         if (std::ssize(f.sectors) < needed) {
             f.problems.push_back("the blocks hold " + std::to_string(f.sectors.size()) +
-                                 " sectors of the " + std::to_string(needed) +
-                                 " its records need");
+                                 " sectors of the " + std::to_string(needed) + " its records need");
         }
         for (std::size_t k = 0; k < f.sectors.size(); ++k) {
             const SectorAddress& at = f.sectors[k];

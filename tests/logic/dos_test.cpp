@@ -22,6 +22,10 @@ using dos::SectorAddress;
 using testimg::DosDiskBuilder;
 using testimg::DosFileSpec;
 
+std::uint8_t Lo(int v) {
+    return static_cast<std::uint8_t>(v & 0xFF);
+}
+
 std::vector<std::uint8_t> Bytes(std::size_t n, int seed) {
     std::vector<std::uint8_t> b(n);
     for (std::size_t k = 0; k < n; ++k) {
@@ -456,6 +460,99 @@ TEST_F(DosTest, Trsdos13) {
         EXPECT_EQ(w.Txtowner.Text, "ACROSS/BAS, sector 4 of 9");
         ASSERT_TRUE(w.ShowSectorAt({17, 0, 2}));
         EXPECT_EQ(w.Txtowner.Text, "HIT");
+    }
+}
+
+// DOSPLUS lays its disks out as LDOS does; its GAT's version byte names it.
+TEST_F(DosTest, DosplusReadByTheLdosRules) {
+    for (const int sides : {1, 2}) {
+        testimg::DosGeometry g = LdosGeometry(sides, 18, true, Lo(0x40 | (sides == 2 ? 0x22 : 2)));
+        g.version = 0x34;
+        DosDiskBuilder b(g);
+        const DosFileSpec file{"PROGRAM CMD", Bytes(5000, 33)};
+        b.AddFile(file);
+        const Disk& d = OpenDisk(b.Dmk());
+        ASSERT_TRUE(d.Recognised()) << d.why;
+        EXPECT_EQ(d.family, Family::Dosplus);
+        EXPECT_EQ(d.dos, "DOSPLUS 3.4");
+        EXPECT_EQ(d.allocation.sides, sides);
+        EXPECT_TRUE(d.notices.empty());
+        ExpectReadsWhole(d, "PROGRAM/CMD", file.bytes);
+    }
+}
+
+// CP/M on each parameter set: names with the user number, sizes in whole
+// records, a file of several directory entries, the system and read-only
+// bits, free blocks, a second entry for an extent already read (the first
+// is read), and a 40-track disk read in an 80-track drive.
+TEST_F(DosTest, CpmParameterSets) {
+    struct Case {
+        const char* what;
+        testimg::CpmGeometry g;
+        std::string dos;
+        int step;
+    };
+    const std::vector<Case> cases = {
+        {"40-track data", testimg::Cpm40TrackData(), "CP/M (40-track one-sided, 512-byte sectors)",
+         1},
+        {"40-track data, double-stepped", testimg::Cpm40TrackData(),
+         "CP/M (40-track one-sided, 512-byte sectors)", 2},
+        {"Genie 80-track", testimg::CpmGenie80Track(),
+         "CP/M (Genie 80-track two-sided, 256-byte sectors)", 1},
+        {"80-track 1024", testimg::Cpm80Track1024(), "CP/M (80-track two-sided, 1024-byte sectors)",
+         1},
+    };
+    for (const Case& c : cases) {
+        testimg::CpmDiskBuilder b(c.g);
+        const testimg::CpmFile hello{0, "HELLO   TXT", Bytes(300, 40)};
+        // More than one entry's worth: 16 K per logical extent.
+        const testimg::CpmFile big{3, "BIG     DAT", Bytes(3 * 16384 + 1000, 41)};
+        const testimg::CpmFile sys{0, "CCP     COM", Bytes(2000, 42), true, true};
+        const int helloEntry = b.AddFile(hello);
+        b.AddFile(big);
+        b.AddFile(sys);
+        const int copy = b.AddCopyOfEntry(helloEntry, c.g.lastBlock);
+        testimg::PlainDisk disk = b.Disk();
+        disk.step = c.step;
+        std::vector<std::vector<std::uint8_t>> images = {disk.Dmk()};
+        if (c.step == 1) {
+            images.push_back(disk.Jv3()); // JV3 keeps no cylinder of its own
+        }
+        for (const auto& image : images) {
+            const Disk& d = OpenDisk(image);
+            ASSERT_TRUE(d.Recognised()) << c.what << ": " << d.why;
+            EXPECT_EQ(d.family, Family::Cpm) << c.what;
+            EXPECT_EQ(d.dos, c.dos) << c.what;
+            ASSERT_EQ(d.files.size(), 3u) << c.what;
+            EXPECT_EQ(d.files[0].name, "HELLO.TXT") << c.what;
+            EXPECT_EQ(d.files[1].name, "3:BIG.DAT") << c.what;
+            EXPECT_EQ(d.files[1].user, 3) << c.what;
+            EXPECT_EQ(d.files[0].size, 384) << c.what; // three records
+            EXPECT_EQ(d.files[1].size, 3 * 16384 + 1024) << c.what;
+            EXPECT_EQ(dos::AttributeText(d.files[2]), "SR-") << c.what;
+            EXPECT_EQ(dos::AttributeText(d.files[0]), "---") << c.what;
+            ExpectReadsWhole(d, "HELLO.TXT", testimg::CpmDiskBuilder::Padded(hello.bytes));
+            ExpectReadsWhole(d, "3:BIG.DAT", testimg::CpmDiskBuilder::Padded(big.bytes));
+            ExpectReadsWhole(d, "CCP.COM", testimg::CpmDiskBuilder::Padded(sys.bytes));
+            EXPECT_EQ(d.notices,
+                      std::vector<std::string>{"directory entry " + std::to_string(copy) +
+                                               " repeats extent 0 of an earlier entry: "
+                                               "the first is read"})
+                << c.what;
+            const int dirBlocks = (c.g.entries * 32 + c.g.blockBytes - 1) / c.g.blockBytes;
+            const auto blocks = [&](std::size_t bytes) {
+                return static_cast<int>((bytes + c.g.blockBytes - 1) / c.g.blockBytes);
+            };
+            EXPECT_EQ(d.freeGranules, c.g.lastBlock + 1 - dirBlocks - blocks(300) -
+                                          blocks(big.bytes.size()) - blocks(2000))
+                << c.what;
+            EXPECT_EQ(d.freeBytes, std::int64_t{d.freeGranules} * c.g.blockBytes) << c.what;
+            EXPECT_EQ(d.freeUnit, "blocks");
+            ASSERT_TRUE(w.ShowSectorAt(d.files[0].sectors.front())) << c.what;
+            EXPECT_EQ(w.Txtowner.Text,
+                      "HELLO.TXT, sector 1 of " + std::to_string(d.files[0].sectors.size()))
+                << c.what;
+        }
     }
 }
 

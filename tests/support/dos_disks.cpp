@@ -390,7 +390,7 @@ std::vector<std::uint8_t> PlainDisk::Dmk() const {
     for (const auto& [at, bytes] : sectors) {
         cylinders = std::max(cylinders, std::get<0>(at) + 1);
     }
-    std::vector<DmkTrack> records(static_cast<std::size_t>(cylinders * sides));
+    std::vector<DmkTrack> records(static_cast<std::size_t>(((cylinders - 1) * step + 1) * sides));
     for (const auto& [at, bytes] : sectors) {
         const auto [t, h, n] = at;
         DmkSector sec;
@@ -403,7 +403,7 @@ std::vector<std::uint8_t> PlainDisk::Dmk() const {
                        : bytes.size() == 1024 ? 3
                                               : 1;
         sec.data = bytes;
-        records[static_cast<std::size_t>(t * sides + h)].sectors.push_back(std::move(sec));
+        records[static_cast<std::size_t>(t * step * sides + h)].sectors.push_back(std::move(sec));
     }
     return MakeDmk(records, sides == 1 ? OneSide() : DmkOptions{}).bytes;
 }
@@ -479,6 +479,114 @@ PlainDisk MakeTrsdos13Disk(const std::vector<Trsdos13File>& files, int tracks) {
         sector(kDirTrack, 2)[i] = Hash(e + 5);
     }
     return d;
+}
+
+CpmGeometry Cpm40TrackData() {
+    return {40, 1, 10, 512, 1, 1, 0, {1, 3, 5, 7, 9, 2, 4, 6, 8, 10}, 2048, 128, 99};
+}
+
+CpmGeometry CpmGenie80Track() {
+    return {80, 2, 18, 256, 0, 18, 3, {}, 4096, 128, 172};
+}
+
+CpmGeometry Cpm80Track1024() {
+    return {80, 2, 5, 1024, 0, 0, 3, {}, 4096, 256, 191};
+}
+
+CpmDiskBuilder::CpmDiskBuilder(const CpmGeometry& g) : g_(g) {
+    disk_.sides = g.sides;
+    for (int c = 0; c < g.cylinders; ++c) {
+        for (int h = 0; h < g.sides; ++h) {
+            for (int n = 0; n < g.sectors; ++n) {
+                const int id = (h == 0 ? g.firstId : g.side1FirstId) + n;
+                disk_.sectors[{c, h, id}] =
+                    std::vector<std::uint8_t>(static_cast<std::size_t>(g.sectorBytes), 0xE5);
+            }
+        }
+    }
+    nextBlock_ = (g.entries * 32 + g.blockBytes - 1) / g.blockBytes;
+}
+
+std::vector<std::uint8_t>& CpmDiskBuilder::StreamSector(int q) {
+    const int track = q / g_.sectors;
+    const int logical = q % g_.sectors;
+    const int side = track % g_.sides;
+    const int id = g_.skew.empty() ? (side == 0 ? g_.firstId : g_.side1FirstId) + logical
+                                   : g_.skew[static_cast<std::size_t>(logical)];
+    return disk_.sectors.at({g_.off + track / g_.sides, side, id});
+}
+
+std::uint8_t* CpmDiskBuilder::EntryAt(int index) {
+    const int perSector = g_.sectorBytes / 32;
+    return StreamSector(index / perSector).data() + (index % perSector) * 32;
+}
+
+std::vector<std::uint8_t> CpmDiskBuilder::Padded(const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::uint8_t> out = bytes;
+    out.resize((bytes.size() + 127) / 128 * 128, 0x1A);
+    return out;
+}
+
+int CpmDiskBuilder::AddFile(const CpmFile& file) {
+    const std::vector<std::uint8_t> data = Padded(file.bytes);
+    const int records = static_cast<int>(data.size() / 128);
+    const int blocks = static_cast<int>((data.size() + g_.blockBytes - 1) / g_.blockBytes);
+    const int perSector = g_.sectorBytes;
+    for (int b = 0; b < blocks; ++b) {
+        for (int k = 0; k < g_.blockBytes / perSector; ++k) {
+            const std::size_t from = static_cast<std::size_t>(b) * g_.blockBytes +
+                                     static_cast<std::size_t>(k) * perSector;
+            if (from < data.size()) {
+                std::vector<std::uint8_t>& s =
+                    StreamSector((nextBlock_ + b) * (g_.blockBytes / perSector) + k);
+                std::copy_n(
+                    data.begin() + static_cast<std::ptrdiff_t>(from),
+                    std::min<std::size_t>(static_cast<std::size_t>(perSector), data.size() - from),
+                    s.begin());
+            }
+        }
+    }
+    const bool wide = g_.lastBlock > 255;
+    const int pointers = wide ? 8 : 16;
+    const int recordsPerEntry = pointers * g_.blockBytes / 128;
+    const int first = nextEntry_;
+    for (int e = 0; e == 0 || e * recordsPerEntry < records; ++e) {
+        std::uint8_t* entry = EntryAt(nextEntry_++);
+        std::fill(entry, entry + 32, 0);
+        entry[0] = Lo(file.user);
+        const std::string name = testimg::Padded(file.name);
+        std::memcpy(entry + 1, name.data(), 11);
+        entry[9] |= file.readOnly ? 0x80 : 0;
+        entry[10] |= file.system ? 0x80 : 0;
+        const int end = std::min(records, (e + 1) * recordsPerEntry);
+        const int x = end == 0 ? 0 : (end - 1) / 128;
+        entry[12] = Lo(x % 32);
+        entry[14] = Lo(x / 32);
+        entry[15] = Lo(end - x * 128);
+        for (int p = 0; p < pointers; ++p) {
+            const int b = e * pointers + p;
+            if (b < blocks) {
+                const int number = nextBlock_ + b;
+                entry[16 + (wide ? 2 * p : p)] = Lo(number);
+                if (wide) {
+                    entry[17 + 2 * p] = Lo(number >> 8);
+                }
+            }
+        }
+    }
+    nextBlock_ += blocks;
+    return first;
+}
+
+int CpmDiskBuilder::AddCopyOfEntry(int index, int block) {
+    std::array<std::uint8_t, 32> copy{};
+    std::memcpy(copy.data(), EntryAt(index), 32);
+    copy[16] = Lo(block);
+    if (g_.lastBlock > 255) {
+        copy[17] = Lo(block >> 8);
+    }
+    std::memcpy(EntryAt(nextEntry_), copy.data(), 32);
+    return nextEntry_++;
 }
 
 } // namespace ss::testimg
