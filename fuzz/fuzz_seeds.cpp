@@ -191,6 +191,26 @@ void WriteDosDisks(const std::string& dir) {
         Write(dir, std::string(d.name) + ".dmk", b.Dmk());
         Write(dir, std::string(d.name) + ".jv3", b.Jv3());
     }
+
+    // TRSDOS 1.3 with its directory on track 2, so that it lies within the
+    // fuzzer's input length.
+    const ss::testimg::PlainDisk trsdos13 = ss::testimg::MakeTrsdos13Disk(
+        {{"HELLO   TXT", Contents(300, 13), 0x10, 4, 83},
+         {"ACROSS  BAS", Contents(8 * 256 + 1, 14), 0x10, 0, 0, {{3 * 6 + 5, 3}}}},
+        5, 2);
+    Write(dir, "dos-trsdos13.jv3", trsdos13.Jv3());
+    Write(dir, "dos-trsdos13.dmk", trsdos13.Dmk());
+    // CP/M whose directory lies near the start: the 40-track data format
+    // (from cylinder 0) and the Genie format (from cylinder 3).
+    for (const auto& [name, geometry] :
+         {std::pair{"dos-cpm-40.dmk", ss::testimg::Cpm40TrackData()},
+          std::pair{"dos-cpm-genie.dmk", ss::testimg::CpmGenie80Track()}}) {
+        ss::testimg::CpmDiskBuilder b(geometry);
+        const int first = b.AddFile({0, "README  TXT", Contents(300, 15)});
+        b.AddFile({3, "BIG     DAT", Contents(20000, 16), true, true});
+        b.AddCopyOfEntry(first, geometry.lastBlock);
+        Write(dir, name, b.Disk().Dmk());
+    }
 }
 
 } // namespace

@@ -408,8 +408,8 @@ std::vector<std::uint8_t> PlainDisk::Dmk() const {
     return MakeDmk(records, sides == 1 ? OneSide() : DmkOptions{}).bytes;
 }
 
-PlainDisk MakeTrsdos13Disk(const std::vector<Trsdos13File>& files, int tracks) {
-    constexpr int kDirTrack = 17;
+PlainDisk MakeTrsdos13Disk(const std::vector<Trsdos13File>& files, int tracks, int dirTrack) {
+    const int kDirTrack = dirTrack;
     PlainDisk d;
     for (int t = 0; t < tracks; ++t) {
         for (int n = 1; n <= 18; ++n) {

@@ -128,7 +128,7 @@ struct PlainDisk {
 };
 
 // A Model III TRSDOS 1.3 disk: 18 sectors of 256 bytes a track numbered from
-// 1, double density, one side; the directory on track 17; files placed from
+// 1, double density, one side; the directory on track 17 (or `dirTrack`); files placed from
 // track 1 on in the order given (or in `runs` of absolute granules, 6 a
 // track), each run one extent.
 struct Trsdos13File {
@@ -138,7 +138,8 @@ struct Trsdos13File {
     int month = 0, year = 0; // the entry's bytes 1 and 2
     std::vector<std::pair<int, int>> runs = {};
 };
-PlainDisk MakeTrsdos13Disk(const std::vector<Trsdos13File>& files, int tracks = 40);
+PlainDisk MakeTrsdos13Disk(const std::vector<Trsdos13File>& files, int tracks = 40,
+                           int dirTrack = 17);
 
 // CP/M disks of the parameter sets the Model 1, Model III and Genie machines
 // use, written out here once more so that the tests do not lean on the
