@@ -98,7 +98,7 @@ QString MainWindowSection() {
                      QStringLiteral("Hex Editor: the hex viewer on this image")) +
                  Row(QStringLiteral("Ctrl+L"),
                      QStringLiteral("Files... (also File &gt; Files...): the files on the disk, "
-                                    "for TRSDOS 2.3, LDOS 5.x and NEWDOS/80 disks; damaged "
+                                    "for TRSDOS, LDOS, DOSPLUS, NEWDOS/80 and CP/M disks; damaged "
                                     "files in red"))) +
            QStringLiteral("<h3>Fields</h3>") +
            Table(
