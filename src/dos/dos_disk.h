@@ -1,4 +1,5 @@
-// What is on a disk written by TRSDOS 2.3, LDOS 5.x or NEWDOS/80: the DOS,
+// What is on a disk written by a DOS the reader knows (TRSDOS 2.3 and 1.3,
+// LDOS, DOSPLUS, NEWDOS/80 and its derivatives, CP/M): the DOS,
 // the disk's name, date and free space, and its files, each with its
 // attributes, size, extents and the ordered list of its sectors. Anything the
 // reader cannot place is reported with the file (or the disk), never hidden.

@@ -1,5 +1,5 @@
-// The DOS directory reader on hand-made TRSDOS 2.3, LDOS 5.x and NEWDOS/80
-// disks, opened in the main window as JV1, JV3 and DMK images.
+// The DOS directory reader on hand-made disks of every family it reads,
+// opened in the main window as JV1, JV3 and DMK images.
 #include "dos/directory.h"
 #include "dos/disk_sectors.h"
 #include "dos/dos_disk.h"
