@@ -7,18 +7,19 @@ using namespace hexrules;
 void HexMarking::BeginPage(const HexFile& file, std::int64_t pageStart) {
     file_ = &file;
     format_ = file.format;
+    gapsRed_ = format_ == HexFormat::Dmk || format_ == HexFormat::DmkRealDisk;
     fpasave = pageStart;
     dataMarkSearch_ = false;
     doubleByteNotice_ = false;
     record_ = {};
 }
 
-Colour HexMarking::HexColour(const HexBytes& filebuf, std::int64_t p) {
+Colour HexMarking::HexColour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b) {
     switch (format_) {
     case HexFormat::Dmk:
-        return p >= dmk::kHeaderSize ? DmkColour(filebuf, p, filebuf.At(p)) : colour::Magenta;
+        return p >= dmk::kHeaderSize ? DmkColour(filebuf, p, b) : colour::Magenta;
     case HexFormat::Jv3:
-        return Jv3Colour(filebuf, p, filebuf.At(p));
+        return Jv3Colour(filebuf, p, b);
     case HexFormat::Jv1:
         return OddBlock(p) ? colour::Black : colour::Red;
     case HexFormat::DmkRealDisk:
@@ -26,11 +27,6 @@ Colour HexMarking::HexColour(const HexBytes& filebuf, std::int64_t p) {
         break;
     }
     return colour::Black;
-}
-
-Colour HexMarking::TextColour(std::uint8_t b) const {
-    const bool dmk = format_ == HexFormat::Dmk || format_ == HexFormat::DmkRealDisk;
-    return dmk && IsGap(b) ? colour::Red : colour::Black;
 }
 
 bool HexMarking::InTrackHeader(std::int64_t p) {
@@ -50,7 +46,12 @@ Colour HexMarking::DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8
         c = colour::Red;
     }
 
-    if (IsIdMarkAfterSync(filebuf, p)) {
+    // Outside an ID field and its data-mark search, only an ID mark starts
+    // anything.
+    if (idamflag == 0 && !dataMarkSearch_ && b != dmk::kIdAddressMark) {
+        return c;
+    }
+    if (b == dmk::kIdAddressMark && IsIdMarkAfterSync(filebuf, p)) {
         idamflag = 1;
         fpasave1 = p;
     }

@@ -39,11 +39,13 @@ class HexMarking {
     // double-byte notice start off.
     void BeginPage(const HexFile& file, std::int64_t pageStart);
 
-    // The colour of the hex digits of byte p, moving the marking state on.
-    // Called once for every byte of a page, in order.
-    Colour HexColour(const HexBytes& filebuf, std::int64_t p);
+    // The colour of the hex digits of byte p, of value b, moving the marking
+    // state on. Called once for every byte of a page, in order.
+    Colour HexColour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b);
     // The colour of byte b in the text column.
-    Colour TextColour(std::uint8_t b) const;
+    Colour TextColour(std::uint8_t b) const {
+        return gapsRed_ && hexrules::IsGap(b) ? colour::Red : colour::Black;
+    }
 
     HexFormat Format() const { return format_; }
     // On when this page found an ID address mark and the last one it found
@@ -57,6 +59,7 @@ class HexMarking {
 
     const HexFile* file_ = nullptr;
     HexFormat format_ = HexFormat::None;
+    bool gapsRed_ = false; // DMK pages show gap bytes red in the text column
     bool dataMarkSearch_ = false;
     bool doubleByteNotice_ = false;
     // The DMK track record the last byte marked lies in (none yet on this

@@ -55,12 +55,18 @@ HexTrackHeaders::Record HexTrackHeaders::RecordAt(std::int64_t p) const {
 }
 
 HexFile ReadHexFile(const HexBytes& filebuf) {
-    const disk::Disk model = disk::ReadDisk(filebuf.Buffer());
+    // The layout is the model's recognition. Only a DMK image's model holds
+    // more that the viewer marks by (its track length and track records), so
+    // only that one is read, and without its sectors.
     HexFile f;
-    f.format = hexrules::FormatOf(model.layout, filebuf);
-    f.trackLength = model.header.dmk.trackLength;
-    if (f.format == HexFormat::Dmk) {
-        f.headers = HexTrackHeaders(model, f.trackLength, filebuf.fileend());
+    const Layout layout = RecogniseLayout(filebuf.Buffer());
+    f.format = hexrules::FormatOf(layout, filebuf);
+    if (layout == Layout::DMK || layout == Layout::RealDiskDMK) {
+        const disk::Disk model = disk::ReadDmk(filebuf.Buffer(), disk::Depth::Tracks);
+        f.trackLength = model.header.dmk.trackLength;
+        if (f.format == HexFormat::Dmk) {
+            f.headers = HexTrackHeaders(model, f.trackLength, filebuf.fileend());
+        }
     }
     return f;
 }

@@ -125,6 +125,7 @@ void HexViewerLogic::DispHexPage() {
     surface.Cls();
     surface.CurrentY = hexlayout::kTopLines * surface.TextHeight("sample");
     std::array<char, 16> address;
+    std::array<std::uint8_t, HexLayout::kBytesPerLine> bytes;
     for (int line = 0; line < HexLayout::kLinesPerPage; ++line) {
         surface.ForeColor = hexcolour::Address;
         surface.CurrentX = hexlayout::kLineLeft;
@@ -132,22 +133,19 @@ void HexViewerLogic::DispHexPage() {
         surface.Print(AddressText(fpa, address), true);
         surface.Print("  ", true);
         surface.ForeColor = colour::Black;
-        const std::int64_t lineStart = fpa;
+        filebuf.Read(fpa, bytes);
         for (int k = 1; k <= HexLayout::kBytesPerLine; ++k) {
-            const std::uint8_t b = filebuf.At(fpa);
-            surface.ForeColor = marking.HexColour(filebuf, fpa);
+            const std::uint8_t b = bytes[static_cast<std::size_t>(k - 1)];
+            surface.ForeColor = marking.HexColour(filebuf, fpa + k - 1, b);
             surface.Print(Hex2View(b), true);
             surface.Print(Separator(k), true);
-            ++fpa;
         }
         surface.Print(" ", true);
-        fpa = lineStart;
-        for (int k = 1; k <= HexLayout::kBytesPerLine; ++k) {
-            const std::uint8_t b = filebuf.At(fpa);
-            ++fpa;
+        for (const std::uint8_t b : bytes) {
             surface.ForeColor = marking.TextColour(b);
             surface.Print(ShownView(b), true);
         }
+        fpa += HexLayout::kBytesPerLine;
         surface.Print();
     }
 
