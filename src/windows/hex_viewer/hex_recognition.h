@@ -47,7 +47,8 @@ namespace hexrules {
 
 // The JV3 test reads the track bytes of the entries within the first 16 bytes.
 inline constexpr int kJv3TestEntries = 6;
-static_assert(jv3::EntryOffset(kJv3TestEntries - 1) < 16 && jv3::EntryOffset(kJv3TestEntries) >= 16);
+static_assert(jv3::EntryOffset(kJv3TestEntries - 1) < 16 &&
+              jv3::EntryOffset(kJv3TestEntries) >= 16);
 
 // The page format: the model's layout where it is one the viewer marks, else
 // JV3 by the viewer's own test, else none. Missing bytes read as 0, so an
@@ -129,7 +130,9 @@ class HexTrackHeaders {
     struct Record {
         std::int64_t start = 0;
         std::int64_t end = 0;
-        bool Header(std::int64_t p) const { return p >= start && p - start < dmk::kPointerTableSize; }
+        bool Header(std::int64_t p) const {
+            return p >= start && p - start < dmk::kPointerTableSize;
+        }
     };
     Record RecordAt(std::int64_t p) const;
 
