@@ -142,15 +142,20 @@ struct Disk {
     }
 };
 
+// How much of the disk a reader reads: all of it, or its layout, its image
+// header and its tracks without their sectors (for a view of the raw file
+// that needs no more; the diagnostics of sectors are then not made).
+enum class Depth { Sectors, Tracks };
+
 // Recognises the layout as the main window does and reads the image by it.
 // A file of no known layout comes back with no tracks; a DMK image for real
 // drives is read all the same, its layout saying what it is.
-Disk ReadDisk(const ImageBuffer& buf);
+Disk ReadDisk(const ImageBuffer& buf, Depth depth = Depth::Sectors);
 
 // The readers of the three layouts, for a file already known to be one.
-Disk ReadJv1(const ImageBuffer& buf);
-Disk ReadJv3(const ImageBuffer& buf);
-Disk ReadDmk(const ImageBuffer& buf);
+Disk ReadJv1(const ImageBuffer& buf, Depth depth = Depth::Sectors);
+Disk ReadJv3(const ImageBuffer& buf, Depth depth = Depth::Sectors);
+Disk ReadDmk(const ImageBuffer& buf, Depth depth = Depth::Sectors);
 
 // The sector's data at its own size, every Stride()-th byte from dataPos;
 // empty when the file does not hold it whole.

@@ -37,7 +37,7 @@ class DmkReader {
   public:
     DmkReader(const ImageBuffer& buf, Disk& d) : buf_(buf), d_(d) {}
 
-    void ReadRecord(int k) {
+    void ReadRecord(int k, Depth depth) {
         const std::int64_t start = dmk::RecordStart(length_, k);
         Track& track = d_.tracks.emplace_back();
         track.cylinder = k / d_.header.dmkHeads;
@@ -47,6 +47,9 @@ class DmkReader {
         if (track.length < length_) {
             d_.Diagnose(start,
                         [&] { return RecordText(k) + " is cut off by the end of the file"; });
+        }
+        if (depth == Depth::Tracks) {
+            return;
         }
 
         // The pointers that name a place the file holds, up to the first zero.
@@ -127,7 +130,7 @@ class DmkReader {
 
 } // namespace
 
-Disk ReadDmk(const ImageBuffer& buf) {
+Disk ReadDmk(const ImageBuffer& buf, Depth depth) {
     Disk d;
     ImageHeader& h = d.header;
     h.dmk = dmk::ReadHeader(buf);
@@ -153,7 +156,7 @@ Disk ReadDmk(const ImageBuffer& buf) {
     DmkReader reader(buf, d);
     reader.length_ = length;
     for (int k = 0; k < h.dmkRecords; ++k) {
-        reader.ReadRecord(k);
+        reader.ReadRecord(k, depth);
     }
     return d;
 }

@@ -41,7 +41,7 @@ Sector SectorOf(const ImageBuffer& buf, const jv3::PlacedEntry& p) {
 
 } // namespace
 
-Disk ReadJv3(const ImageBuffer& buf) {
+Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
     Disk d;
     d.layout = Layout::JV3;
     d.header.writeProtect = buf.At(jv3::kWriteProtectOffset);
@@ -72,7 +72,12 @@ Disk ReadJv3(const ImageBuffer& buf) {
         Track& t = d.tracks.emplace_back();
         t.cylinder = static_cast<int>(k) / kHeads;
         t.head = static_cast<int>(k) % kHeads;
-        t.sectors.reserve(static_cast<std::size_t>(count[k]));
+        if (depth == Depth::Sectors) {
+            t.sectors.reserve(static_cast<std::size_t>(count[k]));
+        }
+    }
+    if (depth == Depth::Tracks) {
+        return d;
     }
     for (const jv3::PlacedEntry& p : entries) {
         if (p.entry.IsFree()) {
