@@ -140,8 +140,10 @@ inline int CountUsedEntries(const ImageBuffer& buf) {
 
 // The header test: the track bytes of the four entries from `at` on are
 // equal. False when the file does not hold all four.
+// The bytes the test reads: three entries and the track byte of a fourth.
+inline constexpr std::int64_t kHeaderTestBytes = 3 * kEntrySize + 1;
 inline bool FourEqualTrackBytes(const ImageBuffer& buf, std::int64_t at = 0) {
-    if (!buf.Has(at, 3 * kEntrySize + 1)) {
+    if (!buf.Has(at, kHeaderTestBytes)) {
         return false;
     }
     const std::uint8_t t = buf.At(at);

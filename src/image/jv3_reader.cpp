@@ -6,7 +6,9 @@
 // from wherever their entries stand, in entry order. JV3 keeps no ID fields
 // and only the data-mark bits of the flags: a sector's ID CRC is NotRecorded,
 // its data CRC Bad when the entry's flag says it was read with an error, else
-// Good (whether or not the file holds the data).
+// Good (whether or not the file holds the data). The first table's sectors
+// are listed in entry order too, and the header test is taken from every
+// entry, as the sector map walks and tests the header.
 #include "disk.h"
 #include "jv3.h"
 
@@ -49,6 +51,10 @@ Disk ReadJv3(const ImageBuffer& buf) {
         d.Diagnose(buf.Size(), [] { return std::string("the file ends inside the header"); });
     }
     const std::vector<jv3::PlacedEntry> entries = jv3::ReadAllEntries(buf);
+    std::vector<bool>& test = d.header.jv3HeaderTest;
+    for (int n = 0; n < jv3::kEntries && buf.Has(jv3::EntryOffset(n), jv3::kHeaderTestBytes); ++n) {
+        test.push_back(jv3::FourEqualTrackBytes(buf, jv3::EntryOffset(n)));
+    }
 
     // Each track and side's sectors, counted first so that each track's
     // sectors take one allocation.
@@ -74,13 +80,17 @@ Disk ReadJv3(const ImageBuffer& buf) {
         t.head = static_cast<int>(k) % kHeads;
         t.sectors.reserve(static_cast<std::size_t>(count[k]));
     }
+    d.headerOrder.reserve(entries.size());
     for (const jv3::PlacedEntry& p : entries) {
         if (p.entry.IsFree()) {
             continue;
         }
         const std::size_t k = static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side());
-        const Sector& s =
-            d.tracks[static_cast<std::size_t>(trackOf[k])].sectors.emplace_back(SectorOf(buf, p));
+        std::vector<Sector>& sectors = d.tracks[static_cast<std::size_t>(trackOf[k])].sectors;
+        if (p.number < jv3::kEntries) {
+            d.headerOrder.push_back({trackOf[k], static_cast<int>(sectors.size())});
+        }
+        const Sector& s = sectors.emplace_back(SectorOf(buf, p));
         if (!s.dataInFile) {
             d.Diagnose(s.dataPos, [&] {
                 return "the file ends inside the data of track " + std::to_string(s.cylinder) +
