@@ -50,24 +50,24 @@ Disk ReadJv3(const ImageBuffer& buf) {
     if (!buf.Has(0, jv3::kHeaderSize)) {
         d.Diagnose(buf.Size(), [] { return std::string("the file ends inside the header"); });
     }
-    const std::vector<jv3::PlacedEntry> entries = jv3::ReadAllEntries(buf);
-    std::vector<bool>& test = d.header.jv3HeaderTest;
-    for (int n = 0; n < jv3::kEntries && buf.Has(jv3::EntryOffset(n), jv3::kHeaderTestBytes); ++n) {
-        test.push_back(jv3::FourEqualTrackBytes(buf, jv3::EntryOffset(n)));
-    }
+    d.header.jv3HeaderTest = jv3::HeaderTestAtEachEntry(buf);
 
     // Each track and side's sectors, counted first so that each track's
     // sectors take one allocation.
     std::array<int, kTrackBytes * kHeads> count{};
-    for (const jv3::PlacedEntry& p : entries) {
+    int entries = 0;
+    int firstTable = 0; // used entries of the first table
+    jv3::ForEachEntry(buf, [&](const jv3::PlacedEntry& p) {
+        ++entries;
         if (p.entry.IsFree()) {
             ++d.header.jv3FreeEntries;
         } else {
             ++count[static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side())];
+            firstTable += p.number < jv3::kEntries ? 1 : 0;
         }
         d.header.jv3Tables = p.number / jv3::kEntries + 1;
-    }
-    d.header.jv3UsedEntries = static_cast<int>(entries.size()) - d.header.jv3FreeEntries;
+    });
+    d.header.jv3UsedEntries = entries - d.header.jv3FreeEntries;
 
     std::array<int, kTrackBytes * kHeads> trackOf{};
     for (std::size_t k = 0; k < count.size(); ++k) {
@@ -80,10 +80,10 @@ Disk ReadJv3(const ImageBuffer& buf) {
         t.head = static_cast<int>(k) % kHeads;
         t.sectors.reserve(static_cast<std::size_t>(count[k]));
     }
-    d.headerOrder.reserve(entries.size());
-    for (const jv3::PlacedEntry& p : entries) {
+    d.headerOrder.reserve(static_cast<std::size_t>(firstTable));
+    jv3::ForEachEntry(buf, [&](const jv3::PlacedEntry& p) {
         if (p.entry.IsFree()) {
-            continue;
+            return;
         }
         const std::size_t k = static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side());
         std::vector<Sector>& sectors = d.tracks[static_cast<std::size_t>(trackOf[k])].sectors;
@@ -97,7 +97,7 @@ Disk ReadJv3(const ImageBuffer& buf) {
                        " side " + std::to_string(s.head) + " sector " + std::to_string(s.sector);
             });
         }
-    }
+    });
     return d;
 }
 

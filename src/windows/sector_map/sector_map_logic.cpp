@@ -89,6 +89,7 @@ OpenResult SectorMapLogic::ReadAndCheckFile() {
     pagecounters.clear();
     endflag = 0;
     pageShown_ = false;
+    shown_.reset();
 
     if (disk_.layout == Layout::JV1) {
         jv1 = 1;
@@ -116,17 +117,42 @@ void SectorMapLogic::DrawSectorPage() {
     DrawPage();
 }
 
+SectorMapLogic::WalkState SectorMapLogic::Walk() const {
+    return WalkState{fpa, filepsn, secnum, startchk, dirstartsec, direndsec};
+}
+
+void SectorMapLogic::SetWalk(const WalkState& w) {
+    fpa = w.fpa;
+    filepsn = w.filepsn;
+    secnum = w.secnum;
+    startchk = w.startchk;
+    dirstartsec = w.dirstartsec;
+    direndsec = w.direndsec;
+}
+
 bool SectorMapLogic::DrawPage() {
+    const ShownPage page{Pagenum, Option1.Value, Walk()};
+    // The surface still shows what this walk would draw (nothing has been
+    // drawn since it drew the same page from the same state): the walk
+    // ends as it ended then, and the page stays as it is.
+    if (shown_ && shown_->page == page && shown_->revision == surface.Revision()) {
+        SavePageStart(dmkflag == 0 && jv1 == 0 ? filepsn : fpa);
+        SetWalk(shown_->after);
+        endflag = shown_->endflag;
+        Text1.Text = LayoutName(disk_.layout);
+        return true;
+    }
+    shown_.reset();
     surface.Cls();
     if (dmkflag != 0) {
         DrawDmkPage();
-        return true;
-    }
-    if (jv1 != 0) {
+    } else if (jv1 != 0) {
         DrawJv1Page();
-        return true;
+    } else if (!DrawJv3Page()) {
+        return false;
     }
-    return DrawJv3Page();
+    shown_ = Shown{page, Walk(), endflag, surface.Revision()};
+    return true;
 }
 
 void SectorMapLogic::SavePageStart(std::int64_t start) {
@@ -155,8 +181,9 @@ void SectorMapLogic::RestorePageStart() {
 void SectorMapLogic::PrintRowLabel(const char* text, int track, int y) {
     surface.CurrentX = maplayout::kLabelX;
     surface.CurrentY = y;
-    surface.Print({std::string(text), std::string(track < 10 ? " " : ""), std::int64_t{track}},
-                  true);
+    surface.Print(text, true);
+    surface.Print(track < 10 ? " " : "", true);
+    surface.PrintNumber(track, true);
 }
 
 void SectorMapLogic::PrintDensityLegend(int lineHeight) {
@@ -264,8 +291,9 @@ void SectorMapLogic::DrawDmkPage() {
     }
     PrintDensityLegend(h);
     surface.ForeColor = mapcolour::DmkDoubleDir;
-    surface.Print({std::string(kMapDmkDoubleDirLegend), Hex(static_cast<std::uint64_t>(datamark)),
-                   std::string("h")});
+    surface.Print(kMapDmkDoubleDirLegend, true);
+    surface.Print(Hex(static_cast<std::uint64_t>(datamark)), true);
+    surface.Print("h");
     PrintDamageLegend(h);
     if (lastDoubled) {
         surface.CurrentX = maplayout::kLabelX;
@@ -374,10 +402,10 @@ bool SectorMapLogic::DrawJv3Page() {
     if (dirstartsec > 0) {
         surface.CurrentX = maplayout::kDirCountX;
         surface.CurrentY = maplayout::kDirStartY;
-        surface.Print({dirstartsec});
+        surface.PrintNumber(dirstartsec);
         surface.CurrentX = maplayout::kDirCountX;
         surface.CurrentY = maplayout::kDirEndY;
-        surface.Print({direndsec});
+        surface.PrintNumber(direndsec);
     }
     return true;
 }
@@ -400,7 +428,8 @@ void SectorMapLogic::DrawJv1Page() {
         const disk::Track& t = disk_.tracks[static_cast<std::size_t>(track)];
         surface.ForeColor = mapcolour::RowLabel;
         PrintRowLabel("Trk", t.cylinder, y);
-        surface.Print({std::string(":"), std::int64_t{0}}, true);
+        surface.Print(":", true);
+        surface.PrintNumber(0, true);
         // The directory track's row in the colour of directory sectors.
         const bool directory = !t.sectors.empty() && t.sectors.front().directoryMark;
         surface.ForeColor = directory ? mapcolour::SingleDir : mapcolour::SingleDensity;
@@ -439,7 +468,7 @@ void SectorMapLogic::DrawMissing(const RowNumbers& row, bool numeric) {
             surface.CurrentX = x;
             x += maplayout::kColumnPitch;
         }
-        surface.Print({std::int64_t{n}});
+        surface.PrintNumber(n);
     }
 }
 

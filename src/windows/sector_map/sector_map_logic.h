@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,39 @@ class SectorMapLogic {
     void PrintDensityLegend(int lineHeight);
     void SavePageStart(std::int64_t start);
     void RestorePageStart();
+
+    // Where the walk stands: what a page is drawn from, and what drawing it
+    // leaves.
+    struct WalkState {
+        std::int64_t fpa = 0;
+        std::int64_t filepsn = 0;
+        int secnum = 0;
+        int startchk = 0;
+        std::int64_t dirstartsec = 0;
+        std::int64_t direndsec = 0;
+        bool operator==(const WalkState&) const = default;
+    };
+    WalkState Walk() const;
+    void SetWalk(const WalkState& w);
+    // A page as the walk draws it: the page, the order and where it starts.
+    struct ShownPage {
+        int Pagenum = 0;
+        bool numeric = true;
+        WalkState start;
+        bool operator==(const ShownPage&) const = default;
+    };
+    // The page last drawn, the walk as drawing it left it, and the surface's
+    // revision right after. Drawing the same page again while the surface
+    // has not changed since would draw every text where it already is
+    // (Resize, an order option clicked again): the walk takes its end from
+    // here instead. A load forgets it.
+    struct Shown {
+        ShownPage page;
+        WalkState after;
+        int endflag = 0;
+        std::uint64_t revision = 0;
+    };
+    std::optional<Shown> shown_;
 
     // The disk of the file last loaded, read once at its load, and its JV3
     // sectors in the order of their header entries.
