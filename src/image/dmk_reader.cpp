@@ -6,7 +6,8 @@
 // fields may be stored with every byte twice (dmk.h). Every pointer up to
 // the first zero is a sector, in pointer order, duplicates included; a
 // pointer to a place the file does not hold is none. The CRC of every ID
-// field and of every data field found is checked.
+// field and of every data field found is checked. Each sector is read a
+// second time as the sector map reads it, where that differs.
 #include "disk.h"
 #include "dmk.h"
 
@@ -75,11 +76,17 @@ class DmkReader {
             pointers_[static_cast<std::size_t>(count)] = p;
             entries_[static_cast<std::size_t>(count++)] = j;
         }
+        // The density the sector map takes a record's missing data marks
+        // to lie by: the track length's, or the first pointer's.
+        const dmk::Header& h = d_.header.dmk;
+        const bool mapDensity =
+            h.knownTrackLength ? h.doubleDensity : dmk::IdPointer(buf_, start, 0).doubleDensity;
         track.sectors.resize(static_cast<std::size_t>(count));
         for (int n = 0; n < count; ++n) {
+            Sector& s = track.sectors[static_cast<std::size_t>(n)];
             ReadSector(start, entries_[static_cast<std::size_t>(n)],
-                       pointers_[static_cast<std::size_t>(n)],
-                       track.sectors[static_cast<std::size_t>(n)]);
+                       pointers_[static_cast<std::size_t>(n)], s);
+            ReadAsMapped(s, mapDensity);
         }
     }
 
@@ -120,6 +127,38 @@ class DmkReader {
         s.directoryMark = s.dataField && dmk::IsDirectoryMark(s.dataMark);
         s.dataInFile =
             buf_.Has(s.dataPos, static_cast<std::int64_t>(stride) * (s.dataSize - 1) + 1);
+    }
+
+    // The sector as the sector map reads it (MapReading).
+    void ReadAsMapped(Sector& s, bool mapDensity) const {
+        MapReading& m = s.sectorMap;
+        const std::int64_t pos = s.idPos;
+        int distance = -1;
+        if (s.idMarkTwice == s.doubled) {
+            m.cylinder = s.cylinder;
+            m.head = s.head;
+            m.sector = s.sector;
+            m.crc = s.crc;
+            distance = s.dataField ? static_cast<int>(s.dataMarkPos - pos) : -1;
+        } else {
+            const bool twice = s.idMarkTwice;
+            const int stride = twice ? 2 : 1;
+            m.cylinder = dmk::IdTrack(buf_, pos, twice);
+            m.head = static_cast<std::uint8_t>(dmk::IdSide(buf_, pos, twice));
+            m.sector = static_cast<std::uint8_t>(dmk::IdSector(buf_, pos, twice));
+            m.crc.id =
+                StateOf(dmk::CheckFieldCrc(buf_, pos, dmk::kIdFieldBytes, s.doubleDensity, stride));
+            distance = dmk::DataMarkDistance(buf_, pos, twice);
+            if (distance >= 0) {
+                m.crc.data = StateOf(dmk::CheckFieldCrc(buf_, pos + distance,
+                                                        dmk::IdSectorSize(buf_, pos, twice),
+                                                        s.doubleDensity, stride));
+            }
+        }
+        m.dataField = distance >= 0;
+        m.dataMark =
+            m.dataField ? buf_.At(pos + distance) : dmk::FixedDistanceMark(buf_, pos, mapDensity);
+        m.directoryMark = dmk::IsDirectoryMark(m.dataMark);
     }
 
     const ImageBuffer& buf_;
