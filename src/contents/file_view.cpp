@@ -1,5 +1,6 @@
 #include "file_view.h"
 
+#include "disassembly.h"
 #include "hex_dump.h"
 #include "plain_text.h"
 #include "shown_bytes.h"
@@ -17,9 +18,8 @@ struct ViewNames {
     std::string_view word;
 };
 constexpr ViewNames kNames[] = {
-    {View::Listing, "Listing", "basic"},
-    {View::Text, "Text", "text"},
-    {View::LoadMap, "Load map", "cmd"},
+    {View::Listing, "Listing", "basic"}, {View::Text, "Text", "text"},
+    {View::LoadMap, "Load map", "cmd"},  {View::Disassembly, "Disassembly", "disasm"},
     {View::Hex, "Hex", "hex"},
 };
 
@@ -135,6 +135,12 @@ ViewText ShowAs(View view, std::span<const std::uint8_t> bytes, bool cpm) {
     case View::LoadMap: {
         const LoadMap map = ReadLoadMap(bytes);
         shown.lines = LoadMapLines(map);
+        shown.error = map.error;
+        break;
+    }
+    case View::Disassembly: {
+        const LoadMap map = ReadLoadMap(bytes);
+        shown.lines = DisassemblyText(map, bytes);
         shown.error = map.error;
         break;
     }

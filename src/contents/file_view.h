@@ -14,8 +14,9 @@
 
 namespace ss::contents {
 
-enum class View { Listing, Text, LoadMap, Hex };
-inline constexpr View kViews[] = {View::Listing, View::Text, View::LoadMap, View::Hex};
+enum class View { Listing, Text, LoadMap, Disassembly, Hex };
+inline constexpr View kViews[] = {View::Listing, View::Text, View::LoadMap, View::Disassembly,
+                                  View::Hex};
 
 // What the file is taken for by Auto: a BASIC listing when the program
 // parses, a load map when the load module parses, text when at least 90 in
@@ -39,7 +40,7 @@ std::vector<std::string> ListingLines(const BasicListing& listing);
 std::vector<std::string> LoadMapLines(const LoadMap& map);
 
 // The view's name in the window ("Listing", "Load map") and as
-// sectorscope-cli names it ("basic", "cmd").
+// sectorscope-cli names it ("basic", "cmd", "disasm").
 std::string_view ViewTitle(View view);
 std::string_view ViewWord(View view);
 std::optional<View> ViewOfWord(std::string_view word);
