@@ -1,5 +1,6 @@
 #include "disassembly.h"
 
+#include "shown_bytes.h"
 #include "surface/numtext.h"
 
 #include <algorithm>
@@ -131,12 +132,16 @@ Flow FlowOf(const Memory& m, int address, int length) {
     }
 }
 
+// "DB 48H,49H,00H  ; HI.": the bytes, then as characters.
 std::string Data(const Memory& m, int address, int length) {
     std::string text = "DB ";
+    std::string characters;
     for (int k = 0; k < length; ++k) {
-        text += (k > 0 ? "," : "") + HexNumber(Hex2(m[At(address + k)]));
+        const std::uint8_t b = m[At(address + k)];
+        text += (k > 0 ? "," : "") + HexNumber(Hex2(b));
+        characters += IsPrintable(b) ? static_cast<char>(b) : '.';
     }
-    return text;
+    return text + "  ; " + characters;
 }
 
 } // namespace

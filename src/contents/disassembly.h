@@ -29,12 +29,13 @@ struct DisassemblyLine {
     int address = 0;
     int length = 0;
     std::array<std::uint8_t, 4> bytes{}; // the first `length` are the line's
-    std::string text; // the instruction, or "DB 01H,02H" for bytes not reached as code
+    // The instruction, or for bytes not reached as code "DB 48H,49H  ; HI".
+    std::string text;
     bool code = false;
 };
 
 // Every loaded byte in address order, as instructions where code reaches
-// them and as data (up to 4 bytes a line) elsewhere.
+// them and as data (up to 4 bytes a line, with their characters) elsewhere.
 std::vector<DisassemblyLine> Disassemble(const LoadMap& map, std::span<const std::uint8_t> bytes);
 
 // "5200  DD 21 00 3C  LD IX,3C00H", a blank line between runs of memory

@@ -200,12 +200,12 @@ TEST(Disassembly, FollowsCodeFromTransferAndBlockStarts) {
     EXPECT_EQ(ShowAs(View::Disassembly, module, false).lines,
               (std::vector<std::string>{
                   "5200  21 00 3C     LD HL,3C00H", "5203  CD 10 52     CALL 5210H",
-                  "5206  18 FE        JR 5206H", "5208  01 02 03 04  DB 01H,02H,03H,04H",
-                  "520C  05 00 00 00  DB 05H,00H,00H,00H", "5210  3E 41        LD A,41H",
+                  "5206  18 FE        JR 5206H", "5208  01 02 03 04  DB 01H,02H,03H,04H  ; ....",
+                  "520C  05 00 00 00  DB 05H,00H,00H,00H  ; ....", "5210  3E 41        LD A,41H",
                   "5212  DD 77 FB     LD (IX-05H),A", "5215  DD CB 02 06  RLC (IX+02H)",
-                  "5219  C9           RET", "521A  FF           DB 0FFH", "",
+                  "5219  C9           RET", "521A  FF           DB 0FFH  ; .", "",
                   "6000  10 FE        DJNZ 6000H",
-                  "6002  3E           DB 3EH", // LD A,n cut off by the block's end
+                  "6002  3E           DB 3EH  ; >", // LD A,n cut off by the block's end
               }));
     EXPECT_EQ(ShowAs(View::Disassembly, Bytes{0x41, 0x42}, false).error,
               "at offset 0000: record type 41 is not one the loader knows");

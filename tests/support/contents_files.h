@@ -22,6 +22,13 @@ struct BasicLineSpec {
 // number, body and 0x00, then a pointer of 0000.
 Bytes BasicProgram(const std::vector<BasicLineSpec>& lines, int base = 0x6A01);
 
+// A short payroll program, as shown in the README and its screenshot: FOR,
+// IF ... THEN, PRINT USING, DATA with quoted items, REM and '.
+Bytes PayrollProgram();
+// A load module that clears the screen and goes back to the DOS: name,
+// copyright, one block with a note after the code, transfer address.
+Bytes ClearScreenModule();
+
 // Load module records: a load block (length byte counting the address, 0, 1
 // and 2 for 256, 257 and 258 bytes), a transfer address, any other record.
 Bytes CmdBlock(int address, const Bytes& data);
