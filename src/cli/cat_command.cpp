@@ -26,7 +26,7 @@ using contents::View;
 Json Addresses(const std::vector<dos::SectorAddress>& at) {
     Json list = Json::array();
     for (const dos::SectorAddress& a : at) {
-        list.push_back(Json::array({a.track, a.side, a.sector}));
+        list.push_back(AddressJson(a));
     }
     return list;
 }

@@ -4,6 +4,7 @@
 
 #include "dos/dos_disk.h"
 #include "framework.h"
+#include "json.h"
 
 #include <ostream>
 #include <string>
@@ -13,6 +14,9 @@ namespace ss::cli {
 
 // What both say of a disk of no DOS family they read, before the reason.
 inline constexpr const char* kNoDos = "no TRSDOS, LDOS, DOSPLUS, NEWDOS/80 or CP/M disk: ";
+
+// A sector's address as [track, side, sector].
+Json AddressJson(const dos::SectorAddress& a);
 
 // The one file a name given on the command line stands for (as
 // dos::FilesNamed); when it names none or several, says so on err and gives

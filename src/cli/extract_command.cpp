@@ -14,18 +14,6 @@
 
 namespace ss::cli {
 
-namespace {
-
-std::string Addresses(const std::vector<dos::SectorAddress>& at) {
-    std::string s;
-    for (const dos::SectorAddress& a : at) {
-        s += (s.empty() ? "" : ", ") + dos::AddressText(a);
-    }
-    return s;
-}
-
-} // namespace
-
 const dos::DirFile* FileNamed(const dos::Disk& disk, const std::string& given, std::ostream& err) {
     const std::vector<const dos::DirFile*> found = dos::FilesNamed(disk, given);
     if (found.empty()) {
@@ -47,11 +35,11 @@ bool PrintDamage(std::ostream& err, const dos::DirFile& file, const dos::FileByt
                  std::string_view zeros) {
     if (!content.missing.empty()) {
         err << "sectorscope-cli: " << file.name << ": sectors missing, " << zeros
-            << " as zeros: " << Addresses(content.missing) << '\n';
+            << " as zeros: " << dos::AddressesText(content.missing) << '\n';
     }
     if (!content.crcErrors.empty()) {
         err << "sectorscope-cli: " << file.name
-            << ": sectors with CRC errors: " << Addresses(content.crcErrors) << '\n';
+            << ": sectors with CRC errors: " << dos::AddressesText(content.crcErrors) << '\n';
     }
     for (const std::string& p : file.problems) {
         err << "sectorscope-cli: " << file.name << ": " << p << '\n';

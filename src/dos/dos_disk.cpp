@@ -792,6 +792,14 @@ std::string AddressText(const SectorAddress& at) {
            std::to_string(at.sector);
 }
 
+std::string AddressesText(const std::vector<SectorAddress>& at) {
+    std::string s;
+    for (const SectorAddress& a : at) {
+        s += (s.empty() ? "" : ", ") + AddressText(a);
+    }
+    return s;
+}
+
 std::string DateText(const Date& date) {
     static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

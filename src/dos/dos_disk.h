@@ -143,6 +143,8 @@ std::vector<const DirFile*> FilesNamed(const Disk& disk, const std::string& give
 
 // "track 17 side 0 sector 3".
 std::string AddressText(const SectorAddress& at);
+// Several, ", " between them.
+std::string AddressesText(const std::vector<SectorAddress>& at);
 // A date as "12-Apr-83", or "Apr-83" without a day.
 std::string DateText(const Date& date);
 // The attributes as four characters: S (system) or -, I (invisible) or -,
