@@ -71,10 +71,6 @@ void PrintFiles(std::ostream& out, const dos::Disk& disk, bool all) {
     }
 }
 
-Json Address(const dos::SectorAddress& a) {
-    return Json::array({a.track, a.side, a.sector});
-}
-
 Json FileJson(const dos::DirFile& f) {
     Json extents = Json::array();
     for (const dos::Extent& x : f.extents) {
@@ -82,7 +78,7 @@ Json FileJson(const dos::DirFile& f) {
     }
     Json sectors = Json::array();
     for (const dos::SectorAddress& a : f.sectors) {
-        sectors.push_back(Address(a));
+        sectors.push_back(AddressJson(a));
     }
     Json file = {
         {"name", f.name},
@@ -98,7 +94,7 @@ Json FileJson(const dos::DirFile& f) {
         {"eof", f.eof},
         {"date", f.date ? Json(dos::DateText(*f.date)) : Json()},
         {"extents", std::move(extents)},
-        {"first", f.sectors.empty() ? Json() : Address(f.sectors.front())},
+        {"first", f.sectors.empty() ? Json() : AddressJson(f.sectors.front())},
         {"sectors", std::move(sectors)},
         {"damage", f.problems},
     };
@@ -159,6 +155,10 @@ constexpr OptionSpec kFilesOptions[] = {
 };
 
 } // namespace
+
+Json AddressJson(const dos::SectorAddress& a) {
+    return Json::array({a.track, a.side, a.sector});
+}
 
 const Command kFilesCommand{
     "files",

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cctype>
 #include <set>
 
 namespace ss::dos {
@@ -791,6 +792,14 @@ std::string AddressText(const SectorAddress& at) {
            std::to_string(at.sector);
 }
 
+std::string AddressesText(const std::vector<SectorAddress>& at) {
+    std::string s;
+    for (const SectorAddress& a : at) {
+        s += (s.empty() ? "" : ", ") + AddressText(a);
+    }
+    return s;
+}
+
 std::string DateText(const Date& date) {
     static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -815,6 +824,50 @@ std::string AttributeText(const DirFile& file) {
     s += file.flag5 ? '*' : '-';
     s += static_cast<char>('0' + file.protection);
     return s;
+}
+
+namespace {
+
+std::string Upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
+}
+
+} // namespace
+
+std::vector<const DirFile*> FilesNamed(const Disk& disk, const std::string& given) {
+    const auto all = [&](const auto& test) {
+        std::vector<const DirFile*> found;
+        for (const DirFile& f : disk.files) {
+            if (test(f)) {
+                found.push_back(&f);
+            }
+        }
+        return found;
+    };
+    if (auto exact = all([&](const DirFile& f) { return f.name == given; }); !exact.empty()) {
+        return exact;
+    }
+    // Regardless of case, and of whether the extension follows a '/' (as the
+    // Files window shows TRS-80 names) or a '.' (as CP/M and the host do).
+    const auto normal = [](const std::string& name) {
+        std::string s = Upper(name);
+        if (const std::size_t dot = s.rfind('.');
+            dot != std::string::npos && s.find('/') == std::string::npos) {
+            s[dot] = '/';
+        }
+        return s;
+    };
+    const std::string wanted = normal(given);
+    if (auto named = all([&](const DirFile& f) { return normal(f.name) == wanted; });
+        !named.empty() || wanted.find('/') != std::string::npos) {
+        return named;
+    }
+    return all([&](const DirFile& f) {
+        const std::string name = normal(f.name);
+        return name.substr(0, name.find('/')) == wanted;
+    });
 }
 
 } // namespace ss::dos

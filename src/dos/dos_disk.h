@@ -135,8 +135,16 @@ struct FileBytes {
 };
 FileBytes ReadFile(const SectorSource& source, const DirFile& file);
 
+// The files a name typed by a user stands for: "NAME/EXT" as the Files
+// window shows it, "NAME.EXT" as the host file is called, or "NAME" alone,
+// each regardless of case. An exact match wins; "NAME" alone stands for every
+// file of that name whatever its extension (one file: the name is enough).
+std::vector<const DirFile*> FilesNamed(const Disk& disk, const std::string& given);
+
 // "track 17 side 0 sector 3".
 std::string AddressText(const SectorAddress& at);
+// Several, ", " between them.
+std::string AddressesText(const std::vector<SectorAddress>& at);
 // A date as "12-Apr-83", or "Apr-83" without a day.
 std::string DateText(const Date& date);
 // The attributes as four characters: S (system) or -, I (invisible) or -,

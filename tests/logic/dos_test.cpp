@@ -7,8 +7,11 @@
 #include "window_fixture.h"
 #include "windows/files/files_logic.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -811,6 +814,37 @@ TEST_F(DosTest, FilesWindowTable) {
     files.SaveRows({1}, folder, [](const std::string&) { return true; });
     EXPECT_EQ(std::filesystem::file_size(folder / "ZED.TXT"), 600u);
     std::filesystem::remove_all(folder);
+}
+
+// View: a row's file read for the contents window, its damage said; rows of
+// an image the main window has since left give none.
+TEST_F(DosTest, FilesWindowContentsOfARow) {
+    DosDiskBuilder b(testimg::Trsdos23Geometry());
+    const std::string text = "HELLO\rWORLD\r";
+    b.AddFile({"NOTE    TXT", std::vector<std::uint8_t>(text.begin(), text.end())});
+    b.DamageSector({1, 0, 0});
+    OpenDisk(b.Jv3());
+    FilesLogic files(host, w);
+    files.Form_Activate();
+    std::optional<ContentsLogic> contents = files.ContentsOfRow(0);
+    ASSERT_TRUE(contents.has_value());
+    EXPECT_EQ(contents->FileName(), "NOTE/TXT");
+    EXPECT_EQ(contents->View(), contents::View::Text);
+    EXPECT_EQ(contents->Text(), "HELLO\nWORLD\n");
+    EXPECT_EQ(contents->Damage(),
+              (std::vector<std::string>{"Sectors read with CRC errors: track 1 side 0 sector 0"}));
+    EXPECT_FALSE(files.ContentsOfRow(1).has_value());
+
+    const std::filesystem::path saved =
+        std::filesystem::path(::testing::TempDir()) / ("note_" + std::to_string(::getpid()));
+    EXPECT_EQ(contents->SaveText(saved), "");
+    std::ifstream in(saved, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "HELLO\nWORLD\n");
+    std::filesystem::remove(saved);
+    EXPECT_NE(contents->SaveText(std::filesystem::path(::testing::TempDir())), "");
+
+    OpenDisk(DosDiskBuilder(testimg::Trsdos23Geometry()).Jv1()); // another image
+    EXPECT_FALSE(files.ContentsOfRow(0).has_value());
 }
 
 } // namespace

@@ -124,6 +124,19 @@ void FilesLogic::OpenRow(int row) {
     }
 }
 
+std::optional<ContentsLogic> FilesLogic::ContentsOfRow(int row) const {
+    const dos::SectorSource* sectors = main_.Sectors();
+    // Rows of an image the main window no longer shows name none of its files.
+    if (row < 0 || row >= static_cast<int>(rows_.size()) || sectors == nullptr ||
+        main_.ImageGeneration() != generation_) {
+        return std::nullopt;
+    }
+    const dos::Disk& disk = main_.DosDisk();
+    const dos::DirFile& f =
+        disk.files[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)].file)];
+    return ContentsLogic(f, dos::ReadFile(*sectors, f), disk.family == dos::Family::Cpm);
+}
+
 std::vector<dos::Saved>
 FilesLogic::SaveRows(const std::vector<int>& rows, const std::filesystem::path& folder,
                      const std::function<bool(const std::string&)>& replace) {
