@@ -4,12 +4,15 @@
 
 #include "bench_images.h"
 #include "cli/commands.h"
+#include "contents/basic_listing.h"
+#include "contents/file_view.h"
 #include "dos/disk_sectors.h"
 #include "image/analysis.h"
 #include "image/crc16.h"
 #include "image/disk.h"
 #include "image/image_buffer.h"
 #include "image/image_file.h"
+#include "support/contents_files.h"
 #include "windows/hex_viewer/hex_viewer_logic.h"
 #include "windows/sector_map/sector_map_logic.h"
 
@@ -287,6 +290,28 @@ void BM_SectorMapAllPages(benchmark::State& state) {
     state.counters["pages"] = pages;
 }
 BENCHMARK(BM_SectorMapAllPages)->Unit(benchmark::kMicrosecond);
+
+// A 48 KB BASIC program listed, as the contents window and `cat` show it:
+// every line found and spelt out, then written as text.
+void BM_ListBasic48K(benchmark::State& state) {
+    // PRINT "HELLO, WORLD";A$(I);TAB(20);CHR$(65):FOR J=1 TO 10:NEXT J:GOSUB 100
+    const std::string body = "\xB2 \"HELLO, WORLD\";A$(I);\xBC"
+                             "20);\xF7(65):\x81 J\xD5"
+                             "1 \xBD 10:\x87 J:\x91 100";
+    std::vector<ss::testimg::BasicLineSpec> lines;
+    const std::size_t lineBytes = 4 + body.size() + 1;
+    for (std::size_t size = 3; size < 48 * 1024; size += lineBytes) {
+        lines.push_back({static_cast<int>(10 * (lines.size() + 1)), body});
+    }
+    const ss::testimg::Bytes program = ss::testimg::BasicProgram(lines);
+    for (auto _ : state) {
+        const ss::contents::BasicListing listing = ss::contents::ListBasic(program);
+        benchmark::DoNotOptimize(ss::contents::ListingLines(listing).data());
+    }
+    state.counters["lines"] = static_cast<double>(lines.size());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * program.size()));
+}
+BENCHMARK(BM_ListBasic48K)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

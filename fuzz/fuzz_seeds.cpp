@@ -1,7 +1,9 @@
 // fuzz_seeds DIR: writes a starting corpus for the fuzz targets into DIR: the
 // sample disks, small images of every layout and track length the windows
 // know, the refused kinds, and disks of each DOS family the directory reader
-// knows, whole and damaged.
+// knows, whole and damaged; a BASIC program and a load module for the
+// contents of files.
+#include "support/contents_files.h"
 #include "support/dos_disks.h"
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
@@ -191,6 +193,26 @@ void WriteDosDisks(const std::string& dir) {
         Write(dir, std::string(d.name) + ".dmk", b.Dmk());
         Write(dir, std::string(d.name) + ".jv3", b.Jv3());
     }
+
+    // TRSDOS 1.3 with its directory on track 2, so that it lies within the
+    // fuzzer's input length.
+    const ss::testimg::PlainDisk trsdos13 = ss::testimg::MakeTrsdos13Disk(
+        {{"HELLO   TXT", Contents(300, 13), 0x10, 4, 83},
+         {"ACROSS  BAS", Contents(8 * 256 + 1, 14), 0x10, 0, 0, {{3 * 6 + 5, 3}}}},
+        5, 2);
+    Write(dir, "dos-trsdos13.jv3", trsdos13.Jv3());
+    Write(dir, "dos-trsdos13.dmk", trsdos13.Dmk());
+    // CP/M whose directory lies near the start: the 40-track data format
+    // (from cylinder 0) and the Genie format (from cylinder 3).
+    for (const auto& [name, geometry] :
+         {std::pair{"dos-cpm-40.dmk", ss::testimg::Cpm40TrackData()},
+          std::pair{"dos-cpm-genie.dmk", ss::testimg::CpmGenie80Track()}}) {
+        ss::testimg::CpmDiskBuilder b(geometry);
+        const int first = b.AddFile({0, "README  TXT", Contents(300, 15)});
+        b.AddFile({3, "BIG     DAT", Contents(20000, 16), true, true});
+        b.AddCopyOfEntry(first, geometry.lastBlock);
+        Write(dir, name, b.Disk().Dmk());
+    }
 }
 
 } // namespace
@@ -214,6 +236,15 @@ int main(int argc, char** argv) {
         Write(dir, "real.dmk", SmallDmk(true, 6400, 0, true));
         Write(dir, "dd6528.dmk", SmallDmk(true, 6528, 0, false));
         Write(dir, "noheader.bin", std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+        // PRINT "HI":IF A THEN 10 ELSE 20:DATA 1,"A:B":' note
+        Write(dir, "program.bas",
+              BasicProgram({{10, "\xB2 \"HI\":\x8F A \xCA 10 :\x95 20"},
+                            {20, "\x88 1,\"A:B\":\x93\xFB note"}}));
+        Write(
+            dir, "module.cmd",
+            Joined({CmdRecord(0x05, "PROG"),
+                    CmdBlock(0x5200, {0x21, 0x00, 0x3C, 0xDD, 0xCB, 0x02, 0x06, 0x18, 0xF7, 0xC9}),
+                    CmdBlock(0x5208, {0xC3, 0x00, 0x52}), CmdTransfer(0x5200)}));
         // The sample disks; the fuzzer takes as much of each as its input
         // length allows.
         Write(dir, "sample.dmk", SampleDmk());

@@ -7,6 +7,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # The command-line program's --json output (header-only).
     nlohmann-json3-dev
+    # The Z80 disassembler of the contents window and `cat --as disasm`, and
+    # the independent disassembler its test compares with.
+    libz80ex-dev binutils-z80
     fonts-liberation
     # The install test validates the desktop entry and the MIME types with
     # these, and checks that the file manager's way recognises the images.

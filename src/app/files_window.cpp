@@ -1,9 +1,12 @@
 #include "files_window.h"
 
+#include "contents_window.h"
 #include "open_dialog.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,6 +14,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -98,6 +102,29 @@ void FilesWindow::BuildControls() {
     });
     connect(table_, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { Handle([this, row] { logic_.OpenRow(row); }); });
+    // Enter, and the table's context menu, show what the files hold.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), table_);
+        enter->setContext(Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this, &FilesWindow::ViewSelected);
+    }
+    table_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* view = new QAction(tr("&View"), table_);
+    view->setObjectName(QStringLiteral("mnuTableView"));
+    connect(view, &QAction::triggered, this, &FilesWindow::ViewSelected);
+    table_->addAction(view);
+    auto* first = new QAction(tr("Show the &First Sector"), table_);
+    first->setObjectName(QStringLiteral("mnuTableFirst"));
+    connect(first, &QAction::triggered, this, [this] {
+        if (const std::vector<int> rows = SelectedRows(); !rows.empty()) {
+            Handle([this, row = rows.front()] { logic_.OpenRow(row); });
+        }
+    });
+    table_->addAction(first);
+    auto* saveRows = new QAction(Q(logic_.CmndSave.Caption), table_);
+    saveRows->setObjectName(QStringLiteral("mnuTableSave"));
+    connect(saveRows, &QAction::triggered, this, &FilesWindow::SaveAs);
+    table_->addAction(saveRows);
     outer->addWidget(table_, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -109,6 +136,11 @@ void FilesWindow::BuildControls() {
     });
     buttons->addWidget(all_);
     buttons->addStretch(1);
+    auto* viewButton = new QPushButton(Q(logic_.CmndView.Caption));
+    viewButton->setObjectName(QStringLiteral("CmndView"));
+    viewButton->setToolTip(tr("Show what the selected files hold (Enter)"));
+    connect(viewButton, &QPushButton::clicked, this, &FilesWindow::ViewSelected);
+    buttons->addWidget(viewButton);
     auto* save = new QPushButton(Q(logic_.CmndSave.Caption));
     save->setObjectName(QStringLiteral("CmndSave"));
     save->setToolTip(tr("Save the selected files' bytes in a folder"));
@@ -143,15 +175,37 @@ void FilesWindow::ShowTable() {
     SyncFromModels();
 }
 
-void FilesWindow::SaveAs() {
+std::vector<int> FilesWindow::SelectedRows() const {
     std::vector<int> rows;
     for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
         rows.push_back(index.row());
     }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void FilesWindow::ViewSelected() {
+    const QString image = QFileInfo(FromFileName(logic_.TxtFilename.Text)).fileName();
+    for (const int row : SelectedRows()) {
+        std::optional<ContentsLogic> contents = logic_.ContentsOfRow(row);
+        if (!contents) {
+            // The rows of an image the main window has since left: the
+            // table of the image it shows now instead.
+            Activate();
+            return;
+        }
+        auto* window = new ContentsWindow(std::move(*contents), image, this);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+void FilesWindow::SaveAs() {
+    const std::vector<int> rows = SelectedRows();
     if (rows.empty()) {
         return;
     }
-    std::sort(rows.begin(), rows.end());
     const QString folder = QFileDialog::getExistingDirectory(this, tr("Save the files in"));
     if (folder.isEmpty()) {
         return;

@@ -24,6 +24,9 @@ class FilesWindow : public WindowFrame {
     void ShowTable();
     // Save As: asks for a folder, then saves the selected files into it.
     void SaveAs();
+    // View (also Enter in the table and its context menu): a contents window
+    // for each selected file.
+    void ViewSelected();
 
   protected:
     // File > Open here opens the image in the main window, whose disk this shows.
@@ -32,6 +35,7 @@ class FilesWindow : public WindowFrame {
 
   private:
     void BuildControls();
+    std::vector<int> SelectedRows() const;
 
     MainWindowLogic& main_;
     FilesLogic logic_;

@@ -62,8 +62,9 @@ QString OpeningSection() {
                "for real drives and files without an emulator header; the window then shows "
                "nothing until the next image.</p>") +
            Table(Row(QStringLiteral("Ctrl+O"), QStringLiteral("File &gt; Open...")) +
-                 Row(QStringLiteral("Ctrl+Q"), QStringLiteral("File &gt; Exit: ends the program; "
-                                                              "so does closing any window")) +
+                 Row(QStringLiteral("Ctrl+Q"),
+                     QStringLiteral("File &gt; Exit: ends the program; "
+                                    "so does closing any window but a contents window")) +
                  Row(QStringLiteral("Ctrl+Plus, Ctrl+Minus"),
                      QStringLiteral("draw the window larger or smaller; the window grows or "
                                     "shrinks with its drawing, and keeps the zoom for the next "
@@ -98,7 +99,7 @@ QString MainWindowSection() {
                      QStringLiteral("Hex Editor: the hex viewer on this image")) +
                  Row(QStringLiteral("Ctrl+L"),
                      QStringLiteral("Files... (also File &gt; Files...): the files on the disk, "
-                                    "for TRSDOS 2.3, LDOS 5.x and NEWDOS/80 disks; damaged "
+                                    "for TRSDOS, LDOS, DOSPLUS, NEWDOS/80 and CP/M disks; damaged "
                                     "files in red"))) +
            QStringLiteral("<h3>Fields</h3>") +
            Table(
@@ -258,6 +259,51 @@ QString HexViewerSection() {
                            QStringLiteral("JV3 header: the flags (density, data mark, side)")));
 }
 
+QString ContentsSection() {
+    return Section("formContents", QStringLiteral("The contents window")) +
+           QStringLiteral(
+               "<p><b>View</b> in the Files window (also Enter, or View in the table's menu) "
+               "opens a window on what each selected file holds; closing it closes only that "
+               "window. The view is the one the file reads as: the <b>Listing</b> of a BASIC "
+               "program, the <b>Load map</b> of a /CMD load module, <b>Text</b> when the file "
+               "is mostly printable, else <b>Hex</b>; it is marked (auto) in the View list, and "
+               "any other can be chosen there or in the View menu. Bytes outside printable ASCII "
+               "are shown as {XX}, their value in hex. A damaged file names its missing sectors "
+               "(shown as zeros) and those read with CRC errors above the contents; a file that "
+               "does not read as the view asks says where it stops and why.</p>") +
+           Table(Row(QStringLiteral("Listing"),
+                     QStringLiteral("the program as LIST shows it: keywords spelt out, ^ for the "
+                                    "exponent operator; lines found by their ends, not by the "
+                                    "stored pointers")) +
+                 Row(QStringLiteral("Text"),
+                     QStringLiteral("CR or LF ends a line; tabs to every 8th column; a CP/M "
+                                    "file ends at its first 1A")) +
+                 Row(QStringLiteral("Load map"),
+                     QStringLiteral("one line a record: offset, type, load address and last "
+                                    "address of a block, its bytes, and the earlier blocks it "
+                                    "writes over; the name, copyright, transfer address and the "
+                                    "bytes after it")) +
+                 Row(QStringLiteral("Disassembly"),
+                     QStringLiteral("the Z80 code the load map puts in memory, followed from the "
+                                    "transfer address and each block's start; bytes no path "
+                                    "reaches as DB lines; NOP* runs as no operation")) +
+                 Row(QStringLiteral("Hex"), QStringLiteral("16 bytes a line with their "
+                                                           "characters"))) +
+           Table(Row(QStringLiteral("Ctrl+1 ... Ctrl+5"),
+                     QStringLiteral("Listing, Text, Load map, Disassembly, Hex")) +
+                 Row(QStringLiteral("Ctrl+F, F3, Shift+F3"),
+                     QStringLiteral("Find: the find bar; the next or previous place holding "
+                                    "its text, case ignored (Esc closes the bar)")) +
+                 Row(QStringLiteral("Ctrl+C"),
+                     QStringLiteral("Copy: the selected text (Edit &gt; Copy with nothing "
+                                    "selected: all of it)")) +
+                 Row(QStringLiteral("Ctrl+S"),
+                     QStringLiteral("Save As...: the text shown, into a file you choose")) +
+                 Row(QStringLiteral("Ctrl+Plus, Ctrl+Minus, Ctrl+0"),
+                     QStringLiteral("the text larger, smaller, at its natural size")) +
+                 Row(QStringLiteral("Ctrl+W"), QStringLiteral("closes the window")));
+}
+
 } // namespace
 
 QString HelpHtml() {
@@ -267,9 +313,9 @@ QString HelpHtml() {
                "computer: JV1, JV3 and DMK. Sections: <a href=\"#open\">Opening an "
                "image</a>, <a href=\"#Mainform\">the main window</a>, "
                "<a href=\"#form1\">the sector map window</a>, <a href=\"#form2\">the hex "
-               "viewer</a>.</p>") +
+               "viewer</a>, <a href=\"#formContents\">the contents window</a>.</p>") +
            OpeningSection() + MainWindowSection() + SectorMapSection() + HexViewerSection() +
-           QStringLiteral("</body></html>");
+           ContentsSection() + QStringLiteral("</body></html>");
 }
 
 QTextBrowser* ShowHelp(QWidget* window) {

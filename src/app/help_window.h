@@ -11,7 +11,7 @@ namespace ss {
 // The help text as HTML: opening images, the keys of every window, what each
 // field of the main window means and a colour legend for each window. Each
 // window's section is anchored by the window's object name ("Mainform",
-// "form1", "form2"); the colours are the ones the windows draw with.
+// "form1", "form2", "formContents"); the colours are the ones the windows draw with.
 QString HelpHtml();
 
 // Shows the program's one help window at the section of `window`, making it

@@ -7,7 +7,6 @@
 #include "terminal.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -15,51 +14,40 @@
 
 namespace ss::cli {
 
-namespace {
-
-std::string Upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return s;
-}
-
-std::string Addresses(const std::vector<dos::SectorAddress>& at) {
-    std::string s;
-    for (const dos::SectorAddress& a : at) {
-        s += (s.empty() ? "" : ", ") + dos::AddressText(a);
+const dos::DirFile* FileNamed(const dos::Disk& disk, const std::string& given, std::ostream& err) {
+    const std::vector<const dos::DirFile*> found = dos::FilesNamed(disk, given);
+    if (found.empty()) {
+        err << "sectorscope-cli: no file " << given << " on this disk\n";
+        return nullptr;
     }
-    return s;
-}
-
-// The files a name given on the command line stands for: "NAME/EXT" as the
-// Files window shows it, "NAME.EXT" as the host file is called, or "NAME"
-// alone, each regardless of case. An exact match wins; "NAME" alone also
-// stands for NAME/EXT when exactly one file has that name.
-std::vector<const dos::DirFile*> Matching(const dos::Disk& disk, const std::string& given) {
-    const auto all = [&](const auto& test) {
-        std::vector<const dos::DirFile*> found;
-        for (const dos::DirFile& f : disk.files) {
-            if (test(f)) {
-                found.push_back(&f);
-            }
+    if (found.size() > 1) {
+        std::string names;
+        for (const dos::DirFile* f : found) {
+            names += (names.empty() ? "" : ", ") + f->name;
         }
-        return found;
-    };
-    if (auto exact = all([&](const dos::DirFile& f) { return f.name == given; }); !exact.empty()) {
-        return exact;
+        err << "sectorscope-cli: " << given << " names several files: " << names << '\n';
+        return nullptr;
     }
-    std::string wanted = Upper(given);
-    if (const std::size_t dot = wanted.rfind('.');
-        dot != std::string::npos && wanted.find('/') == std::string::npos) {
-        wanted[dot] = '/';
-    }
-    if (auto named = all([&](const dos::DirFile& f) { return Upper(f.name) == wanted; });
-        !named.empty() || wanted.find('/') != std::string::npos) {
-        return named;
-    }
-    return all(
-        [&](const dos::DirFile& f) { return Upper(f.name.substr(0, f.name.find('/'))) == wanted; });
+    return found.front();
 }
+
+bool PrintDamage(std::ostream& err, const dos::DirFile& file, const dos::FileBytes& content,
+                 std::string_view zeros) {
+    if (!content.missing.empty()) {
+        err << "sectorscope-cli: " << file.name << ": sectors missing, " << zeros
+            << " as zeros: " << dos::AddressesText(content.missing) << '\n';
+    }
+    if (!content.crcErrors.empty()) {
+        err << "sectorscope-cli: " << file.name
+            << ": sectors with CRC errors: " << dos::AddressesText(content.crcErrors) << '\n';
+    }
+    for (const std::string& p : file.problems) {
+        err << "sectorscope-cli: " << file.name << ": " << p << '\n';
+    }
+    return file.Damaged() || !content.Complete();
+}
+
+namespace {
 
 int RunExtract(const Invocation& call) {
     const bool everything = call.Has("--all");
@@ -72,8 +60,7 @@ int RunExtract(const Invocation& call) {
     }
     const dos::Disk& disk = window.logic.DosDisk();
     if (!disk.Recognised()) {
-        *call.err << "sectorscope-cli: no TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: " << disk.why
-                  << '\n';
+        *call.err << "sectorscope-cli: " << kNoDos << disk.why << '\n';
         return kExitMessage;
     }
 
@@ -87,20 +74,11 @@ int RunExtract(const Invocation& call) {
         }
     }
     for (std::size_t k = 1; k < call.operands.size() && !everything; ++k) {
-        const std::string& given = call.operands[k];
-        const std::vector<const dos::DirFile*> found = Matching(disk, given);
-        if (found.empty()) {
-            *call.err << "sectorscope-cli: no file " << given << " on this disk\n";
+        const dos::DirFile* found = FileNamed(disk, call.operands[k], *call.err);
+        if (found == nullptr) {
             status = kExitMessage;
-        } else if (found.size() > 1) {
-            std::string names;
-            for (const dos::DirFile* f : found) {
-                names += (names.empty() ? "" : ", ") + f->name;
-            }
-            *call.err << "sectorscope-cli: " << given << " names several files: " << names << '\n';
-            status = kExitMessage;
-        } else if (std::find(chosen.begin(), chosen.end(), found.front()) == chosen.end()) {
-            chosen.push_back(found.front());
+        } else if (std::find(chosen.begin(), chosen.end(), found) == chosen.end()) {
+            chosen.push_back(found);
         }
     }
 
@@ -130,18 +108,7 @@ int RunExtract(const Invocation& call) {
         }
         *call.out << s.file->name << '\t' << EscapeName(path) << '\t' << s.content.bytes.size()
                   << '\n';
-        if (!s.content.missing.empty()) {
-            *call.err << "sectorscope-cli: " << s.file->name << ": sectors missing, written as "
-                      << "zeros: " << Addresses(s.content.missing) << '\n';
-        }
-        if (!s.content.crcErrors.empty()) {
-            *call.err << "sectorscope-cli: " << s.file->name
-                      << ": sectors with CRC errors: " << Addresses(s.content.crcErrors) << '\n';
-        }
-        for (const std::string& p : s.file->problems) {
-            *call.err << "sectorscope-cli: " << s.file->name << ": " << p << '\n';
-        }
-        if (s.file->Damaged() || !s.content.Complete()) {
+        if (PrintDamage(*call.err, *s.file, s.content, "written")) {
             status = kExitMessage;
         }
     }

@@ -32,6 +32,12 @@ const char* FamilyWord(dos::Family family) {
         return "ldos5";
     case dos::Family::Newdos80:
         return "newdos80";
+    case dos::Family::Dosplus:
+        return "dosplus3";
+    case dos::Family::Trsdos13:
+        return "trsdos13";
+    case dos::Family::Cpm:
+        return "cpm";
     case dos::Family::None:
         break;
     }
@@ -41,7 +47,8 @@ const char* FamilyWord(dos::Family family) {
 void PrintFiles(std::ostream& out, const dos::Disk& disk, bool all) {
     out << "dos\t" << disk.dos << '\n';
     out << "disk\t" << disk.diskName << '\t' << disk.diskDate << '\n';
-    out << "free\t" << disk.freeGranules << " granules\t" << disk.freeBytes << " bytes\n";
+    out << "free\t" << disk.freeGranules << ' ' << disk.freeUnit << '\t' << disk.freeBytes
+        << " bytes\n";
     for (const std::string& p : disk.problems) {
         out << "problem\t" << p << '\n';
     }
@@ -64,10 +71,6 @@ void PrintFiles(std::ostream& out, const dos::Disk& disk, bool all) {
     }
 }
 
-Json Address(const dos::SectorAddress& a) {
-    return Json::array({a.track, a.side, a.sector});
-}
-
 Json FileJson(const dos::DirFile& f) {
     Json extents = Json::array();
     for (const dos::Extent& x : f.extents) {
@@ -75,9 +78,9 @@ Json FileJson(const dos::DirFile& f) {
     }
     Json sectors = Json::array();
     for (const dos::SectorAddress& a : f.sectors) {
-        sectors.push_back(Address(a));
+        sectors.push_back(AddressJson(a));
     }
-    return {
+    Json file = {
         {"name", f.name},
         {"dec", f.dec},
         {"attributes", f.attributes},
@@ -91,10 +94,17 @@ Json FileJson(const dos::DirFile& f) {
         {"eof", f.eof},
         {"date", f.date ? Json(dos::DateText(*f.date)) : Json()},
         {"extents", std::move(extents)},
-        {"first", f.sectors.empty() ? Json() : Address(f.sectors.front())},
+        {"first", f.sectors.empty() ? Json() : AddressJson(f.sectors.front())},
         {"sectors", std::move(sectors)},
         {"damage", f.problems},
     };
+    // CP/M files: their user number and the attributes CP/M has.
+    if (f.user >= 0) {
+        file["user"] = f.user;
+        file["read_only"] = f.readOnly;
+        file["archived"] = f.archived;
+    }
+    return file;
 }
 
 void PrintFilesJson(std::ostream& out, const dos::Disk& disk, bool all) {
@@ -104,19 +114,24 @@ void PrintFilesJson(std::ostream& out, const dos::Disk& disk, bool all) {
             files.push_back(FileJson(f));
         }
     }
-    WriteJson(out, {
-                       {"family", FamilyWord(disk.family)},
-                       {"dos", disk.Recognised() ? Json(disk.dos) : Json()},
-                       {"why", disk.Recognised() ? Json() : Json(disk.why)},
-                       {"version", disk.version},
-                       {"disk_name", disk.diskName},
-                       {"disk_date", disk.diskDate},
-                       {"free_granules", disk.freeGranules},
-                       {"free_bytes", disk.freeBytes},
-                       {"problems", disk.problems},
-                       {"notices", disk.notices},
-                       {"files", std::move(files)},
-                   });
+    Json listing = {
+        {"family", FamilyWord(disk.family)},
+        {"dos", disk.Recognised() ? Json(disk.dos) : Json()},
+        {"why", disk.Recognised() ? Json() : Json(disk.why)},
+        {"version", disk.version},
+        {"disk_name", disk.diskName},
+        {"disk_date", disk.diskDate},
+        {"free_granules", disk.freeGranules},
+        {"free_bytes", disk.freeBytes},
+    };
+    // CP/M counts its free space in blocks.
+    if (disk.freeUnit != "granules") {
+        listing["free_unit"] = disk.freeUnit;
+    }
+    listing["problems"] = disk.problems;
+    listing["notices"] = disk.notices;
+    listing["files"] = std::move(files);
+    WriteJson(out, listing);
     out << '\n';
 }
 
@@ -129,8 +144,7 @@ int RunFiles(const Invocation& call) {
     const bool all = call.Has("--all");
     call.json ? PrintFilesJson(*call.out, disk, all) : PrintFiles(*call.out, disk, all);
     if (!disk.Recognised()) {
-        *call.err << "sectorscope-cli: no TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: " << disk.why
-                  << '\n';
+        *call.err << "sectorscope-cli: " << kNoDos << disk.why << '\n';
         return kExitMessage;
     }
     return kExitDone;
@@ -142,10 +156,15 @@ constexpr OptionSpec kFilesOptions[] = {
 
 } // namespace
 
+Json AddressJson(const dos::SectorAddress& a) {
+    return Json::array({a.track, a.side, a.sector});
+}
+
 const Command kFilesCommand{
     "files",
     "FILE",
-    "The files on the disk's TRSDOS 2.3, LDOS 5.x or NEWDOS/80 directory:\n"
+    "The files on the disk's TRSDOS 1.3 or 2.3, LDOS, DOSPLUS, NEWDOS/80 or\n"
+    "CP/M directory:\n"
     "\"dos\", \"disk\" (name, date) and \"free\" lines, a \"problem\" line for each\n"
     "unreadable directory sector, a \"notice\" line where the GAT disagrees\n"
     "with the sectors present (the sectors are followed), a header, then\n"

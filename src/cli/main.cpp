@@ -20,7 +20,7 @@ namespace {
 const ss::cli::Command* const kCommands[] = {
     &ss::cli::kInfoCommand,    &ss::cli::kSectorsCommand, &ss::cli::kShowCommand,
     &ss::cli::kHexCommand,     &ss::cli::kMapCommand,     &ss::cli::kFilesCommand,
-    &ss::cli::kExtractCommand,
+    &ss::cli::kExtractCommand, &ss::cli::kCatCommand,
 };
 
 } // namespace

@@ -1,19 +1,21 @@
 #include "dos_disk.h"
 
 #include "directory.h"
+#include "family_reading.h"
 #include "image/newdos.h"
 
 #include <algorithm>
 #include <bit>
+#include <cctype>
 #include <set>
 
 namespace ss::dos {
 
 namespace {
 
-constexpr int kSectorBytes = 256;
 constexpr std::uint8_t kBootFirst = 0x00;
 constexpr std::uint8_t kBootSecond = 0xFE;
+constexpr std::uint8_t kTrsdos13BootFirst = 0xFE; // Model III TRSDOS 1.3
 constexpr int kBootDirByte = 2;
 constexpr int kTrsdosDirTrack = 17;
 constexpr int kTrsdosSectors = 10;
@@ -22,6 +24,9 @@ constexpr int kNewdosGranuleSectors = 5;
 constexpr int kNewdosMinGpl = 2;
 constexpr int kNewdosMaxGpl = 8;
 constexpr int kLdosCylinderBase = 35;
+// The GAT's version byte (0xCB) names the DOS in its high digit.
+constexpr int kLdosMajor = 5;
+constexpr int kDosplusMajor = 3;
 constexpr int kMaxDirSectors = 2 + kMaxEntrySectors;
 // NEWDOS/80 keeps BOOT/SYS and DIR/SYS in the first two entries (DEC 0 and
 // 1); its derivatives rename them, so they are known by place, not by name.
@@ -63,64 +68,6 @@ struct Layout {
     int dirSectors = 0;
 };
 
-class Reader {
-  public:
-    explicit Reader(const SectorSource& source) : src_(source) {
-        diskLowest_ = 255;
-        for (int c = 0; c < src_.Cylinders(); ++c) {
-            for (int h = 0; h < src_.Sides(); ++h) {
-                if (const auto shape = src_.Track(c, h)) {
-                    diskLowest_ = std::min(diskLowest_, shape->lowest);
-                }
-            }
-        }
-        if (diskLowest_ == 255) {
-            diskLowest_ = 0;
-        }
-    }
-
-    const SectorSource& Source() const { return src_; }
-
-    // The sector at relative sector `rel` of the allocation. Sector numbers
-    // count from the track's lowest; a track that lacks sectors counts from
-    // the disk's lowest, as its first may be the one lost.
-    SectorAddress Locate(const Allocation& a, std::int64_t rel) const {
-        const int perSide = std::max(1, a.SectorsPerSide());
-        const int perCylinder = std::max(1, a.sectorsPerCylinder);
-        SectorAddress at;
-        at.track = a.firstCylinder + static_cast<int>(rel / perCylinder);
-        const int s = static_cast<int>(rel % perCylinder);
-        at.side = s / perSide;
-        at.sector = Lowest(at.track, at.side, perSide) + s % perSide;
-        return at;
-    }
-
-    int Lowest(int cylinder, int side, int perSide) const {
-        const auto shape = src_.Track(cylinder, side);
-        if (!shape) {
-            return diskLowest_;
-        }
-        if (shape->sectors < perSide && diskLowest_ < shape->lowest) {
-            return diskLowest_;
-        }
-        return shape->lowest;
-    }
-
-    // A sector as 256 bytes, or none when it cannot be read.
-    std::optional<std::vector<std::uint8_t>> Bytes(const SectorAddress& at) const {
-        SectorRead r = src_.Read(at.track, at.side, at.sector);
-        if (!r.Readable()) {
-            return std::nullopt;
-        }
-        r.bytes.resize(kSectorBytes, 0);
-        return r.bytes;
-    }
-
-  private:
-    const SectorSource& src_;
-    int diskLowest_ = 0;
-};
-
 std::string VersionText(int v) {
     const int hi = v >> 4;
     const int lo = v & 0x0F;
@@ -139,26 +86,6 @@ std::string GatText(const std::vector<std::uint8_t>& gat, int at) {
     }
     s.erase(s.find_last_not_of(' ') + 1);
     return s;
-}
-
-std::string NameText(const std::array<std::uint8_t, kNameBytes>& raw) {
-    auto part = [&](int from, int count) {
-        std::string s;
-        for (int k = from; k < from + count; ++k) {
-            const std::uint8_t b = raw[static_cast<std::size_t>(k)];
-            s += (b >= 0x20 && b < 0x7F) ? static_cast<char>(b) : '?';
-        }
-        s.erase(s.find_last_not_of(' ') + 1);
-        return s;
-    };
-    const std::string name = part(0, 8);
-    const std::string ext = part(8, 3);
-    return ext.empty() ? name : name + "/" + ext;
-}
-
-std::string Hex2(int v) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[(v >> 4) & 0x0F], kDigits[v & 0x0F]};
 }
 
 // The entry at DEC in the directory sectors read, or none when its sector
@@ -192,8 +119,10 @@ int MapUnits(const Disk& disk) {
 // NEWDOS/80 derivative by the name it gives BOOT/SYS ("HDOS/SYS").
 std::string DosText(const Disk& disk) {
     std::string dos = FamilyName(disk.family);
-    if (disk.family == Family::Ldos5) {
-        return disk.version.empty() ? dos : "LDOS " + disk.version;
+    if (disk.family == Family::Ldos5 || disk.family == Family::Dosplus) {
+        return disk.version.empty()
+                   ? dos
+                   : (disk.family == Family::Ldos5 ? "LDOS " : "DOSPLUS ") + disk.version;
     }
     if (disk.family != Family::Newdos80) {
         return dos;
@@ -212,14 +141,6 @@ std::string DosText(const Disk& disk) {
         }
     }
     return dos + version;
-}
-
-// " (and 2 more granules)" after the first of `count` granules; empty for one.
-std::string AndMore(std::int64_t count) {
-    if (count < 2) {
-        return {};
-    }
-    return " (and " + std::to_string(count - 1) + " more granule" + (count > 2 ? "s" : "") + ")";
 }
 
 std::string SidesWord(int sides) {
@@ -313,7 +234,7 @@ class DiskReader {
     void CountFree(Disk& disk, const std::vector<std::uint8_t>& gat);
     void MapOwners(Disk& disk, const std::optional<std::vector<std::uint8_t>>& gat);
 
-    Reader rd_;
+    SectorReader rd_;
     std::string unitName_ = "cylinder"; // what an extent's first byte counts
     std::vector<std::optional<std::vector<std::uint8_t>>> dir_;
 };
@@ -328,6 +249,11 @@ Disk DiskReader::Read() {
     }
     disk.boot = {0, 0, track0->lowest};
     const auto boot = rd_.Bytes(disk.boot);
+    if (boot && (*boot)[0] == kTrsdos13BootFirst) {
+        if (auto trsdos13 = ReadTrsdos13(src)) {
+            return *trsdos13;
+        }
+    }
     if (!boot || (*boot)[0] != kBootFirst || (*boot)[1] != kBootSecond) {
         disk.why = boot ? "the boot sector does not start 00 FE" : "the boot sector cannot be read";
         return disk;
@@ -355,16 +281,18 @@ std::optional<Layout> DiskReader::Recognise(const std::vector<std::uint8_t>& boo
         return l;
     }
 
-    // LDOS: the directory cylinder from the boot sector, its GAT naming version 5.
+    // LDOS and DOSPLUS: the directory cylinder from the boot sector, its GAT
+    // naming version 5 (LDOS) or 3 (DOSPLUS, which lays its disks out as LDOS).
     {
         const int cylinder = dirByte & 0x7F;
         const int lowest = rd_.Lowest(cylinder, 0, 1);
         const auto gat = rd_.Bytes({cylinder, 0, lowest});
         const auto shape = src.Track(cylinder, 0);
-        if (gat && shape && ((*gat)[gat::kVersion] >> 4) == 5) {
+        const int major = gat ? (*gat)[gat::kVersion] >> 4 : 0;
+        if (gat && shape && (major == kLdosMajor || major == kDosplusMajor)) {
             std::vector<std::string> notices;
             Layout l;
-            l.family = Family::Ldos5;
+            l.family = major == kLdosMajor ? Family::Ldos5 : Family::Dosplus;
             l.alloc = GranuleGeometry(*gat, *shape, src.Sides() > 1, notices);
             l.alloc.units = (*gat)[gat::kLdosCylinders] + kLdosCylinderBase;
             l.dirRel = static_cast<std::int64_t>(cylinder) * l.alloc.sectorsPerCylinder;
@@ -373,7 +301,9 @@ std::optional<Layout> DiskReader::Recognise(const std::vector<std::uint8_t>& boo
                 disk.notices = std::move(notices);
                 return l;
             }
-            disk.problems.push_back("the GAT names LDOS, but its directory does not read as one");
+            disk.problems.push_back(std::string("the GAT names ") +
+                                    (major == kLdosMajor ? "LDOS" : "DOSPLUS") +
+                                    ", but its directory does not read as one");
         }
     }
 
@@ -597,7 +527,7 @@ void DiskReader::ReadEntries(Disk& disk, const Layout& layout) {
                                 : std::max(0, f.ern - 1) * std::int64_t{256} + f.eof;
             f.updateHash = Word(bytes, entry::kUpdateHash);
             f.accessHash = Word(bytes, entry::kAccessHash);
-            if (disk.family == Family::Ldos5) {
+            if (disk.family == Family::Ldos5 || disk.family == Family::Dosplus) {
                 const Date d{1980 + (e[entry::kDateDayYear] & 0x07), e[entry::kDateMonth] & 0x0F,
                              e[entry::kDateDayYear] >> 3};
                 if (d.month >= 1 && d.month <= 12 && d.day >= 1) {
@@ -706,55 +636,22 @@ void DiskReader::CrossCheck(Disk& disk, const std::optional<std::vector<std::uin
                             const std::vector<std::vector<std::int64_t>>& granules) const {
     const Allocation& a = disk.allocation;
     const int mapUnits = MapUnits(disk);
+    GranuleChecks checks;
+    checks.text = [&](std::int64_t g) { return GranuleText(a, g); };
+    checks.markedFree = [&](std::int64_t g) {
+        const std::int64_t unit = g / a.granulesPerUnit;
+        const int bit = static_cast<int>(g % a.granulesPerUnit);
+        return gat && unit < mapUnits && bit < 8 &&
+               ((*gat)[static_cast<std::size_t>(unit)] & (1 << bit)) == 0;
+    };
     // LDOS 5.3.1 single-density disks give cylinder 0's granule 1 to both
     // BOOT/SYS and SYS7/SYS.
-    const auto knownOverlap = [&](const DirFile& x, const DirFile& y, std::int64_t g) {
+    checks.sharedByDesign = [&](const DirFile& x, const DirFile& y, std::int64_t g) {
         const std::set<std::string> pair{x.name, y.name};
         return disk.family == Family::Ldos5 && g / a.granulesPerUnit == 0 &&
                pair == std::set<std::string>{"BOOT/SYS", "SYS7/SYS"};
     };
-    std::map<std::int64_t, std::size_t> claimedBy;
-    std::set<std::pair<std::size_t, std::size_t>> told;
-    for (std::size_t f = 0; f < disk.files.size(); ++f) {
-        DirFile& file = disk.files[f];
-        std::int64_t freeGranules = 0;
-        std::string firstFree;
-        // Granules the file's own extents name more than once: their bytes
-        // would stand twice in the file.
-        std::set<std::int64_t> own;
-        std::set<std::int64_t> repeated;
-        std::string firstRepeated;
-        for (const std::int64_t g : granules[f]) {
-            const std::int64_t unit = g / a.granulesPerUnit;
-            const int bit = static_cast<int>(g % a.granulesPerUnit);
-            if (gat && unit < mapUnits && bit < 8 &&
-                ((*gat)[static_cast<std::size_t>(unit)] & (1 << bit)) == 0 && freeGranules++ == 0) {
-                firstFree = GranuleText(a, g);
-            }
-            if (!own.insert(g).second && repeated.insert(g).second && repeated.size() == 1) {
-                firstRepeated = GranuleText(a, g);
-            }
-            const auto [it, first] = claimedBy.emplace(g, f);
-            if (first || it->second == f) {
-                continue;
-            }
-            DirFile& other = disk.files[it->second];
-            if (knownOverlap(file, other, g) || !told.insert({it->second, f}).second) {
-                continue;
-            }
-            const std::string where = GranuleText(a, g);
-            other.problems.push_back(where + " is also claimed by " + file.name);
-            file.problems.push_back(where + " is also claimed by " + other.name);
-        }
-        if (freeGranules > 0) {
-            file.problems.push_back(firstFree + " holds the file but is free in the GAT" +
-                                    AndMore(freeGranules));
-        }
-        if (!repeated.empty()) {
-            file.problems.push_back(firstRepeated + " is named more than once in the extents" +
-                                    AndMore(std::ssize(repeated)));
-        }
-    }
+    CheckGranules(disk, granules, checks);
 }
 
 void DiskReader::CountFree(Disk& disk, const std::vector<std::uint8_t>& gat) {
@@ -812,7 +709,15 @@ Owner Disk::OwnerOf(const SectorAddress& at) const {
 }
 
 Disk ReadDisk(const SectorSource& source) {
-    return DiskReader(source).Read();
+    Disk disk = DiskReader(source).Read();
+    // CP/M writes no description of its disks: tried when no TRS-80 DOS was
+    // recognised.
+    if (!disk.Recognised()) {
+        if (auto cpm = ReadCpm(source)) {
+            return *cpm;
+        }
+    }
+    return disk;
 }
 
 const char* FamilyName(Family family) {
@@ -821,6 +726,12 @@ const char* FamilyName(Family family) {
         return "TRSDOS 2.3";
     case Family::Ldos5:
         return "LDOS 5.x";
+    case Family::Dosplus:
+        return "DOSPLUS 3.x";
+    case Family::Trsdos13:
+        return "TRSDOS 1.3";
+    case Family::Cpm:
+        return "CP/M";
     case Family::Newdos80:
         return "NEWDOS/80";
     case Family::None:
@@ -867,7 +778,7 @@ FileBytes ReadFile(const SectorSource& source, const DirFile& file) {
         } else if (r.status == SectorStatus::CrcError) {
             out.crcErrors.push_back(at);
         }
-        r.bytes.resize(kSectorBytes, 0);
+        r.bytes.resize(static_cast<std::size_t>(file.sectorBytes), 0);
         out.bytes.insert(out.bytes.end(), r.bytes.begin(), r.bytes.end());
     }
     if (std::ssize(out.bytes) > file.size) {
@@ -881,21 +792,82 @@ std::string AddressText(const SectorAddress& at) {
            std::to_string(at.sector);
 }
 
+std::string AddressesText(const std::vector<SectorAddress>& at) {
+    std::string s;
+    for (const SectorAddress& a : at) {
+        s += (s.empty() ? "" : ", ") + AddressText(a);
+    }
+    return s;
+}
+
 std::string DateText(const Date& date) {
     static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const std::string day = (date.day < 10 ? "0" : "") + std::to_string(date.day);
     const std::string year = std::to_string(date.year % 100);
-    return day + "-" + kMonths[(date.month - 1) % 12] + "-" + (year.size() < 2 ? "0" : "") + year;
+    const std::string monthYear = std::string(kMonths[std::clamp(date.month, 1, 12) - 1]) + "-" +
+                                  (year.size() < 2 ? "0" : "") + year;
+    // TRSDOS 1.3 keeps the month and year only.
+    return date.day == 0 ? monthYear : day + "-" + monthYear;
 }
 
 std::string AttributeText(const DirFile& file) {
     std::string s;
+    if (file.user >= 0) {
+        s += file.system ? 'S' : '-';
+        s += file.readOnly ? 'R' : '-';
+        s += file.archived ? 'A' : '-';
+        return s;
+    }
     s += file.system ? 'S' : '-';
     s += file.invisible ? 'I' : '-';
     s += file.flag5 ? '*' : '-';
     s += static_cast<char>('0' + file.protection);
     return s;
+}
+
+namespace {
+
+std::string Upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
+}
+
+} // namespace
+
+std::vector<const DirFile*> FilesNamed(const Disk& disk, const std::string& given) {
+    const auto all = [&](const auto& test) {
+        std::vector<const DirFile*> found;
+        for (const DirFile& f : disk.files) {
+            if (test(f)) {
+                found.push_back(&f);
+            }
+        }
+        return found;
+    };
+    if (auto exact = all([&](const DirFile& f) { return f.name == given; }); !exact.empty()) {
+        return exact;
+    }
+    // Regardless of case, and of whether the extension follows a '/' (as the
+    // Files window shows TRS-80 names) or a '.' (as CP/M and the host do).
+    const auto normal = [](const std::string& name) {
+        std::string s = Upper(name);
+        if (const std::size_t dot = s.rfind('.');
+            dot != std::string::npos && s.find('/') == std::string::npos) {
+            s[dot] = '/';
+        }
+        return s;
+    };
+    const std::string wanted = normal(given);
+    if (auto named = all([&](const DirFile& f) { return normal(f.name) == wanted; });
+        !named.empty() || wanted.find('/') != std::string::npos) {
+        return named;
+    }
+    return all([&](const DirFile& f) {
+        const std::string name = normal(f.name);
+        return name.substr(0, name.find('/')) == wanted;
+    });
 }
 
 } // namespace ss::dos

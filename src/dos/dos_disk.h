@@ -1,4 +1,5 @@
-// What is on a disk written by TRSDOS 2.3, LDOS 5.x or NEWDOS/80: the DOS,
+// What is on a disk written by a DOS the reader knows (TRSDOS 2.3 and 1.3,
+// LDOS, DOSPLUS, NEWDOS/80 and its derivatives, CP/M): the DOS,
 // the disk's name, date and free space, and its files, each with its
 // attributes, size, extents and the ordered list of its sectors. Anything the
 // reader cannot place is reported with the file (or the disk), never hidden.
@@ -15,7 +16,7 @@
 
 namespace ss::dos {
 
-enum class Family { None, Trsdos23, Ldos5, Newdos80 };
+enum class Family { None, Trsdos23, Ldos5, Newdos80, Dosplus, Trsdos13, Cpm };
 
 // How granules lie on the disk, the same rule for the three families: the
 // disk's sectors counted from cylinder `firstCylinder` on, across both sides
@@ -36,9 +37,9 @@ struct Allocation {
 
 // An LDOS date.
 struct Date {
-    int year = 0; // 1980..1987
+    int year = 0; // LDOS 1980..1987, TRSDOS 1.3 1900 + its byte
     int month = 0;
-    int day = 0;
+    int day = 0; // 0: the disk keeps the month and year only (TRSDOS 1.3)
 };
 
 // One extent of a file, as the entry holds it.
@@ -52,6 +53,11 @@ struct DirFile {
     int dec = 0;
     std::array<std::uint8_t, 11> rawName{}; // name and extension bytes as on disk
     std::string name;                       // "NAME/EXT", unprintable bytes as '?'
+                                            // (CP/M: "NAME.EXT", "3:NAME.EXT" for user 3)
+    int user = -1;                          // CP/M: the user number; -1 elsewhere
+    bool readOnly = false;                  // CP/M: the read-only bit
+    bool archived = false;                  // CP/M: the archive bit
+    int sectorBytes = 256;                  // the size of the file's sectors
     int attributes = 0;                     // byte 0
     bool system = false;
     bool invisible = false;
@@ -88,8 +94,9 @@ struct Disk {
     std::string why;     // Family::None: why no directory was found
     std::string diskName;
     std::string diskDate;
-    int freeGranules = 0;
+    int freeGranules = 0; // free allocation units: granules, or CP/M blocks
     std::int64_t freeBytes = 0;
+    std::string freeUnit = "granules";
     Allocation allocation;
     SectorAddress boot;
     std::vector<SectorAddress> directory; // [0] the GAT, [1] the HIT, then the entries
@@ -128,12 +135,21 @@ struct FileBytes {
 };
 FileBytes ReadFile(const SectorSource& source, const DirFile& file);
 
+// The files a name typed by a user stands for: "NAME/EXT" as the Files
+// window shows it, "NAME.EXT" as the host file is called, or "NAME" alone,
+// each regardless of case. An exact match wins; "NAME" alone stands for every
+// file of that name whatever its extension (one file: the name is enough).
+std::vector<const DirFile*> FilesNamed(const Disk& disk, const std::string& given);
+
 // "track 17 side 0 sector 3".
 std::string AddressText(const SectorAddress& at);
-// An LDOS date as "12-Apr-83".
+// Several, ", " between them.
+std::string AddressesText(const std::vector<SectorAddress>& at);
+// A date as "12-Apr-83", or "Apr-83" without a day.
 std::string DateText(const Date& date);
 // The attributes as four characters: S (system) or -, I (invisible) or -,
-// * (bit 5) or -, and the protection level 0..7.
+// * (bit 5) or -, and the protection level 0..7. CP/M files: three, S
+// (system), R (read-only) and A (archived), each or -.
 std::string AttributeText(const DirFile& file);
 
 } // namespace ss::dos

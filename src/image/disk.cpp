@@ -12,16 +12,16 @@ std::size_t Disk::SectorCount() const {
     return n;
 }
 
-Disk ReadDisk(const ImageBuffer& buf) {
+Disk ReadDisk(const ImageBuffer& buf, Depth depth) {
     const Layout layout = RecogniseLayout(buf);
     switch (layout) {
     case Layout::JV1:
-        return ReadJv1(buf);
+        return ReadJv1(buf, depth);
     case Layout::JV3:
-        return ReadJv3(buf);
+        return ReadJv3(buf, depth);
     case Layout::DMK:
     case Layout::RealDiskDMK:
-        return ReadDmk(buf);
+        return ReadDmk(buf, depth);
     case Layout::Unknown:
         break;
     }

@@ -22,6 +22,27 @@
 
 namespace ss::disk {
 
+// DMK: a sector as the sector map window reads it. That window takes an ID
+// field as stored doubled whenever the byte after its first is 0xFE
+// (Sector::idMarkTwice), whatever the density, and reads its items, searches
+// its data mark and checks its CRCs by that. Where its search finds no mark
+// it shows the byte at a fixed distance from the ID field (44 bytes in double
+// density, 24 in single, by the density the track length stands for, or by
+// the record's first ID pointer when the window does not know the length),
+// or the byte after that one when it is no mark either. Where idMarkTwice
+// and doubled agree, the items and CRC states are the sector's own.
+struct MapReading {
+    int cylinder = 0;
+    std::uint8_t head = 0;
+    std::uint8_t sector = 0;
+    // The mark the search found, or the byte the window shows without one.
+    std::uint8_t dataMark = 0;
+    bool dataField = false;     // the search found a mark
+    bool directoryMark = false; // dataMark is a directory data mark
+    // The ID field's, and the data field's when a mark was found.
+    SectorCrc crc;
+};
+
 struct Sector {
     // Where the sector's ID lies in the file: DMK the ID field's first 0xFE
     // byte (the pointer's target); JV3 its header entry; JV1, which keeps no
@@ -74,6 +95,8 @@ struct Sector {
     bool dataInFile = false;
     // ID and data. A field the file does not hold whole is NotRecorded.
     SectorCrc crc;
+    // DMK: the sector as the sector map reads it. JV3 and JV1: unset.
+    MapReading sectorMap;
 
     // Distance between two data bytes in the file.
     int Stride() const { return doubled ? 2 : 1; }
@@ -117,6 +140,21 @@ struct ImageHeader {
     // the directory. Other layouts: 0 and -1.
     int jv1SectorsPerTrack = 0;
     int jv1DirectoryTrack = -1;
+    // JV3: for each entry of the first table from 0 on, whether the header
+    // test passes read from that entry (its track byte and the next three
+    // entries' are equal), as long as the file holds the four; entry 0's is
+    // the recognition of the layout. Past the end the test fails.
+    std::vector<bool> jv3HeaderTest;
+    bool Jv3HeaderTestAt(std::int64_t entry) const {
+        return entry >= 0 && entry < static_cast<std::int64_t>(jv3HeaderTest.size()) &&
+               jv3HeaderTest[static_cast<std::size_t>(entry)];
+    }
+};
+
+// A sector's place in Disk::tracks.
+struct SectorRef {
+    int track = 0;
+    int sector = 0;
 };
 
 // Something the reader met that the image should not hold.
@@ -134,10 +172,17 @@ struct Disk {
     ImageHeader header;
     // DMK: in record order. JV3: by cylinder, then head. JV1: by cylinder.
     std::vector<Track> tracks;
+    // JV3: the sectors of the first table's used entries, in the order the
+    // entries stand (free ones passed over). DMK and JV1: empty.
+    std::vector<SectorRef> headerOrder;
     std::vector<Diagnostic> diagnostics;
     int unlistedDiagnostics = 0;
 
     std::size_t SectorCount() const;
+    const Sector& At(SectorRef r) const {
+        return tracks[static_cast<std::size_t>(r.track)]
+            .sectors[static_cast<std::size_t>(r.sector)];
+    }
     // Lists what text() says of position pos, or counts it when the list is full.
     template <typename Text> void Diagnose(std::int64_t pos, Text&& text) {
         if (diagnostics.size() < kListedDiagnostics) {
@@ -148,15 +193,20 @@ struct Disk {
     }
 };
 
+// How much of the disk a reader reads: all of it, or its layout, its image
+// header and its tracks without their sectors (for a view of the raw file
+// that needs no more; the diagnostics of sectors are then not made).
+enum class Depth { Sectors, Tracks };
+
 // Recognises the layout as the main window does and reads the image by it.
 // A file of no known layout comes back with no tracks; a DMK image for real
 // drives is read all the same, its layout saying what it is.
-Disk ReadDisk(const ImageBuffer& buf);
+Disk ReadDisk(const ImageBuffer& buf, Depth depth = Depth::Sectors);
 
 // The readers of the three layouts, for a file already known to be one.
-Disk ReadJv1(const ImageBuffer& buf);
-Disk ReadJv3(const ImageBuffer& buf);
-Disk ReadDmk(const ImageBuffer& buf);
+Disk ReadJv1(const ImageBuffer& buf, Depth depth = Depth::Sectors);
+Disk ReadJv3(const ImageBuffer& buf, Depth depth = Depth::Sectors);
+Disk ReadDmk(const ImageBuffer& buf, Depth depth = Depth::Sectors);
 
 // The sector's data at its own size, every Stride()-th byte from dataPos;
 // empty when the file does not hold it whole.

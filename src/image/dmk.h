@@ -242,6 +242,23 @@ inline constexpr int kMarkSearchFirst = 10;
 inline constexpr int kMarkSearchFirstDoubled = 14;
 inline constexpr int kMarkSearchLast = 50;
 
+// The sector map's fixed distance from an ID field's first byte to its data
+// mark, by density, for a sector whose search found none: where the mark of
+// a double-density track lies, and of a single-density one stored once.
+inline constexpr int kFixedMarkDistanceDouble = 44;
+inline constexpr int kFixedMarkDistanceSingle = 24;
+
+// The byte the sector map shows for the data mark of the ID field at idPos
+// whose search found none: the one at the fixed distance, or the one after
+// it when that is no mark.
+inline std::uint8_t FixedDistanceMark(const ImageBuffer& buf, std::int64_t idPos,
+                                      bool doubleDensity) {
+    const std::int64_t at =
+        idPos + (doubleDensity ? kFixedMarkDistanceDouble : kFixedMarkDistanceSingle);
+    const std::uint8_t mark = buf.At(at);
+    return IsDataMark(mark) ? mark : buf.At(at + 1);
+}
+
 // Distance from idPos to the first data mark in the search window, or -1.
 // Positions outside the file read as 0, never a mark: only the part of the
 // window that the file holds is scanned.

@@ -6,7 +6,8 @@
 // fields may be stored with every byte twice (dmk.h). Every pointer up to
 // the first zero is a sector, in pointer order, duplicates included; a
 // pointer to a place the file does not hold is none. The CRC of every ID
-// field and of every data field found is checked.
+// field and of every data field found is checked. Each sector is read a
+// second time as the sector map reads it, where that differs.
 #include "disk.h"
 #include "dmk.h"
 
@@ -37,7 +38,7 @@ class DmkReader {
   public:
     DmkReader(const ImageBuffer& buf, Disk& d) : buf_(buf), d_(d) {}
 
-    void ReadRecord(int k) {
+    void ReadRecord(int k, Depth depth) {
         const std::int64_t start = dmk::RecordStart(length_, k);
         Track& track = d_.tracks.emplace_back();
         track.cylinder = k / d_.header.dmkHeads;
@@ -47,6 +48,9 @@ class DmkReader {
         if (track.length < length_) {
             d_.Diagnose(start,
                         [&] { return RecordText(k) + " is cut off by the end of the file"; });
+        }
+        if (depth == Depth::Tracks) {
+            return;
         }
 
         // The pointers that name a place the file holds, up to the first zero.
@@ -72,11 +76,17 @@ class DmkReader {
             pointers_[static_cast<std::size_t>(count)] = p;
             entries_[static_cast<std::size_t>(count++)] = j;
         }
+        // The density the sector map takes a record's missing data marks
+        // to lie by: the track length's, or the first pointer's.
+        const dmk::Header& h = d_.header.dmk;
+        const bool mapDensity =
+            h.knownTrackLength ? h.doubleDensity : dmk::IdPointer(buf_, start, 0).doubleDensity;
         track.sectors.resize(static_cast<std::size_t>(count));
         for (int n = 0; n < count; ++n) {
+            Sector& s = track.sectors[static_cast<std::size_t>(n)];
             ReadSector(start, entries_[static_cast<std::size_t>(n)],
-                       pointers_[static_cast<std::size_t>(n)],
-                       track.sectors[static_cast<std::size_t>(n)]);
+                       pointers_[static_cast<std::size_t>(n)], s);
+            ReadAsMapped(s, mapDensity);
         }
     }
 
@@ -119,6 +129,38 @@ class DmkReader {
             buf_.Has(s.dataPos, static_cast<std::int64_t>(stride) * (s.dataSize - 1) + 1);
     }
 
+    // The sector as the sector map reads it (MapReading).
+    void ReadAsMapped(Sector& s, bool mapDensity) const {
+        MapReading& m = s.sectorMap;
+        const std::int64_t pos = s.idPos;
+        int distance = -1;
+        if (s.idMarkTwice == s.doubled) {
+            m.cylinder = s.cylinder;
+            m.head = s.head;
+            m.sector = s.sector;
+            m.crc = s.crc;
+            distance = s.dataField ? static_cast<int>(s.dataMarkPos - pos) : -1;
+        } else {
+            const bool twice = s.idMarkTwice;
+            const int stride = twice ? 2 : 1;
+            m.cylinder = dmk::IdTrack(buf_, pos, twice);
+            m.head = static_cast<std::uint8_t>(dmk::IdSide(buf_, pos, twice));
+            m.sector = static_cast<std::uint8_t>(dmk::IdSector(buf_, pos, twice));
+            m.crc.id =
+                StateOf(dmk::CheckFieldCrc(buf_, pos, dmk::kIdFieldBytes, s.doubleDensity, stride));
+            distance = dmk::DataMarkDistance(buf_, pos, twice);
+            if (distance >= 0) {
+                m.crc.data = StateOf(dmk::CheckFieldCrc(buf_, pos + distance,
+                                                        dmk::IdSectorSize(buf_, pos, twice),
+                                                        s.doubleDensity, stride));
+            }
+        }
+        m.dataField = distance >= 0;
+        m.dataMark =
+            m.dataField ? buf_.At(pos + distance) : dmk::FixedDistanceMark(buf_, pos, mapDensity);
+        m.directoryMark = dmk::IsDirectoryMark(m.dataMark);
+    }
+
     const ImageBuffer& buf_;
     Disk& d_;
     std::array<dmk::Pointer, dmk::kPointers> pointers_{};
@@ -127,7 +169,7 @@ class DmkReader {
 
 } // namespace
 
-Disk ReadDmk(const ImageBuffer& buf) {
+Disk ReadDmk(const ImageBuffer& buf, Depth depth) {
     Disk d;
     ImageHeader& h = d.header;
     h.dmk = dmk::ReadHeader(buf);
@@ -153,7 +195,7 @@ Disk ReadDmk(const ImageBuffer& buf) {
     DmkReader reader(buf, d);
     reader.length_ = length;
     for (int k = 0; k < h.dmkRecords; ++k) {
-        reader.ReadRecord(k);
+        reader.ReadRecord(k, depth);
     }
     return d;
 }

@@ -11,7 +11,7 @@
 
 namespace ss::disk {
 
-Disk ReadJv1(const ImageBuffer& buf) {
+Disk ReadJv1(const ImageBuffer& buf, Depth depth) {
     Disk d;
     d.layout = Layout::JV1;
     d.header.jv1SectorsPerTrack = jv1::kSectorsPerTrack;
@@ -25,6 +25,9 @@ Disk ReadJv1(const ImageBuffer& buf) {
         track.pos = jv1::SectorOffset(jv1::SectorIndex(t, 0));
         track.length = std::min<std::int64_t>(jv1::kSectorsPerTrack * jv1::kSectorSize,
                                               buf.Size() - track.pos);
+        if (depth == Depth::Tracks) {
+            continue;
+        }
         const int onTrack = static_cast<int>(
             std::min<std::int64_t>(jv1::kSectorsPerTrack, sectors - jv1::SectorIndex(t, 0)));
         track.sectors.reserve(static_cast<std::size_t>(onTrack));

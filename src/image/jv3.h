@@ -28,6 +28,7 @@
 
 #include "image_buffer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -100,31 +101,40 @@ struct PlacedEntry {
     std::int64_t dataPos = 0;
 };
 
-// Every entry the file holds, used and free, in file order: the 2901 of the
-// first table, then, when the file holds a second table after the first
-// one's data, the entries of that one. An entry the file does not hold whole
-// ends the walk.
-inline std::vector<PlacedEntry> ReadAllEntries(const ImageBuffer& buf) {
+// Calls f(const PlacedEntry&) for every entry the file holds, used and free,
+// in file order: the 2901 of the first table, then, when the file holds a
+// second table after the first one's data, the entries of that one. An entry
+// the file does not hold whole ends the walk.
+template <class F> void ForEachEntry(const ImageBuffer& buf, F&& f) {
     constexpr int kTables = 2;
-    std::vector<PlacedEntry> out;
-    out.reserve(kEntries);
+    const std::uint8_t* bytes = buf.Bytes().data();
     std::int64_t table = 0;
     for (int k = 0; k < kTables; ++k) {
         if (k > 0 && !buf.Has(table, kHeaderSize)) {
-            break;
+            return;
         }
+        const std::int64_t held =
+            std::min<std::int64_t>(kEntries, (buf.Size() - table) / kEntrySize);
         std::int64_t data = table + kHeaderSize;
-        for (int n = 0; n < kEntries; ++n) {
+        for (int n = 0; n < held; ++n) {
             const std::int64_t p = table + EntryOffset(n);
-            if (!buf.Has(p, kEntrySize)) {
-                return out;
-            }
-            const Entry e{buf.At(p), buf.At(p + 1), buf.At(p + 2)};
-            out.push_back(PlacedEntry{e, k * kEntries + n, p, data});
-            data += e.Size();
+            const PlacedEntry placed{Entry{bytes[p], bytes[p + 1], bytes[p + 2]}, k * kEntries + n,
+                                     p, data};
+            f(placed);
+            data += placed.entry.Size();
+        }
+        if (held < kEntries) {
+            return;
         }
         table = data;
     }
+}
+
+// The same entries in a list.
+inline std::vector<PlacedEntry> ReadAllEntries(const ImageBuffer& buf) {
+    std::vector<PlacedEntry> out;
+    out.reserve(kEntries);
+    ForEachEntry(buf, [&](const PlacedEntry& p) { out.push_back(p); });
     return out;
 }
 
@@ -140,8 +150,10 @@ inline int CountUsedEntries(const ImageBuffer& buf) {
 
 // The header test: the track bytes of the four entries from `at` on are
 // equal. False when the file does not hold all four.
+// The bytes the test reads: three entries and the track byte of a fourth.
+inline constexpr std::int64_t kHeaderTestBytes = 3 * kEntrySize + 1;
 inline bool FourEqualTrackBytes(const ImageBuffer& buf, std::int64_t at = 0) {
-    if (!buf.Has(at, 3 * kEntrySize + 1)) {
+    if (!buf.Has(at, kHeaderTestBytes)) {
         return false;
     }
     const std::uint8_t t = buf.At(at);
@@ -151,6 +163,30 @@ inline bool FourEqualTrackBytes(const ImageBuffer& buf, std::int64_t at = 0) {
         }
     }
     return true;
+}
+
+// The header test read from each entry of the first table from 0 on, as far
+// as the file holds the bytes it reads: FourEqualTrackBytes at each entry.
+inline std::vector<bool> HeaderTestAtEachEntry(const ImageBuffer& buf) {
+    const std::int64_t size = buf.Size();
+    if (size < kHeaderTestBytes) {
+        return {};
+    }
+    const auto tests = static_cast<std::size_t>(
+        std::min<std::int64_t>(kEntries, (size - kHeaderTestBytes) / kEntrySize + 1));
+    const std::uint8_t* bytes = buf.Bytes().data();
+    // The test at n holds when the track bytes of entries n and n + 1, n + 1
+    // and n + 2, n + 2 and n + 3 are equal: count the equal pairs in a row.
+    std::vector<bool> out(tests);
+    int run = 0;
+    for (std::size_t n = tests + 2; n-- > 0;) {
+        const std::size_t p = static_cast<std::size_t>(EntryOffset(static_cast<int>(n)));
+        run = bytes[p] == bytes[p + kEntrySize] ? run + 1 : 0;
+        if (n < tests) {
+            out[n] = run >= 3;
+        }
+    }
+    return out;
 }
 
 } // namespace ss::jv3

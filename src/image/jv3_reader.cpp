@@ -6,7 +6,9 @@
 // from wherever their entries stand, in entry order. JV3 keeps no ID fields
 // and only the data-mark bits of the flags: a sector's ID CRC is NotRecorded,
 // its data CRC Bad when the entry's flag says it was read with an error, else
-// Good (whether or not the file holds the data).
+// Good (whether or not the file holds the data). The first table's sectors
+// are listed in entry order too, and the header test is taken from every
+// entry, as the sector map walks and tests the header.
 #include "disk.h"
 #include "jv3.h"
 
@@ -41,27 +43,31 @@ Sector SectorOf(const ImageBuffer& buf, const jv3::PlacedEntry& p) {
 
 } // namespace
 
-Disk ReadJv3(const ImageBuffer& buf) {
+Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
     Disk d;
     d.layout = Layout::JV3;
     d.header.writeProtect = buf.At(jv3::kWriteProtectOffset);
     if (!buf.Has(0, jv3::kHeaderSize)) {
         d.Diagnose(buf.Size(), [] { return std::string("the file ends inside the header"); });
     }
-    const std::vector<jv3::PlacedEntry> entries = jv3::ReadAllEntries(buf);
+    d.header.jv3HeaderTest = jv3::HeaderTestAtEachEntry(buf);
 
     // Each track and side's sectors, counted first so that each track's
     // sectors take one allocation.
     std::array<int, kTrackBytes * kHeads> count{};
-    for (const jv3::PlacedEntry& p : entries) {
+    int entries = 0;
+    int firstTable = 0; // used entries of the first table
+    jv3::ForEachEntry(buf, [&](const jv3::PlacedEntry& p) {
+        ++entries;
         if (p.entry.IsFree()) {
             ++d.header.jv3FreeEntries;
         } else {
             ++count[static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side())];
+            firstTable += p.number < jv3::kEntries ? 1 : 0;
         }
         d.header.jv3Tables = p.number / jv3::kEntries + 1;
-    }
-    d.header.jv3UsedEntries = static_cast<int>(entries.size()) - d.header.jv3FreeEntries;
+    });
+    d.header.jv3UsedEntries = entries - d.header.jv3FreeEntries;
 
     std::array<int, kTrackBytes * kHeads> trackOf{};
     for (std::size_t k = 0; k < count.size(); ++k) {
@@ -72,22 +78,31 @@ Disk ReadJv3(const ImageBuffer& buf) {
         Track& t = d.tracks.emplace_back();
         t.cylinder = static_cast<int>(k) / kHeads;
         t.head = static_cast<int>(k) % kHeads;
-        t.sectors.reserve(static_cast<std::size_t>(count[k]));
+        if (depth == Depth::Sectors) {
+            t.sectors.reserve(static_cast<std::size_t>(count[k]));
+        }
     }
-    for (const jv3::PlacedEntry& p : entries) {
+    if (depth == Depth::Tracks) {
+        return d;
+    }
+    d.headerOrder.reserve(static_cast<std::size_t>(firstTable));
+    jv3::ForEachEntry(buf, [&](const jv3::PlacedEntry& p) {
         if (p.entry.IsFree()) {
-            continue;
+            return;
         }
         const std::size_t k = static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side());
-        const Sector& s =
-            d.tracks[static_cast<std::size_t>(trackOf[k])].sectors.emplace_back(SectorOf(buf, p));
+        std::vector<Sector>& sectors = d.tracks[static_cast<std::size_t>(trackOf[k])].sectors;
+        if (p.number < jv3::kEntries) {
+            d.headerOrder.push_back({trackOf[k], static_cast<int>(sectors.size())});
+        }
+        const Sector& s = sectors.emplace_back(SectorOf(buf, p));
         if (!s.dataInFile) {
             d.Diagnose(s.dataPos, [&] {
                 return "the file ends inside the data of track " + std::to_string(s.cylinder) +
                        " side " + std::to_string(s.head) + " sector " + std::to_string(s.sector);
             });
         }
-    }
+    });
     return d;
 }
 

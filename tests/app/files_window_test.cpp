@@ -84,7 +84,7 @@ TEST(FilesWindowTest, ListsSortsAndShowsAFileInTheMainWindow) {
     MakeActive(*files);
     EXPECT_FALSE(why->isHidden());
     EXPECT_TRUE(why->wordWrap());
-    EXPECT_EQ(why->text().toStdString(), "Not a TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: no "
+    EXPECT_EQ(why->text().toStdString(), "Not a TRSDOS, LDOS, DOSPLUS, NEWDOS/80 or CP/M disk: no "
                                          "directory was found where the boot sector points");
 }
 

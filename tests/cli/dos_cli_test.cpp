@@ -72,8 +72,9 @@ TEST_F(DosCliTest, FilesListsTheDirectory) {
     // An image of no known DOS says so.
     run = RunCli({"files", Image("blank.dsk", MakeJv3({{0, 0}, {0, 1}, {0, 2}, {0, 3}}))});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "sectorscope-cli: no TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: the boot "
-                       "sector does not start 00 FE\n");
+    EXPECT_EQ(run.err,
+              "sectorscope-cli: no TRSDOS, LDOS, DOSPLUS, NEWDOS/80 or CP/M disk: the boot "
+              "sector does not start 00 FE\n");
 }
 
 TEST_F(DosCliTest, ExtractWritesFilesAndSaysWhatIsMissing) {
@@ -157,6 +158,30 @@ TEST_F(DosCliTest, ExtractAllNameFormsAndSharedGranules) {
                            "counts the granules of two sides: read as two sides\n"),
               std::string::npos)
         << run.out;
+}
+
+// CP/M disks: free space in blocks, names with the user number, extract by
+// NAME.EXT in any case, and every file with --all.
+TEST_F(DosCliTest, CpmFilesAndExtract) {
+    CpmDiskBuilder b(CpmGenie80Track());
+    b.AddFile({0, "README  TXT", Text("hello")});
+    b.AddFile({5, "GAME    COM", Text(std::string(5000, 'g'))});
+    const std::string disk = Image("cpm.dmk", b.Disk().Dmk());
+
+    Outcome run = RunCli({"files", disk});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "dos\tCP/M (Genie 80-track two-sided, 256-byte sectors)");
+    EXPECT_EQ(lines[2], "free\t" + std::to_string(173 - 1 - 1 - 2) + " blocks\t" +
+                            std::to_string((173 - 4) * 4096) + " bytes");
+    EXPECT_EQ(lines[4], "README.TXT\t---\t128\t3\t0\t16\t");  // block 1: stream sector 16
+    EXPECT_EQ(lines[5], "5:GAME.COM\t---\t5120\t3\t1\t32\t"); // 32: side 1, ID 18 + 14
+
+    run = RunCli({"extract", disk, "readme.txt", "5:game.com", "-o", (dir_ / "out").string()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Slurp(dir_ / "out" / "README.TXT"), "hello" + std::string(123, '\x1A'));
+    EXPECT_EQ(Slurp(dir_ / "out" / "GAME.COM"), std::string(5000, 'g') + std::string(120, '\x1A'));
 }
 
 // Names on a disk are bytes: every host name stays a plain name in the

@@ -219,6 +219,56 @@ TEST(DiskModel, Jv1TracksOfTheFile) {
     EXPECT_TRUE(disk::ReadDisk(ImageBuffer(Bytes{1, 2, 3, 4, 5})).tracks.empty());
 }
 
+// Read to the tracks only, each layout gives the tracks and the header of
+// the whole read, without sectors or what is said of them.
+TEST(DiskModel, ReadToTheTracksOnly) {
+    Bytes dmkBytes = testimg::MakeDmk(testimg::DmkStandardTracks(3, 2, 8, true)).bytes;
+    dmkBytes.resize(dmkBytes.size() - 1000); // the last record cut off
+    Bytes jv1Bytes = testimg::PatternJv1(4);
+    jv1Bytes.resize(jv1Bytes.size() - 300);
+    const std::vector<testimg::Jv3Entry> entries = {{0, 0}, {0, 1}, {0, 2},
+                                                    {0, 3}, {2, 0}, {1, 0, true, true}};
+    Bytes jv3Bytes = testimg::MakeJv3(entries);
+    jv3Bytes.resize(jv3Bytes.size() - 10);
+    struct Case {
+        Bytes bytes;
+        std::size_t tracks;
+        std::vector<std::string> diagnostics; // of the tracks-only read
+    };
+    const Case cases[] = {
+        {dmkBytes, 6, {"track record 5 is cut off by the end of the file"}},
+        {jv1Bytes, 4, {}},
+        {jv3Bytes, 3, {}},
+    };
+    for (const Case& c : cases) {
+        const ImageBuffer buf(c.bytes);
+        const disk::Disk full = disk::ReadDisk(buf);
+        const disk::Disk tracks = disk::ReadDisk(buf, disk::Depth::Tracks);
+        EXPECT_GT(full.SectorCount(), 0u);
+        EXPECT_EQ(tracks.SectorCount(), 0u);
+        EXPECT_EQ(tracks.layout, full.layout);
+        EXPECT_EQ(tracks.header.writeProtect, full.header.writeProtect);
+        EXPECT_EQ(tracks.header.dmk.trackLength, full.header.dmk.trackLength);
+        EXPECT_EQ(tracks.header.dmkRecords, full.header.dmkRecords);
+        EXPECT_EQ(tracks.header.jv3UsedEntries, full.header.jv3UsedEntries);
+        EXPECT_EQ(tracks.header.jv3FreeEntries, full.header.jv3FreeEntries);
+        ASSERT_EQ(tracks.tracks.size(), c.tracks) << LayoutName(full.layout);
+        ASSERT_EQ(full.tracks.size(), c.tracks);
+        for (std::size_t k = 0; k < c.tracks; ++k) {
+            const disk::Track& a = tracks.tracks[k];
+            const disk::Track& b = full.tracks[k];
+            EXPECT_EQ(std::vector<std::int64_t>({a.cylinder, a.head, a.pos, a.length}),
+                      std::vector<std::int64_t>({b.cylinder, b.head, b.pos, b.length}))
+                << LayoutName(full.layout) << " track " << k;
+        }
+        std::vector<std::string> said;
+        for (const disk::Diagnostic& g : tracks.diagnostics) {
+            said.push_back(g.text);
+        }
+        EXPECT_EQ(said, c.diagnostics) << LayoutName(full.layout);
+    }
+}
+
 // One copy of a double-density sector on a one-sided DMK image: its ID,
 // every data byte `fill`, and what is wrong with it.
 enum Damage { kNoDamage, kBadId, kBadData, kNoMark };

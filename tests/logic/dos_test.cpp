@@ -1,5 +1,5 @@
-// The DOS directory reader on hand-made TRSDOS 2.3, LDOS 5.x and NEWDOS/80
-// disks, opened in the main window as JV1, JV3 and DMK images.
+// The DOS directory reader on hand-made disks of every family it reads,
+// opened in the main window as JV1, JV3 and DMK images.
 #include "dos/directory.h"
 #include "dos/disk_sectors.h"
 #include "dos/dos_disk.h"
@@ -7,8 +7,11 @@
 #include "window_fixture.h"
 #include "windows/files/files_logic.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,10 @@ using dos::Family;
 using dos::SectorAddress;
 using testimg::DosDiskBuilder;
 using testimg::DosFileSpec;
+
+std::uint8_t Lo(int v) {
+    return static_cast<std::uint8_t>(v & 0xFF);
+}
 
 std::vector<std::uint8_t> Bytes(std::size_t n, int seed) {
     std::vector<std::uint8_t> b(n);
@@ -406,6 +413,152 @@ TEST_F(DosTest, Newdos80DerivativesDriveEntriesAndLargeDisks) {
     }
 }
 
+// Model III TRSDOS 1.3: 48-byte entries, sectors numbered from 1, granules of
+// three sectors running on into the next track, size from whole sectors plus
+// the EOF byte, the month and year of the entry.
+TEST_F(DosTest, Trsdos13) {
+    const testimg::Trsdos13File hello{"HELLO   TXT", Bytes(300, 30), 0x10, 4, 83};
+    // Track 3's last granule and track 4's first two: sectors 16-18, then 1-6.
+    const testimg::Trsdos13File across{"ACROSS  BAS",   Bytes(8 * 256 + 1, 31), 0x10, 0, 0,
+                                       {{3 * 6 + 5, 3}}};
+    const testimg::Trsdos13File whole{"WHOLE   DAT", Bytes(512, 32), 0x10 | 0x40 | 0x08 | 0x03};
+    const testimg::PlainDisk disk = testimg::MakeTrsdos13Disk({hello, across, whole});
+    for (const auto& image : {disk.Jv3(), disk.Dmk()}) {
+        const Disk& d = OpenDisk(image);
+        ASSERT_TRUE(d.Recognised()) << d.why;
+        EXPECT_EQ(d.family, Family::Trsdos13);
+        EXPECT_EQ(d.dos, "TRSDOS 1.3");
+        ASSERT_EQ(d.directory.size(), 18u);
+        EXPECT_EQ(d.directory[0], (SectorAddress{17, 0, 1}));
+        EXPECT_EQ(d.directory[17], (SectorAddress{17, 0, 18}));
+        ASSERT_EQ(d.files.size(), 3u);
+
+        const DirFile* h = Find(d, "HELLO/TXT");
+        ASSERT_NE(h, nullptr);
+        EXPECT_EQ(h->size, 300);
+        EXPECT_EQ(h->ern, 1); // one whole sector and 44 bytes
+        EXPECT_EQ(h->eof, 44);
+        ASSERT_TRUE(h->date.has_value());
+        EXPECT_EQ(dos::DateText(*h->date), "Apr-83");
+        EXPECT_EQ(h->sectors, Sectors(1, 0, 1, 2));
+        ExpectReadsWhole(d, "HELLO/TXT", hello.bytes);
+
+        const DirFile* a = Find(d, "ACROSS/BAS");
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->size, 8 * 256 + 1);
+        EXPECT_FALSE(a->date.has_value());
+        EXPECT_EQ(a->sectors, Join({Sectors(3, 0, 16, 3), Sectors(4, 0, 1, 6)}));
+        ExpectReadsWhole(d, "ACROSS/BAS", across.bytes);
+
+        const DirFile* w3 = Find(d, "WHOLE/DAT");
+        ASSERT_NE(w3, nullptr);
+        EXPECT_EQ(dos::AttributeText(*w3), "SI-3");
+        EXPECT_EQ(w3->sectors.size(), 2u); // 512 bytes, EOF 0: two sectors, no third
+        ExpectReadsWhole(d, "WHOLE/DAT", whole.bytes);
+
+        // 240 granules: tracks 0 and 17, and 1 + 3 + 1 granules of files.
+        EXPECT_EQ(d.freeGranules, 240 - 12 - 5);
+        EXPECT_EQ(d.freeBytes, d.freeGranules * 768);
+        ASSERT_TRUE(w.ShowSectorAt({4, 0, 1}));
+        EXPECT_EQ(w.Txtowner.Text, "ACROSS/BAS, sector 4 of 9");
+        ASSERT_TRUE(w.ShowSectorAt({17, 0, 2}));
+        EXPECT_EQ(w.Txtowner.Text, "HIT");
+    }
+}
+
+// DOSPLUS lays its disks out as LDOS does; its GAT's version byte names it.
+TEST_F(DosTest, DosplusReadByTheLdosRules) {
+    for (const int sides : {1, 2}) {
+        testimg::DosGeometry g = LdosGeometry(sides, 18, true, Lo(0x40 | (sides == 2 ? 0x22 : 2)));
+        g.version = 0x34;
+        DosDiskBuilder b(g);
+        const DosFileSpec file{"PROGRAM CMD", Bytes(5000, 33)};
+        b.AddFile(file);
+        const Disk& d = OpenDisk(b.Dmk());
+        ASSERT_TRUE(d.Recognised()) << d.why;
+        EXPECT_EQ(d.family, Family::Dosplus);
+        EXPECT_EQ(d.dos, "DOSPLUS 3.4");
+        EXPECT_EQ(d.allocation.sides, sides);
+        EXPECT_TRUE(d.notices.empty());
+        ExpectReadsWhole(d, "PROGRAM/CMD", file.bytes);
+    }
+}
+
+// CP/M on each parameter set: names with the user number, sizes in whole
+// records, a file of several directory entries, the system and read-only
+// bits, free blocks, a second entry for an extent already read (the first
+// is read), and a 40-track disk read in an 80-track drive.
+TEST_F(DosTest, CpmParameterSets) {
+    struct Case {
+        const char* what;
+        testimg::CpmGeometry g;
+        std::string dos;
+        int step;
+    };
+    const std::vector<Case> cases = {
+        {"40-track data", testimg::Cpm40TrackData(), "CP/M (40-track one-sided, 512-byte sectors)",
+         1},
+        {"40-track data, double-stepped", testimg::Cpm40TrackData(),
+         "CP/M (40-track one-sided, 512-byte sectors)", 2},
+        {"Genie 80-track", testimg::CpmGenie80Track(),
+         "CP/M (Genie 80-track two-sided, 256-byte sectors)", 1},
+        {"80-track 1024", testimg::Cpm80Track1024(), "CP/M (80-track two-sided, 1024-byte sectors)",
+         1},
+    };
+    for (const Case& c : cases) {
+        testimg::CpmDiskBuilder b(c.g);
+        const testimg::CpmFile hello{0, "HELLO   TXT", Bytes(300, 40)};
+        // More than one entry's worth: 16 K per logical extent.
+        const testimg::CpmFile big{3, "BIG     DAT", Bytes(3 * 16384 + 1000, 41)};
+        const testimg::CpmFile sys{0, "CCP     COM", Bytes(2000, 42), true, true};
+        const int helloEntry = b.AddFile(hello);
+        b.AddFile(big);
+        b.AddFile(sys);
+        const int copy = b.AddCopyOfEntry(helloEntry, c.g.lastBlock);
+        testimg::PlainDisk disk = b.Disk();
+        disk.step = c.step;
+        std::vector<std::vector<std::uint8_t>> images = {disk.Dmk()};
+        if (c.step == 1) {
+            images.push_back(disk.Jv3()); // JV3 keeps no cylinder of its own
+        }
+        for (const auto& image : images) {
+            const Disk& d = OpenDisk(image);
+            ASSERT_TRUE(d.Recognised()) << c.what << ": " << d.why;
+            EXPECT_EQ(d.family, Family::Cpm) << c.what;
+            EXPECT_EQ(d.dos, c.dos) << c.what;
+            ASSERT_EQ(d.files.size(), 3u) << c.what;
+            EXPECT_EQ(d.files[0].name, "HELLO.TXT") << c.what;
+            EXPECT_EQ(d.files[1].name, "3:BIG.DAT") << c.what;
+            EXPECT_EQ(d.files[1].user, 3) << c.what;
+            EXPECT_EQ(d.files[0].size, 384) << c.what; // three records
+            EXPECT_EQ(d.files[1].size, 3 * 16384 + 1024) << c.what;
+            EXPECT_EQ(dos::AttributeText(d.files[2]), "SR-") << c.what;
+            EXPECT_EQ(dos::AttributeText(d.files[0]), "---") << c.what;
+            ExpectReadsWhole(d, "HELLO.TXT", testimg::CpmDiskBuilder::Padded(hello.bytes));
+            ExpectReadsWhole(d, "3:BIG.DAT", testimg::CpmDiskBuilder::Padded(big.bytes));
+            ExpectReadsWhole(d, "CCP.COM", testimg::CpmDiskBuilder::Padded(sys.bytes));
+            EXPECT_EQ(d.notices,
+                      std::vector<std::string>{"directory entry " + std::to_string(copy) +
+                                               " repeats extent 0 of an earlier entry: "
+                                               "the first is read"})
+                << c.what;
+            const int dirBlocks = (c.g.entries * 32 + c.g.blockBytes - 1) / c.g.blockBytes;
+            const auto blocks = [&](std::size_t bytes) {
+                return static_cast<int>((bytes + c.g.blockBytes - 1) / c.g.blockBytes);
+            };
+            EXPECT_EQ(d.freeGranules, c.g.lastBlock + 1 - dirBlocks - blocks(300) -
+                                          blocks(big.bytes.size()) - blocks(2000))
+                << c.what;
+            EXPECT_EQ(d.freeBytes, std::int64_t{d.freeGranules} * c.g.blockBytes) << c.what;
+            EXPECT_EQ(d.freeUnit, "blocks");
+            ASSERT_TRUE(w.ShowSectorAt(d.files[0].sectors.front())) << c.what;
+            EXPECT_EQ(w.Txtowner.Text,
+                      "HELLO.TXT, sector 1 of " + std::to_string(d.files[0].sectors.size()))
+                << c.what;
+        }
+    }
+}
+
 // Damage is reported with the file it hurts, and the rest is still read:
 // on JV3 a sector flagged as read with a CRC error, on DMK one whose data
 // CRC does not match.
@@ -595,8 +748,8 @@ TEST_F(DosTest, FilesWindowSaysWhyAndWhatItFollowed) {
     OpenDisk(BootTrack(std::vector<std::uint8_t>(256, 0xE5)));
     FilesLogic files(host, w);
     files.Form_Activate();
-    EXPECT_EQ(files.TxtNoDos.Text,
-              "Not a TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: the boot sector does not start 00 FE");
+    EXPECT_EQ(files.TxtNoDos.Text, "Not a TRSDOS, LDOS, DOSPLUS, NEWDOS/80 or CP/M disk: the boot "
+                                   "sector does not start 00 FE");
     EXPECT_TRUE(files.List1.Items.empty());
 
     DosDiskBuilder b(LdosGeometry(1, 18, true, 0x62));
@@ -661,6 +814,37 @@ TEST_F(DosTest, FilesWindowTable) {
     files.SaveRows({1}, folder, [](const std::string&) { return true; });
     EXPECT_EQ(std::filesystem::file_size(folder / "ZED.TXT"), 600u);
     std::filesystem::remove_all(folder);
+}
+
+// View: a row's file read for the contents window, its damage said; rows of
+// an image the main window has since left give none.
+TEST_F(DosTest, FilesWindowContentsOfARow) {
+    DosDiskBuilder b(testimg::Trsdos23Geometry());
+    const std::string text = "HELLO\rWORLD\r";
+    b.AddFile({"NOTE    TXT", std::vector<std::uint8_t>(text.begin(), text.end())});
+    b.DamageSector({1, 0, 0});
+    OpenDisk(b.Jv3());
+    FilesLogic files(host, w);
+    files.Form_Activate();
+    std::optional<ContentsLogic> contents = files.ContentsOfRow(0);
+    ASSERT_TRUE(contents.has_value());
+    EXPECT_EQ(contents->FileName(), "NOTE/TXT");
+    EXPECT_EQ(contents->View(), contents::View::Text);
+    EXPECT_EQ(contents->Text(), "HELLO\nWORLD\n");
+    EXPECT_EQ(contents->Damage(),
+              (std::vector<std::string>{"Sectors read with CRC errors: track 1 side 0 sector 0"}));
+    EXPECT_FALSE(files.ContentsOfRow(1).has_value());
+
+    const std::filesystem::path saved =
+        std::filesystem::path(::testing::TempDir()) / ("note_" + std::to_string(::getpid()));
+    EXPECT_EQ(contents->SaveText(saved), "");
+    std::ifstream in(saved, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "HELLO\nWORLD\n");
+    std::filesystem::remove(saved);
+    EXPECT_NE(contents->SaveText(std::filesystem::path(::testing::TempDir())), "");
+
+    OpenDisk(DosDiskBuilder(testimg::Trsdos23Geometry()).Jv1()); // another image
+    EXPECT_FALSE(files.ContentsOfRow(0).has_value());
 }
 
 } // namespace

@@ -1,14 +1,17 @@
 // The hex viewer window: the page of 28 lines, the colour marking of the
 // three layouts, the legend, loading from the main window and the File menu,
 // and paging with the scroll bar.
+#include "image/disk.h"
 #include "image/dmk.h"
 #include "support/image_builder.h"
 #include "support/sample_disks.h"
 #include "window_fixture.h"
 #include "windows/hex_viewer/hex_layout.h"
+#include "windows/hex_viewer/hex_recognition.h"
 #include "windows/hex_viewer/hex_viewer_logic.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
@@ -124,6 +127,78 @@ TEST(HexLayoutTest, TheLastPageLineOfEveryFileFitsTheBar) {
     }
 }
 
+TEST(HexBytesTest, ReadsZerosOutsideTheFile) {
+    const HexBytes file(Bytes{1, 2, 3, 4, 5});
+    const std::pair<std::int64_t, std::array<std::uint8_t, 4>> cases[] = {
+        {1, {2, 3, 4, 5}}, {-2, {0, 0, 1, 2}}, {3, {4, 5, 0, 0}}, {100, {0, 0, 0, 0}}};
+    for (const auto& [from, bytes] : cases) {
+        std::array<std::uint8_t, 4> read{9, 9, 9, 9};
+        file.Read(from, read);
+        EXPECT_EQ(read, bytes) << from;
+    }
+}
+
+// The page format is the model's layout where it is one the viewer marks;
+// else the viewer's own JV3 test, which differs from the main window's.
+TEST(HexRecognitionTest, FormatFromTheModelOrTheViewersOwnJv3Test) {
+    std::vector<Jv3Entry> track5(4);
+    for (Jv3Entry& e : track5) {
+        e.track = 5;
+    }
+    const Bytes other = Dmk(1, true, 0x18EC).bytes;
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        Layout model;
+        HexFormat format;
+    };
+    const Case cases[] = {
+        {"empty", {}, Layout::Unknown, HexFormat::Jv3},
+        {"three zeros", Bytes(3, 0), Layout::Unknown, HexFormat::Jv3},
+        {"JV3", Jv3(10, 0), Layout::JV3, HexFormat::Jv3},
+        {"JV3 from track 5", testimg::MakeJv3(track5), Layout::JV3, HexFormat::None},
+        {"JV1", testimg::SampleJv1(), Layout::JV1, HexFormat::Jv1},
+        {"DMK", Dmk(1, true).bytes, Layout::DMK, HexFormat::Dmk},
+        {"real", Dmk(1, true, 6400, true).bytes, Layout::RealDiskDMK, HexFormat::DmkRealDisk},
+        {"other length", other, Layout::DMK, HexFormat::Dmk},
+        {"other length cut", Bytes(other.begin(), other.begin() + 3000), Layout::Unknown,
+         HexFormat::None},
+    };
+    for (const Case& c : cases) {
+        const HexBytes file(c.bytes);
+        const Layout layout = RecogniseLayout(file.Buffer());
+        EXPECT_EQ(layout, c.model) << c.what;
+        EXPECT_EQ(hexrules::FormatOf(layout, file), c.format) << c.what;
+        EXPECT_EQ(ReadHexFile(file).format, c.format) << c.what;
+    }
+}
+
+// The headers marked: the model's records, then up to record Int(file length
+// / track length) those the file ends before.
+TEST(HexRecognitionTest, TrackHeadersFromTheModelsRecords) {
+    Bytes b = BareDmk();
+    b.resize(16 + 6400 + 6390, 0);
+    const HexBytes file(b);
+    const HexFile f = ReadHexFile(file);
+    ASSERT_EQ(f.format, HexFormat::Dmk);
+    EXPECT_EQ(f.trackLength, 6400);
+    EXPECT_EQ(disk::ReadDmk(file.Buffer()).tracks.size(), 2u);
+    struct Case {
+        std::int64_t p;
+        std::int64_t start; // of the record p lies in; -1: before the first
+        bool header;
+    };
+    const Case cases[] = {{10, -1, false},          {16, 16, true},       {143, 16, true},
+                          {144, 16, false},         {6416, 6416, true},   {12815, 6416, false},
+                          {12816, 12816, true},     {12943, 12816, true}, {12944, 12816, false},
+                          {1'000'000, 12816, false}};
+    for (const Case& c : cases) {
+        const HexTrackHeaders::Record r = f.headers.RecordAt(c.p);
+        EXPECT_EQ(r.Header(c.p), c.header) << c.p;
+        EXPECT_TRUE(c.start < 0 ? r.start > c.p : r.start == c.start) << c.p;
+    }
+}
+
 TEST_F(HexViewerTest, LinesShowAddressHexAndText) {
     Bytes b(512, 0x41);
     std::copy_n(Bytes{0x20, 0x7F, 0x80, 0xFF, 0x21, 0x00}.begin(), 6, b.begin() + 16);
@@ -200,6 +275,40 @@ TEST_F(HexViewerTest, DmkTrackHeadersIdFieldsDataMarksAndGaps) {
         400, {0xA1, 0xA1, 0xA1, 0xFE, 1, 0, 3, 1, 0xC1, 0xC2, 0xFB, 0xF8, 0xFA, 0xF8, 0xFB, 0xFA}));
     PageAt(400);
     EXPECT_EQ(Colours(410, 6), "kkkkbk");
+}
+
+// A file that ends within 16 bytes of its last record's end shows the next
+// record's header past its end; a header counts even when the file ends
+// inside the DMK header.
+TEST_F(HexViewerTest, TrackHeadersPastTheEndOfTheFile) {
+    const std::pair<std::size_t, std::string> cases[] = {
+        {6416, "zzk"}, {6400, "zzk"}, {6399, "kkk"}};
+    for (const auto& [length, colours] : cases) {
+        Bytes b = BareDmk();
+        b.resize(length);
+        Load(b);
+        hex.VScroll1.SetValue(hex.VScroll1.Max);
+        EXPECT_EQ(Colours(6416) + Colours(6543) + Colours(6544), colours) << length;
+    }
+    Load(Bytes{0, 0, 0, 0x19});
+    EXPECT_EQ(Colours(15) + Colours(16) + Colours(143) + Colours(144), "mzzk");
+}
+
+// ID fields are found by their sync bytes: one its pointer names without them
+// is a sector of the model but not marked; one no pointer names is marked.
+TEST_F(HexViewerTest, IdFieldsAreFoundByTheirSyncBytesNotByThePointers) {
+    const Bytes field = {0xFE, 1, 0, 3, 1, 0xC1, 0xC2};
+    Bytes b = BareDmk(416, field);
+    b[16] = 0x90; // pointer 0: the field at 400 of the record, double density
+    b[17] = 0x81;
+    std::fill_n(b.begin() + 413, 3, dmk::kGapDouble);
+    std::copy(field.begin(), field.end(), b.begin() + 436);
+    std::fill_n(b.begin() + 433, 3, dmk::kSyncDouble);
+    const disk::Disk model = disk::ReadDisk(ImageBuffer(b));
+    ASSERT_EQ(model.SectorCount(), 1u);
+    EXPECT_EQ(model.tracks[0].sectors[0].idPos, 416);
+    Load(b);
+    EXPECT_EQ(Colours(416, 6) + " " + Colours(436, 6), "kkkkkk bbbbbk");
 }
 
 TEST_F(HexViewerTest, DoubledSingleDensityFieldsAndTheNotice) {

@@ -369,4 +369,224 @@ std::vector<std::uint8_t> DosDiskBuilder::Dmk() const {
     return MakeDmk(records, g_.sides == 1 ? OneSide() : DmkOptions{}).bytes;
 }
 
+std::vector<std::uint8_t> PlainDisk::Jv3() const {
+    std::vector<Jv3Entry> entries;
+    for (const auto& [at, bytes] : sectors) {
+        const auto [t, h, n] = at;
+        Jv3Entry e;
+        e.track = t;
+        e.sector = n;
+        e.side1 = h == 1;
+        e.doubleDensity = doubleDensity;
+        e.size = static_cast<int>(bytes.size());
+        e.data = bytes;
+        entries.push_back(std::move(e));
+    }
+    return MakeJv3(entries);
+}
+
+std::vector<std::uint8_t> PlainDisk::Dmk() const {
+    int cylinders = 0;
+    for (const auto& [at, bytes] : sectors) {
+        cylinders = std::max(cylinders, std::get<0>(at) + 1);
+    }
+    std::vector<DmkTrack> records(static_cast<std::size_t>(((cylinders - 1) * step + 1) * sides));
+    for (const auto& [at, bytes] : sectors) {
+        const auto [t, h, n] = at;
+        DmkSector sec;
+        sec.track = t;
+        sec.side = h;
+        sec.sector = n;
+        sec.doubleDensity = doubleDensity;
+        sec.sizeCode = bytes.size() == 128    ? 0
+                       : bytes.size() == 512  ? 2
+                       : bytes.size() == 1024 ? 3
+                                              : 1;
+        sec.data = bytes;
+        records[static_cast<std::size_t>(t * step * sides + h)].sectors.push_back(std::move(sec));
+    }
+    return MakeDmk(records, sides == 1 ? OneSide() : DmkOptions{}).bytes;
+}
+
+PlainDisk MakeTrsdos13Disk(const std::vector<Trsdos13File>& files, int tracks, int dirTrack) {
+    const int kDirTrack = dirTrack;
+    PlainDisk d;
+    for (int t = 0; t < tracks; ++t) {
+        for (int n = 1; n <= 18; ++n) {
+            d.sectors[{t, 0, n}] = std::vector<std::uint8_t>(kSectorBytes, kFiller);
+        }
+    }
+    const auto sector = [&](int t, int n) -> std::vector<std::uint8_t>& {
+        return d.sectors.at({t, 0, n});
+    };
+    sector(0, 1)[0] = 0xFE;
+    sector(0, 1)[1] = kDirTrack;
+    std::vector<std::uint8_t>& gat = sector(kDirTrack, 1);
+    std::fill(gat.begin(), gat.end(), 0xFF);
+    for (int t = 0; t < tracks; ++t) {
+        gat[static_cast<std::size_t>(t)] = t == 0 || t == kDirTrack ? 0x3F : 0x00;
+    }
+    std::fill(sector(kDirTrack, 2).begin(), sector(kDirTrack, 2).end(), 0);
+    for (int n = 3; n <= 18; ++n) {
+        std::vector<std::uint8_t>& s = sector(kDirTrack, n);
+        std::fill(s.begin(), s.end(), 0);
+        std::memcpy(s.data() + 240, "(c) 1980 Tandy", 14);
+    }
+    int next = 6; // track 1's first granule
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const Trsdos13File& f = files[i];
+        const int sectors = static_cast<int>((f.bytes.size() + kSectorBytes - 1) / kSectorBytes);
+        std::vector<std::pair<int, int>> runs = f.runs;
+        if (runs.empty()) {
+            while (next / 6 == kDirTrack) {
+                next += 6;
+            }
+            runs = {{next, std::max(1, (sectors + 2) / 3)}};
+            next += runs[0].second;
+        }
+        int k = 0;
+        for (const auto& [first, count] : runs) {
+            for (int g = first; g < first + count; ++g) {
+                gat[static_cast<std::size_t>(g / 6)] |= Lo(1 << (g % 6));
+                for (int j = 0; j < 3; ++j, ++k) {
+                    const std::size_t from = static_cast<std::size_t>(k) * kSectorBytes;
+                    if (from < f.bytes.size()) {
+                        std::vector<std::uint8_t>& s =
+                            sector((g * 3 + j) / 18, (g * 3 + j) % 18 + 1);
+                        std::fill(s.begin(), s.end(), 0);
+                        std::memcpy(s.data(), f.bytes.data() + from,
+                                    std::min<std::size_t>(kSectorBytes, f.bytes.size() - from));
+                    }
+                }
+            }
+        }
+        std::uint8_t* e = sector(kDirTrack, static_cast<int>(3 + i / 5)).data() + (i % 5) * 48;
+        const std::string name = Padded(f.name);
+        e[0] = f.attributes;
+        e[1] = Lo(f.month);
+        e[2] = Lo(f.year);
+        e[3] = Lo(static_cast<int>(f.bytes.size() % kSectorBytes));
+        std::memcpy(e + 5, name.data(), 11);
+        e[16] = e[18] = 0x96;
+        e[17] = e[19] = 0x42;
+        e[20] = Lo(static_cast<int>(f.bytes.size() / kSectorBytes));
+        e[21] = Lo(static_cast<int>(f.bytes.size() / kSectorBytes) >> 8);
+        std::memset(e + 22, 0xFF, 26);
+        for (std::size_t x = 0; x < runs.size() && x < 13; ++x) {
+            e[22 + 2 * x] = Lo(runs[x].first / 6);
+            e[23 + 2 * x] = Lo(((runs[x].first % 6) << 5) | runs[x].second);
+        }
+        sector(kDirTrack, 2)[i] = Hash(e + 5);
+    }
+    return d;
+}
+
+CpmGeometry Cpm40TrackData() {
+    return {40, 1, 10, 512, 1, 1, 0, {1, 3, 5, 7, 9, 2, 4, 6, 8, 10}, 2048, 128, 99};
+}
+
+CpmGeometry CpmGenie80Track() {
+    return {80, 2, 18, 256, 0, 18, 3, {}, 4096, 128, 172};
+}
+
+CpmGeometry Cpm80Track1024() {
+    return {80, 2, 5, 1024, 0, 0, 3, {}, 4096, 256, 191};
+}
+
+CpmDiskBuilder::CpmDiskBuilder(const CpmGeometry& g) : g_(g) {
+    disk_.sides = g.sides;
+    for (int c = 0; c < g.cylinders; ++c) {
+        for (int h = 0; h < g.sides; ++h) {
+            for (int n = 0; n < g.sectors; ++n) {
+                const int id = (h == 0 ? g.firstId : g.side1FirstId) + n;
+                disk_.sectors[{c, h, id}] =
+                    std::vector<std::uint8_t>(static_cast<std::size_t>(g.sectorBytes), 0xE5);
+            }
+        }
+    }
+    nextBlock_ = (g.entries * 32 + g.blockBytes - 1) / g.blockBytes;
+}
+
+std::vector<std::uint8_t>& CpmDiskBuilder::StreamSector(int q) {
+    const int track = q / g_.sectors;
+    const int logical = q % g_.sectors;
+    const int side = track % g_.sides;
+    const int id = g_.skew.empty() ? (side == 0 ? g_.firstId : g_.side1FirstId) + logical
+                                   : g_.skew[static_cast<std::size_t>(logical)];
+    return disk_.sectors.at({g_.off + track / g_.sides, side, id});
+}
+
+std::uint8_t* CpmDiskBuilder::EntryAt(int index) {
+    const int perSector = g_.sectorBytes / 32;
+    return StreamSector(index / perSector).data() + (index % perSector) * 32;
+}
+
+std::vector<std::uint8_t> CpmDiskBuilder::Padded(const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::uint8_t> out = bytes;
+    out.resize((bytes.size() + 127) / 128 * 128, 0x1A);
+    return out;
+}
+
+int CpmDiskBuilder::AddFile(const CpmFile& file) {
+    const std::vector<std::uint8_t> data = Padded(file.bytes);
+    const int records = static_cast<int>(data.size() / 128);
+    const int blocks = static_cast<int>((data.size() + g_.blockBytes - 1) / g_.blockBytes);
+    const int perSector = g_.sectorBytes;
+    for (int b = 0; b < blocks; ++b) {
+        for (int k = 0; k < g_.blockBytes / perSector; ++k) {
+            const std::size_t from = static_cast<std::size_t>(b) * g_.blockBytes +
+                                     static_cast<std::size_t>(k) * perSector;
+            if (from < data.size()) {
+                std::vector<std::uint8_t>& s =
+                    StreamSector((nextBlock_ + b) * (g_.blockBytes / perSector) + k);
+                std::copy_n(
+                    data.begin() + static_cast<std::ptrdiff_t>(from),
+                    std::min<std::size_t>(static_cast<std::size_t>(perSector), data.size() - from),
+                    s.begin());
+            }
+        }
+    }
+    const bool wide = g_.lastBlock > 255;
+    const int pointers = wide ? 8 : 16;
+    const int recordsPerEntry = pointers * g_.blockBytes / 128;
+    const int first = nextEntry_;
+    for (int e = 0; e == 0 || e * recordsPerEntry < records; ++e) {
+        std::uint8_t* entry = EntryAt(nextEntry_++);
+        std::fill(entry, entry + 32, 0);
+        entry[0] = Lo(file.user);
+        const std::string name = testimg::Padded(file.name);
+        std::memcpy(entry + 1, name.data(), 11);
+        entry[9] |= file.readOnly ? 0x80 : 0;
+        entry[10] |= file.system ? 0x80 : 0;
+        const int end = std::min(records, (e + 1) * recordsPerEntry);
+        const int x = end == 0 ? 0 : (end - 1) / 128;
+        entry[12] = Lo(x % 32);
+        entry[14] = Lo(x / 32);
+        entry[15] = Lo(end - x * 128);
+        for (int p = 0; p < pointers; ++p) {
+            const int b = e * pointers + p;
+            if (b < blocks) {
+                const int number = nextBlock_ + b;
+                entry[16 + (wide ? 2 * p : p)] = Lo(number);
+                if (wide) {
+                    entry[17 + 2 * p] = Lo(number >> 8);
+                }
+            }
+        }
+    }
+    nextBlock_ += blocks;
+    return first;
+}
+
+int CpmDiskBuilder::AddCopyOfEntry(int index, int block) {
+    std::array<std::uint8_t, 32> copy{};
+    std::memcpy(copy.data(), EntryAt(index), 32);
+    copy[16] = Lo(block);
+    if (g_.lastBlock > 255) {
+        copy[17] = Lo(block >> 8);
+    }
+    std::memcpy(EntryAt(nextEntry_), copy.data(), 32);
+    return nextEntry_++;
+}
+
 } // namespace ss::testimg

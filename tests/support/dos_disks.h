@@ -113,4 +113,75 @@ class DosDiskBuilder {
     std::set<DosAddress> damaged_;
 };
 
+// A disk given sector by sector, at any size and numbering, written as a JV3
+// or DMK image (one density throughout).
+struct PlainDisk {
+    std::map<DosAddress, std::vector<std::uint8_t>> sectors;
+    bool doubleDensity = true;
+    int sides = 1;
+    // DMK: track t's record stands at cylinder t * step (2: a 40-track disk
+    // read in an 80-track drive, the odd cylinders' records empty).
+    int step = 1;
+
+    std::vector<std::uint8_t> Jv3() const;
+    std::vector<std::uint8_t> Dmk() const;
+};
+
+// A Model III TRSDOS 1.3 disk: 18 sectors of 256 bytes a track numbered from
+// 1, double density, one side; the directory on track 17 (or `dirTrack`); files placed from
+// track 1 on in the order given (or in `runs` of absolute granules, 6 a
+// track), each run one extent.
+struct Trsdos13File {
+    std::string name; // 11 bytes: name and extension, blank padded
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t attributes = 0x10;
+    int month = 0, year = 0; // the entry's bytes 1 and 2
+    std::vector<std::pair<int, int>> runs = {};
+};
+PlainDisk MakeTrsdos13Disk(const std::vector<Trsdos13File>& files, int tracks = 40,
+                           int dirTrack = 17);
+
+// CP/M disks of the parameter sets the Model 1, Model III and Genie machines
+// use, written out here once more so that the tests do not lean on the
+// reader's own table.
+struct CpmGeometry {
+    int cylinders, sides, sectors, sectorBytes, firstId, side1FirstId, off;
+    std::vector<int> skew; // logical sector -> sector ID; empty: none
+    int blockBytes, entries, lastBlock;
+};
+CpmGeometry Cpm40TrackData();  // 40 x 10 x 512, IDs 1-10, skew 2, 2K blocks
+CpmGeometry CpmGenie80Track(); // 80 x 2 x 18 x 256, side 1 IDs 18-35, OFF 3, 4K
+CpmGeometry Cpm80Track1024();  // 80 x 2 x 5 x 1024, OFF 3, 4K, 256 entries
+
+struct CpmFile {
+    int user = 0;
+    std::string name; // 11 bytes: name and extension, blank padded
+    std::vector<std::uint8_t> bytes;
+    bool readOnly = false, system = false;
+};
+
+class CpmDiskBuilder {
+  public:
+    explicit CpmDiskBuilder(const CpmGeometry& g);
+    // Writes the file in the next free blocks, its bytes padded with 0x1A to
+    // a whole record, and as many directory entries as its blocks need.
+    // Gives the index of its first entry.
+    int AddFile(const CpmFile& file);
+    // Writes a copy of directory entry `index` at the next free entry, its
+    // first block number changed to `block`.
+    int AddCopyOfEntry(int index, int block);
+    const PlainDisk& Disk() const { return disk_; }
+    // What the reader gives for `file`: its bytes padded to a whole record.
+    static std::vector<std::uint8_t> Padded(const std::vector<std::uint8_t>& bytes);
+
+  private:
+    std::uint8_t* EntryAt(int index);
+    std::vector<std::uint8_t>& StreamSector(int q);
+
+    CpmGeometry g_;
+    PlainDisk disk_;
+    int nextBlock_ = 0;
+    int nextEntry_ = 0;
+};
+
 } // namespace ss::testimg

@@ -22,9 +22,10 @@ void FilesLogic::Refresh() {
     TxtDos.Text = disk.dos;
     TxtDiskname.Text = disk.diskName;
     TxtDiskdate.Text = disk.diskDate;
-    TxtFree.Text = disk.Recognised() ? std::to_string(disk.freeBytes) + " bytes free (" +
-                                           std::to_string(disk.freeGranules) + " granules)"
-                                     : std::string();
+    TxtFree.Text = disk.Recognised()
+                       ? std::to_string(disk.freeBytes) + " bytes free (" +
+                             std::to_string(disk.freeGranules) + " " + disk.freeUnit + ")"
+                       : std::string();
     TxtNoDos.Text = main_.HasImage() && !disk.Recognised() ? kFilesNoDos + disk.why : std::string();
     List1.Clear();
     for (const std::string& p : disk.problems) {
@@ -121,6 +122,19 @@ void FilesLogic::OpenRow(int row) {
     if (!f.sectors.empty() && main_.ShowSectorAt(f.sectors.front())) {
         host_.ShowWindow(WindowId::MainWindow);
     }
+}
+
+std::optional<ContentsLogic> FilesLogic::ContentsOfRow(int row) const {
+    const dos::SectorSource* sectors = main_.Sectors();
+    // Rows of an image the main window no longer shows name none of its files.
+    if (row < 0 || row >= static_cast<int>(rows_.size()) || sectors == nullptr ||
+        main_.ImageGeneration() != generation_) {
+        return std::nullopt;
+    }
+    const dos::Disk& disk = main_.DosDisk();
+    const dos::DirFile& f =
+        disk.files[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)].file)];
+    return ContentsLogic(f, dos::ReadFile(*sectors, f), disk.family == dos::Family::Cpm);
 }
 
 std::vector<dos::Saved>

@@ -7,16 +7,18 @@
 #include "dos/host_names.h"
 #include "surface/controls.h"
 #include "surface/host.h"
+#include "windows/contents/contents_logic.h"
 #include "windows/main_window/main_window_logic.h"
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace ss {
 
-inline constexpr const char* kFilesNoDos = "Not a TRSDOS 2.3, LDOS 5.x or NEWDOS/80 disk: ";
+inline constexpr const char* kFilesNoDos = "Not a TRSDOS, LDOS, DOSPLUS, NEWDOS/80 or CP/M disk: ";
 inline constexpr const char* kFilesSaveTitle = "Save As";
 
 class FilesLogic {
@@ -40,6 +42,7 @@ class FilesLogic {
     ListBox List1;
     OptionButton ChkAll{"Show system and invisible files"};
     CommandButton CmndSave{"Save As..."};
+    CommandButton CmndView{"View"};
 
     // Reads the main window's disk again when it shows another image.
     void Form_Activate();
@@ -54,6 +57,9 @@ class FilesLogic {
     const std::vector<Row>& Rows() const { return rows_; }
     // Double-click on a row: the file's first sector in the main window.
     void OpenRow(int row);
+    // View (also Enter and the table's menu): the row's file read from the
+    // disk, for a contents window of its own; none for a row not there.
+    std::optional<ContentsLogic> ContentsOfRow(int row) const;
     // Save As: the rows' files into folder; a file already there is replaced
     // when `replace` says so. Ends with a box saying what was written.
     std::vector<dos::Saved> SaveRows(const std::vector<int>& rows,

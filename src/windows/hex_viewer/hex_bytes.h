@@ -1,11 +1,14 @@
-// The hex viewer's byte model: the whole file with zero positions behind it.
-// It knows nothing of lines, pages or the screen.
+// The hex viewer's byte model: the whole file, every position outside it
+// reading 0. It knows nothing of lines, pages or the screen.
 #pragma once
 
-#include "hex_layout.h"
 #include "image/image_buffer.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 #include <vector>
 
 namespace ss {
@@ -13,20 +16,30 @@ namespace ss {
 class HexBytes {
   public:
     HexBytes() = default;
-    // Takes the file's bytes; kSpareBytes + 1 zero positions follow them.
-    explicit HexBytes(std::vector<std::uint8_t> file);
+    explicit HexBytes(std::vector<std::uint8_t> file) : buffer_(std::move(file)) {}
 
-    // The length of the file, without the zero positions.
-    std::int64_t fileend() const { return fileend_; }
-    // File byte p; 0 for the positions behind the file and for any position
-    // outside the buffer, so no page can read outside it.
+    // The length of the file.
+    std::int64_t fileend() const { return buffer_.Size(); }
+    // File byte p; 0 for the positions behind the file (a page that runs past
+    // its end shows zeros) and for any position outside it, so no page can
+    // read outside the file.
     std::uint8_t At(std::int64_t p) const { return buffer_.At(p); }
-    // The buffer, zero positions included, for the layout readers.
+    // The N bytes from position `from` on, each as At reads it.
+    template <std::size_t N> void Read(std::int64_t from, std::array<std::uint8_t, N>& out) const {
+        const auto n = static_cast<std::int64_t>(N);
+        if (buffer_.Has(from, n)) {
+            std::memcpy(out.data(), buffer_.Bytes().data() + from, N);
+            return;
+        }
+        for (std::int64_t k = 0; k < n; ++k) {
+            out[static_cast<std::size_t>(k)] = At(from + k);
+        }
+    }
+    // The file, for the disk model.
     const ImageBuffer& Buffer() const { return buffer_; }
 
   private:
     ImageBuffer buffer_;
-    std::int64_t fileend_ = 0;
 };
 
 } // namespace ss

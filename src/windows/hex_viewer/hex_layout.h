@@ -17,10 +17,6 @@ class HexLayout {
     // The paging never starts a page later than this many bytes before the
     // end of the file; a shorter file does not page at all.
     static constexpr int kTailBytes = 256;
-    // Zero positions kept behind the file, so a page that runs past the end
-    // of the file reads zeros; they cover the rest of the last page.
-    static constexpr int kSpareBytes = 1000;
-    static_assert(kPageBytes - kBytesPerLine <= kTailBytes + kSpareBytes);
 
     // File offset of the first byte of a line.
     static constexpr std::int64_t LineStart(std::int64_t line) { return line * kBytesPerLine; }

@@ -1,113 +1,44 @@
 #include "hex_marking.h"
 
-#include "image/dmk.h"
-#include "image/jv1.h"
-#include "image/jv3.h"
-
 namespace ss {
 
-namespace {
-// An ID field counts 2 at its mark and one more for every byte after it; the
-// blue marking ends when the count reaches the field's length, so it covers
-// the mark up to the size code: the mark and 4 bytes, or with every byte
-// doubled the mark pair and 8 bytes.
-constexpr std::int64_t IdFieldLength(bool doubled) {
-    return dmk::IdOffsetsFor(doubled).sizeCode + 3;
-}
-static_assert(IdFieldLength(false) == 7 && IdFieldLength(true) == 11);
+using namespace hexrules;
 
-// The JV3 header entries whose track bytes must all be 0.
-constexpr int kJv3ZeroEntries = 6;
-
-bool IsGap(std::uint8_t b) {
-    return b == dmk::kGapSingle || b == dmk::kGapDouble;
-}
-// Whether the three bytes before p are all `b`.
-bool ThreeBefore(const HexBytes& filebuf, std::int64_t p, std::uint8_t b) {
-    return filebuf.At(p - 1) == b && filebuf.At(p - 2) == b && filebuf.At(p - 3) == b;
-}
-// Red for odd-numbered 256-byte blocks, counted from the start of the file.
-bool OddBlock(std::int64_t p) {
-    return (p / jv1::kSectorSize) % 2 == 1;
-}
-} // namespace
-
-std::int64_t HexTrackLength(const HexBytes& filebuf) {
-    return dmk::ReadHeader(filebuf.Buffer()).trackLength;
-}
-
-bool InJv3Header(std::int64_t p) {
-    return p < jv3::kHeaderSize;
-}
-
-HexFormat ClassifyHexFile(const HexBytes& filebuf) {
-    const dmk::Header header = dmk::ReadHeader(filebuf.Buffer());
-    // Any track length a DMK header may give; one of the three the program
-    // knows wins over the JV1 bytes, another does not. (The buffer's zero
-    // positions behind the file do not count towards its first record.)
-    const bool otherDmk = header.otherTrackLength && !jv1::HasSignature(filebuf.Buffer()) &&
-                          filebuf.fileend() >= dmk::kHeaderSize + header.trackLength;
-    if (header.knownTrackLength || otherDmk) {
-        return header.realDisk ? HexFormat::DmkRealDisk : HexFormat::Dmk;
-    }
-    if (jv1::HasSignature(filebuf.Buffer())) {
-        return HexFormat::Jv1;
-    }
-    for (int n = 0; n < kJv3ZeroEntries; ++n) {
-        if (filebuf.At(jv3::EntryOffset(n)) != 0) {
-            return HexFormat::None;
-        }
-    }
-    return HexFormat::Jv3;
-}
-
-void HexMarking::BeginPage(HexFormat format, std::int64_t trklength, std::int64_t pageStart) {
-    format_ = format;
-    trklength_ = trklength;
+void HexMarking::BeginPage(const HexFile& file, std::int64_t pageStart) {
+    file_ = &file;
+    format_ = file.format;
+    gapsRed_ = format_ == HexFormat::Dmk || format_ == HexFormat::DmkRealDisk;
     fpasave = pageStart;
     dataMarkSearch_ = false;
     doubleByteNotice_ = false;
-    trackStart_ = kNoTrack;
+    record_ = {};
 }
 
-Colour HexMarking::HexColour(const HexBytes& filebuf, std::int64_t p) {
-    const std::uint8_t b = filebuf.At(p);
-    Colour c = colour::Black;
-    if (format_ == HexFormat::Dmk && p >= dmk::kHeaderSize) {
-        c = DmkColour(filebuf, p, b);
+Colour HexMarking::HexColour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b) {
+    switch (format_) {
+    case HexFormat::Dmk:
+        return p >= dmk::kHeaderSize ? DmkColour(filebuf, p, b) : colour::Magenta;
+    case HexFormat::Jv3:
+        return Jv3Colour(filebuf, p, b);
+    case HexFormat::Jv1:
+        return OddBlock(p) ? colour::Black : colour::Red;
+    case HexFormat::DmkRealDisk:
+    case HexFormat::None:
+        break;
     }
-    if (format_ == HexFormat::Jv3) {
-        c = Jv3Colour(filebuf, p, b);
-    }
-    if (format_ == HexFormat::Dmk && p < dmk::kHeaderSize) {
-        c = colour::Magenta;
-    }
-    if (format_ == HexFormat::Jv1) {
-        c = OddBlock(p) ? colour::Black : colour::Red;
-    }
-    return c;
+    return colour::Black;
 }
 
-Colour HexMarking::TextColour(std::uint8_t b) const {
-    const bool dmk = format_ == HexFormat::Dmk || format_ == HexFormat::DmkRealDisk;
-    return dmk && IsGap(b) ? colour::Red : colour::Black;
-}
-
-bool HexMarking::InTrackHeader(std::int64_t fileend, std::int64_t p) {
-    // Headers of tracks 0 to Int(fileend / trklength) count, the last one
-    // possibly lying past the end of the file. The track of p is worked out
-    // again only when p leaves the one before: a page crosses few tracks.
-    if (p < trackStart_ || p >= trackStart_ + trklength_) {
-        const std::int64_t t = (p - dmk::kHeaderSize) / trklength_;
-        trackStart_ = dmk::RecordStart(trklength_, t);
-        trackCounts_ = t <= fileend / trklength_;
+bool HexMarking::InTrackHeader(std::int64_t p) {
+    if (p < record_.start || p >= record_.end) {
+        record_ = file_->headers.RecordAt(p);
     }
-    return trackCounts_ && p - trackStart_ < dmk::kPointerTableSize;
+    return record_.Header(p);
 }
 
 Colour HexMarking::DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b) {
     Colour c = colour::Black;
-    const bool header = InTrackHeader(filebuf.fileend(), p);
+    const bool header = InTrackHeader(p);
     if (header) {
         c = b == 0 ? hexcolour::HeaderZero : hexcolour::HeaderByte;
     }
@@ -115,10 +46,12 @@ Colour HexMarking::DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8
         c = colour::Red;
     }
 
-    // ID address mark: FE after three A1 sync bytes, or after three zeros
-    // (single density, where the sync bytes are not kept).
-    if (b == dmk::kIdAddressMark &&
-        (ThreeBefore(filebuf, p, dmk::kSyncDouble) || ThreeBefore(filebuf, p, dmk::kSyncSingle))) {
+    // Outside an ID field and its data-mark search, only an ID mark starts
+    // anything.
+    if (idamflag == 0 && !dataMarkSearch_ && b != dmk::kIdAddressMark) {
+        return c;
+    }
+    if (b == dmk::kIdAddressMark && IsIdMarkAfterSync(filebuf, p)) {
         idamflag = 1;
         fpasave1 = p;
     }
@@ -142,8 +75,8 @@ Colour HexMarking::DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8
         c = colour::Blue;
     }
 
-    // The first data mark after the ID field, on the page where the field ends.
-    if (dataMarkSearch_ && p > fpasave1 + dmk::kMarkSearchFirst && dmk::IsDataMark(b)) {
+    // The data mark is marked only on the page where the ID field ends.
+    if (dataMarkSearch_ && IsDataMarkAfter(p, fpasave1, b)) {
         c = colour::Blue;
         dataMarkSearch_ = false;
     }
@@ -153,8 +86,8 @@ Colour HexMarking::DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8
 Colour HexMarking::Jv3Colour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b) {
     Colour c = colour::Black;
     const bool dataArea = !InJv3Header(p);
-    switch (p % jv3::kEntrySize) {
-    case 0: // the track byte: its colour flips with every change of track
+    switch (Jv3EntryByte(p)) {
+    case Jv3Byte::Track: // its colour flips with every change of track
         if (b != filebuf.At(fpasave)) {
             fpasave = p;
             clrsave = 1 - clrsave;
@@ -167,10 +100,10 @@ Colour HexMarking::Jv3Colour(const HexBytes& filebuf, std::int64_t p, std::uint8
             c = hexcolour::FreeEntry;
         }
         break;
-    case 1: // the sector number
+    case Jv3Byte::Sector:
         c = colour::Blue;
         break;
-    default: // the flags
+    case Jv3Byte::Flags:
         c = hexcolour::Jv3Flags;
         break;
     }

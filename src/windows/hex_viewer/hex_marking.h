@@ -1,10 +1,11 @@
-// How the hex viewer colours the bytes of a page: it tells the file's layout
-// from its first 16 bytes and marks the structure of that layout, byte by
-// byte. The marking state that carries from one page to the next lives here
-// for the life of the window.
+// How the hex viewer colours the bytes of a page: it marks the structure of
+// the file's layout byte by byte, by what it knows of the file
+// (hex_recognition.h). The marking state that carries from one page to the
+// next lives here for the life of the window.
 #pragma once
 
 #include "hex_bytes.h"
+#include "hex_recognition.h"
 #include "surface/colours.h"
 
 #include <cstdint>
@@ -23,21 +24,6 @@ inline constexpr Colour LengthBack = 0xC0C0FF;   // 255, 192, 192: file length a
 inline constexpr Colour FileNameBack = colour::LightOrange; // 255, 192, 128
 } // namespace hexcolour
 
-// The layout a page is marked as.
-enum class HexFormat { None, Dmk, DmkRealDisk, Jv1, Jv3 };
-
-// The hex viewer's own recognition, from the first 16 bytes: DMK by its track
-// length (3264, 6400 or 6528), split by the real-disk mark; JV1 by 00 FE 11;
-// JV3 when neither holds and the track bytes of the first six header entries
-// are all 0. Missing bytes read as 0, so an empty file is JV3.
-HexFormat ClassifyHexFile(const HexBytes& filebuf);
-
-// The DMK track length as the page reads it: the 16-bit number at offset 2.
-std::int64_t HexTrackLength(const HexBytes& filebuf);
-
-// Whether position p lies in the header of a JV3 image (its first 8704 bytes).
-bool InJv3Header(std::int64_t p);
-
 class HexMarking {
   public:
     // State that carries from page to page, whatever page is drawn next.
@@ -48,15 +34,18 @@ class HexMarking {
     std::int64_t fpasave1 = 0; // DMK: position of the last ID address mark found
     int doublebyte = 0;        // DMK: the current ID field has every byte doubled
 
-    // Starts a page at pageStart: the format and track length hold for the
-    // whole page; the data-mark search and the double-byte notice start off.
-    void BeginPage(HexFormat format, std::int64_t trklength, std::int64_t pageStart);
+    // Starts a page at pageStart: what the viewer knows of the file holds for
+    // the whole page (and must outlive it); the data-mark search and the
+    // double-byte notice start off.
+    void BeginPage(const HexFile& file, std::int64_t pageStart);
 
-    // The colour of the hex digits of byte p, moving the marking state on.
-    // Called once for every byte of a page, in order.
-    Colour HexColour(const HexBytes& filebuf, std::int64_t p);
+    // The colour of the hex digits of byte p, of value b, moving the marking
+    // state on. Called once for every byte of a page, in order.
+    Colour HexColour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b);
     // The colour of byte b in the text column.
-    Colour TextColour(std::uint8_t b) const;
+    Colour TextColour(std::uint8_t b) const {
+        return gapsRed_ && hexrules::IsGap(b) ? colour::Red : colour::Black;
+    }
 
     HexFormat Format() const { return format_; }
     // On when this page found an ID address mark and the last one it found
@@ -66,17 +55,16 @@ class HexMarking {
   private:
     Colour DmkColour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b);
     Colour Jv3Colour(const HexBytes& filebuf, std::int64_t p, std::uint8_t b);
-    bool InTrackHeader(std::int64_t fileend, std::int64_t p);
+    bool InTrackHeader(std::int64_t p);
 
+    const HexFile* file_ = nullptr;
     HexFormat format_ = HexFormat::None;
-    std::int64_t trklength_ = 0;
+    bool gapsRed_ = false; // DMK pages show gap bytes red in the text column
     bool dataMarkSearch_ = false;
     bool doubleByteNotice_ = false;
-    // The DMK track record the last byte marked lies in, from its first byte
-    // (none yet on this page: above every position, so the next is outside).
-    static constexpr std::int64_t kNoTrack = INT64_MAX / 2;
-    std::int64_t trackStart_ = kNoTrack;
-    bool trackCounts_ = false; // its header is one of the tracks that count
+    // The DMK track record the last byte marked lies in (none yet on this
+    // page: the next position is outside it). A page crosses few records.
+    HexTrackHeaders::Record record_;
 };
 
 } // namespace ss

@@ -31,7 +31,7 @@ std::string_view Separator(int k) {
 } // namespace
 
 HexViewerLogic::HexViewerLogic(Host& host, const FontMetrics& metrics)
-    : surface(metrics, colour::HexBackground), host_(host) {
+    : surface(metrics, colour::HexBackground), host_(host), structure_(ReadHexFile(filebuf)) {
     TxtFilename.BackColor = hexcolour::FileNameBack;
     Text1.BackColor = hexcolour::LengthBack;
     Text8.BackColor = hexcolour::LengthBack;
@@ -56,6 +56,7 @@ bool HexViewerLogic::LoadFile(const std::string& name) {
     TxtFilename.Text = Filename;
     openflag = 1;
     filebuf = HexBytes(file1_.ReadAllAndClose());
+    structure_ = ReadHexFile(filebuf);
     Text1.Text = Hex(static_cast<std::uint64_t>(fileend()));
     // The bar reaches the last line a page may start at, however long the file.
     VScroll1.Max = static_cast<int>(HexLayout::LastPageLine(fileend()));
@@ -117,13 +118,14 @@ void HexViewerLogic::Form_Resize() {
 
 void HexViewerLogic::DispHexPage() {
     fpasave2 = fpa;
-    trklength = HexTrackLength(filebuf);
-    const HexFormat format = ClassifyHexFile(filebuf);
-    marking.BeginPage(format, trklength, fpa);
+    trklength = structure_.trackLength;
+    const HexFormat format = structure_.format;
+    marking.BeginPage(structure_, fpa);
 
     surface.Cls();
     surface.CurrentY = hexlayout::kTopLines * surface.TextHeight("sample");
     std::array<char, 16> address;
+    std::array<std::uint8_t, HexLayout::kBytesPerLine> bytes;
     for (int line = 0; line < HexLayout::kLinesPerPage; ++line) {
         surface.ForeColor = hexcolour::Address;
         surface.CurrentX = hexlayout::kLineLeft;
@@ -131,22 +133,19 @@ void HexViewerLogic::DispHexPage() {
         surface.Print(AddressText(fpa, address), true);
         surface.Print("  ", true);
         surface.ForeColor = colour::Black;
-        const std::int64_t lineStart = fpa;
+        filebuf.Read(fpa, bytes);
         for (int k = 1; k <= HexLayout::kBytesPerLine; ++k) {
-            const std::uint8_t b = filebuf.At(fpa);
-            surface.ForeColor = marking.HexColour(filebuf, fpa);
+            const std::uint8_t b = bytes[static_cast<std::size_t>(k - 1)];
+            surface.ForeColor = marking.HexColour(filebuf, fpa + k - 1, b);
             surface.Print(Hex2View(b), true);
             surface.Print(Separator(k), true);
-            ++fpa;
         }
         surface.Print(" ", true);
-        fpa = lineStart;
-        for (int k = 1; k <= HexLayout::kBytesPerLine; ++k) {
-            const std::uint8_t b = filebuf.At(fpa);
-            ++fpa;
+        for (const std::uint8_t b : bytes) {
             surface.ForeColor = marking.TextColour(b);
             surface.Print(ShownView(b), true);
         }
+        fpa += HexLayout::kBytesPerLine;
         surface.Print();
     }
 
@@ -180,13 +179,13 @@ void HexViewerLogic::SetLegend(HexFormat format, std::int64_t pageStart) {
         // Every byte of the page inside the header gives the header legend
         // its colours; what the window shows is the legend of the last byte,
         // and a box keeps its colour after its text is gone.
-        if (InJv3Header(pageStart)) {
+        if (hexrules::InJv3Header(pageStart)) {
             Text3.ForeColor = colour::Red;
             Text5.ForeColor = colour::Blue;
             Text6.ForeColor = hexcolour::Jv3Flags;
         }
         Text2.Text = hextext::kJv3;
-        if (InJv3Header(pageStart + HexLayout::kPageBytes - 1)) {
+        if (hexrules::InJv3Header(pageStart + HexLayout::kPageBytes - 1)) {
             Text3.Text = hextext::kJv3Track;
             Text5.Text = hextext::kSector;
             Text6.Text = hextext::kJv3Flags;

@@ -64,7 +64,7 @@ class HexViewerLogic {
     std::int64_t fpa = 0;       // page start handed to DispHexPage; then the next byte
     std::int64_t stepval = 0;   // the scroll-bar value last taken
     std::int64_t fpasave2 = 0;  // first position of the last page drawn
-    std::int64_t trklength = 0; // DMK track length, read again for every page
+    std::int64_t trklength = 0; // DMK track length, taken again for every page
     HexMarking marking;         // the colour marking carried from page to page
 
     std::int64_t fileend() const { return filebuf.fileend(); }
@@ -92,6 +92,7 @@ class HexViewerLogic {
 
     Host& host_;
     FileNumber1 file1_;
+    HexFile structure_; // what the viewer knows of filebuf's structure
 };
 
 } // namespace ss

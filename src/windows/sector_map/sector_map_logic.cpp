@@ -1,58 +1,38 @@
 #include "sector_map_logic.h"
 
 #include "image/analysis.h"
-#include "image/dmk.h"
-#include "image/jv1.h"
-#include "image/jv3.h"
 #include "image/open_file.h"
 #include "surface/numtext.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace ss {
 
 namespace {
 
 // The most ID marks the window takes from one DMK track record.
-constexpr int kMapPointers = 31;
-// The fixed distance from an ID address mark to its data mark, by the density
-// the DMK track length stands for.
-constexpr int kDamDistanceDouble = 44;
-constexpr int kDamDistanceSingle = 24;
+constexpr std::size_t kMapPointers = 31;
 
 // Pages.
 constexpr int kDmkRecordsPerPage = 21;
 constexpr int kJv3RowsPerPage = 21;
 constexpr int kJv1RowsPerPage = 21;
 
-// The side byte a new row is compared with at the start of a page: no real
-// side byte, so the first sector always starts a row.
-constexpr int kDmkNoSide = 250;
-constexpr int kJv3NoSide = 200;
+// The side a new row is compared with at the start of a page: no real side,
+// so the first sector always starts a row.
+constexpr int kNoSide = -1;
 
-// The data mark of the sector whose ID address mark lies at p: the first
-// 0xF8, 0xFA or 0xFB in the search window (found); when there is none, the
-// byte at the fixed distance, or the one after it when that is no mark either.
-int DataMarkAt(const ImageBuffer& buf, std::int64_t p, std::optional<int> found, int damindx) {
-    if (found) {
-        return buf.At(p + *found);
+// The sectors of a DMK track record the window takes: those of its ID
+// pointers up to the first that ends the table or names a place past the end
+// of the file (the model passes over such a pointer, so the first sector
+// whose pointer is not the next one), at most kMapPointers.
+std::size_t MappedSectors(const disk::Track& record) {
+    const std::size_t most = std::min(record.sectors.size(), kMapPointers);
+    std::size_t n = 0;
+    while (n < most && record.sectors[n].entry == static_cast<int>(n)) {
+        ++n;
     }
-    const int mark = buf.At(p + damindx);
-    return dmk::IsDataMark(mark) ? mark : buf.At(p + damindx + 1);
-}
-
-// True when the CRC of the ID field at p, or of the data field whose mark
-// the search found, does not match.
-bool DmkSectorDamaged(const ImageBuffer& buf, std::int64_t p, bool doubleDensity, bool doubled,
-                      std::optional<int> found) {
-    const int stride = doubled ? 2 : 1;
-    if (dmk::CheckFieldCrc(buf, p, dmk::kIdFieldBytes, doubleDensity, stride) ==
-        dmk::FieldCrc::Bad) {
-        return true;
-    }
-    return found && dmk::CheckFieldCrc(buf, p + *found, dmk::IdSectorSize(buf, p, doubled),
-                                       doubleDensity, stride) == dmk::FieldCrc::Bad;
+    return n;
 }
 
 } // namespace
@@ -86,9 +66,15 @@ void SectorMapLogic::Form_Activate() {
 }
 
 OpenResult SectorMapLogic::ReadAndCheckFile() {
-    std::vector<std::uint8_t> bytes = file1_.ReadAllAndClose();
-    fileend = static_cast<std::int64_t>(bytes.size());
-    filebuf = ImageBuffer(std::move(bytes));
+    {
+        const ImageBuffer bytes(file1_.ReadAllAndClose());
+        fileend = bytes.Size();
+        disk_ = disk::ReadDisk(bytes);
+    }
+    jv3Entries_.clear();
+    for (const disk::SectorRef r : disk_.headerOrder) {
+        jv3Entries_.push_back(&disk_.At(r));
+    }
 
     fpa = 0;
     secnum = 0;
@@ -103,37 +89,26 @@ OpenResult SectorMapLogic::ReadAndCheckFile() {
     pagecounters.clear();
     endflag = 0;
     pageShown_ = false;
-    looks_.clear();
-    looksStart_ = -1;
+    shown_.reset();
 
-    if (jv1::HasSignature(filebuf)) {
+    if (disk_.layout == Layout::JV1) {
         jv1 = 1;
         pageShown_ = DrawPage();
         return OpenResult::Opened();
     }
     jv1 = 0;
 
-    const dmk::Header header = dmk::ReadHeader(filebuf);
-    trkindex = header.trackLength;
-    if (header.IsDmk()) {
+    trkindex = disk_.header.dmk.trackLength;
+    if (disk_.layout == Layout::DMK || disk_.layout == Layout::RealDiskDMK) {
         dmkflag = 1;
-        damindx = header.doubleDensity ? kDamDistanceDouble : kDamDistanceSingle;
-        // A track length the window does not know says nothing of the
-        // density: each track's first ID pointer does.
-        damindxByTrack_ = !header.knownTrackLength;
-    }
-
-    if (dmkflag == 1) {
-        if (header.realDisk) {
+        if (disk_.layout == Layout::RealDiskDMK) {
             host_.MsgBox(kRealDiskMessage, kMsgOk, kRefusalTitle);
             return OpenResult::Refused(kRealDiskMessage);
         }
-        filepsn = dmk::kHeaderSize;
-        fpa = dmk::kHeaderSize;
-    } else {
-        filepsn = 0;
-        fpa = 0;
+        // The first track record, or past the end when the file holds none.
+        fpa = disk_.tracks.empty() ? fileend : disk_.tracks.front().pos;
     }
+    filepsn = 0;
     pageShown_ = DrawPage();
     return pageShown_ ? OpenResult::Opened() : OpenResult::Refused(kNoHeaderMessage);
 }
@@ -142,17 +117,42 @@ void SectorMapLogic::DrawSectorPage() {
     DrawPage();
 }
 
+SectorMapLogic::WalkState SectorMapLogic::Walk() const {
+    return WalkState{fpa, filepsn, secnum, startchk, dirstartsec, direndsec};
+}
+
+void SectorMapLogic::SetWalk(const WalkState& w) {
+    fpa = w.fpa;
+    filepsn = w.filepsn;
+    secnum = w.secnum;
+    startchk = w.startchk;
+    dirstartsec = w.dirstartsec;
+    direndsec = w.direndsec;
+}
+
 bool SectorMapLogic::DrawPage() {
+    const ShownPage page{Pagenum, Option1.Value, Walk()};
+    // The surface still shows what this walk would draw (nothing has been
+    // drawn since it drew the same page from the same state): the walk
+    // ends as it ended then, and the page stays as it is.
+    if (shown_ && shown_->page == page && shown_->revision == surface.Revision()) {
+        SavePageStart(dmkflag == 0 && jv1 == 0 ? filepsn : fpa);
+        SetWalk(shown_->after);
+        endflag = shown_->endflag;
+        Text1.Text = LayoutName(disk_.layout);
+        return true;
+    }
+    shown_.reset();
     surface.Cls();
     if (dmkflag != 0) {
         DrawDmkPage();
-        return true;
-    }
-    if (jv1 != 0) {
+    } else if (jv1 != 0) {
         DrawJv1Page();
-        return true;
+    } else if (!DrawJv3Page()) {
+        return false;
     }
-    return DrawJv3Page();
+    shown_ = Shown{page, Walk(), endflag, surface.Revision()};
+    return true;
 }
 
 void SectorMapLogic::SavePageStart(std::int64_t start) {
@@ -181,8 +181,9 @@ void SectorMapLogic::RestorePageStart() {
 void SectorMapLogic::PrintRowLabel(const char* text, int track, int y) {
     surface.CurrentX = maplayout::kLabelX;
     surface.CurrentY = y;
-    surface.Print({std::string(text), std::string(track < 10 ? " " : ""), std::int64_t{track}},
-                  true);
+    surface.Print(text, true);
+    surface.Print(track < 10 ? " " : "", true);
+    surface.PrintNumber(track, true);
 }
 
 void SectorMapLogic::PrintDensityLegend(int lineHeight) {
@@ -198,27 +199,15 @@ void SectorMapLogic::PrintDensityLegend(int lineHeight) {
     surface.Print(kMapDoubleLegend, true);
 }
 
-SectorMapLogic::SectorLook SectorMapLogic::LookAt(std::int64_t p, bool doubleDensity,
-                                                  bool doubled) const {
-    const std::optional<int> found = dmk::FindDataMark(filebuf, p, doubled);
-    return SectorLook{static_cast<std::uint8_t>(DataMarkAt(filebuf, p, found, damindx)),
-                      DmkSectorDamaged(filebuf, p, doubleDensity, doubled, found)};
-}
-
 void SectorMapLogic::DrawDmkPage() {
     const int h = surface.TextHeight("sample");
     const bool numeric = Option1.Value;
     SavePageStart(fpa);
-    if (looksStart_ != fpa) {
-        looks_.clear();
-        looksStart_ = fpa;
-    }
-    std::size_t drawn = 0; // sectors of the page drawn so far
     endflag = 0;
     Text1.Text = "DMK";
 
     int prevTrack = 0;
-    int prevSide = kDmkNoSide;
+    int prevSide = kNoSide;
     int records = 0;
     int y = maplayout::kRowsTopLines * h;
     int x = maplayout::kDmkFirstColumn;
@@ -228,33 +217,21 @@ void SectorMapLogic::DrawDmkPage() {
     RowNumbers row;
     bool rowOpen = false;
 
-    while (fpa < fileend) {
-        const std::int64_t t = fpa;
-        if (damindxByTrack_) {
-            damindx = dmk::IdPointer(filebuf, t, 0).doubleDensity ? kDamDistanceDouble
-                                                                  : kDamDistanceSingle;
-        }
-        // The record's ID-mark offsets, up to the first 0 or one whose ID
-        // field lies beyond the end of the file.
-        spt = kMapPointers;
-        for (int i = 0; i < kMapPointers; ++i) {
-            const std::int64_t offset = dmk::IdPointer(filebuf, t, i).offset;
-            idoffset[static_cast<std::size_t>(i)] = static_cast<int>(offset);
-            if (offset == 0 || !filebuf.Has(t + offset)) {
-                spt = i;
-                break;
-            }
-        }
-
-        for (int j = 0; j < spt; ++j) {
-            const dmk::Pointer pointer = dmk::IdPointer(filebuf, t, j);
-            const std::int64_t p = t + pointer.offset;
+    const std::vector<disk::Track>& tracks = disk_.tracks;
+    auto record =
+        std::lower_bound(tracks.begin(), tracks.end(), fpa,
+                         [](const disk::Track& t, std::int64_t pos) { return t.pos < pos; });
+    for (; record != tracks.end(); ++record) {
+        const std::size_t mapped = MappedSectors(*record);
+        for (std::size_t j = 0; j < mapped; ++j) {
+            const disk::Sector& s = record->sectors[j];
+            const disk::MapReading& m = s.sectorMap;
             // A Model 1 double-byte sector stores every byte of its ID field
             // twice: the window knows one by the second of its two 0xFE bytes.
-            const bool doubled = filebuf.At(p + 1) == dmk::kIdAddressMark;
-            const int track = dmk::IdTrack(filebuf, p, doubled);
-            const int sideByte = dmk::IdSide(filebuf, p, doubled);
-            const int sector = dmk::IdSector(filebuf, p, doubled);
+            const bool doubled = s.idMarkTwice;
+            const int track = m.cylinder;
+            const int sideByte = m.head;
+            const int sector = m.sector;
             const int sideShown = sideByte == 1 ? 1 : 0;
 
             if (track != prevTrack || sideByte != prevSide) {
@@ -271,20 +248,16 @@ void SectorMapLogic::DrawDmkPage() {
                 surface.PrintNumber(sideShown);
             }
 
-            if (drawn == looks_.size()) {
-                looks_.push_back(LookAt(p, pointer.doubleDensity, doubled));
-            }
-            const SectorLook look = looks_[drawn++];
-            datamark = look.datamark;
-            if (look.damaged) {
+            datamark = m.dataMark;
+            if (m.crc.AnyBad()) {
                 surface.ForeColor = mapcolour::Damaged;
                 damageShown_ = true;
-            } else if (dmk::IsDirectoryMark(datamark)) {
+            } else if (m.directoryMark) {
                 surface.ForeColor =
-                    pointer.doubleDensity ? mapcolour::DmkDoubleDir : mapcolour::SingleDir;
+                    s.doubleDensity ? mapcolour::DmkDoubleDir : mapcolour::SingleDir;
             } else {
                 surface.ForeColor =
-                    pointer.doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
+                    s.doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
             }
 
             surface.CurrentY = y;
@@ -307,7 +280,7 @@ void SectorMapLogic::DrawDmkPage() {
         }
 
         ++records;
-        fpa = t + trkindex;
+        fpa = record->pos + trkindex;
         if (records >= kDmkRecordsPerPage) {
             break;
         }
@@ -318,8 +291,9 @@ void SectorMapLogic::DrawDmkPage() {
     }
     PrintDensityLegend(h);
     surface.ForeColor = mapcolour::DmkDoubleDir;
-    surface.Print({std::string(kMapDmkDoubleDirLegend), Hex(static_cast<std::uint64_t>(datamark)),
-                   std::string("h")});
+    surface.Print(kMapDmkDoubleDirLegend, true);
+    surface.Print(Hex(static_cast<std::uint64_t>(datamark)), true);
+    surface.Print("h");
     PrintDamageLegend(h);
     if (lastDoubled) {
         surface.CurrentX = maplayout::kLabelX;
@@ -330,7 +304,7 @@ void SectorMapLogic::DrawDmkPage() {
 }
 
 bool SectorMapLogic::DrawJv3Page() {
-    if (!jv3::FourEqualTrackBytes(filebuf, fpa)) {
+    if (!disk_.header.Jv3HeaderTestAt(fpa)) {
         host_.MsgBox(kNoHeaderMessage, kMsgOk, kRefusalTitle);
         return false;
     }
@@ -345,7 +319,7 @@ bool SectorMapLogic::DrawJv3Page() {
     Text1.Text = "JV3";
 
     int prevTrack = 0;
-    int prevSide = kJv3NoSide;
+    int prevSide = kNoSide;
     int rows = 0;
     int y = maplayout::kRowsTopLines * h;
     int x = maplayout::kJv3FirstColumn;
@@ -353,23 +327,21 @@ bool SectorMapLogic::DrawJv3Page() {
     RowNumbers row;
     bool rowOpen = false;
 
-    for (;;) {
-        // The header ends after its last entry, and the file may end sooner.
-        // Free entries may stand between used ones (a track formatted again
-        // is written at the end of the table): the walk passes over them.
-        int n = static_cast<int>(filepsn / jv3::kEntrySize);
-        while (jv3::HasEntry(filebuf, n) && jv3::ReadEntry(filebuf, n).IsFree()) {
-            ++n;
-        }
-        if (!jv3::HasEntry(filebuf, n)) {
+    // The used entries of the header from filepsn on: free entries may
+    // stand between them (a track formatted again is written at the end of
+    // the table), and the walk ends after the last.
+    auto next = std::lower_bound(
+        jv3Entries_.begin(), jv3Entries_.end(), filepsn,
+        [](const disk::Sector* s, std::int64_t entry) { return s->entry < entry; });
+    for (;; ++next) {
+        if (next == jv3Entries_.end()) {
             endflag = 1;
             break;
         }
-        const jv3::Entry entry = jv3::ReadEntry(filebuf, n);
-        const int sideBits = entry.flags & jv3::kFlagSide1;
-        const int sideShown = entry.Side();
-        const int track = entry.track;
-        if (track != prevTrack || sideBits != prevSide) {
+        const disk::Sector& s = **next;
+        const int side = s.head;
+        const int track = s.cylinder;
+        if (track != prevTrack || side != prevSide) {
             if (rowOpen) {
                 DrawMissing(row, numeric);
             }
@@ -383,14 +355,13 @@ bool SectorMapLogic::DrawJv3Page() {
             rowOpen = true;
             surface.ForeColor = track % 2 == 0 ? colour::Black : mapcolour::RowLabel;
             PrintRowLabel("Trk;", track, y);
-            surface.ForeColor = sideShown == 1 ? mapcolour::DmkDoubleDir : colour::Black;
+            surface.ForeColor = side == 1 ? mapcolour::DmkDoubleDir : colour::Black;
             surface.Print(":", true);
-            surface.PrintNumber(sideShown);
+            surface.PrintNumber(side);
         }
 
-        const bool doubleDensity = entry.DoubleDensity();
-        if (entry.DirectoryMark()) {
-            surface.ForeColor = doubleDensity ? mapcolour::Jv3DoubleDir : mapcolour::SingleDir;
+        if (s.directoryMark) {
+            surface.ForeColor = s.doubleDensity ? mapcolour::Jv3DoubleDir : mapcolour::SingleDir;
             if (startchk == 1) {
                 ++direndsec;
             } else {
@@ -398,14 +369,15 @@ bool SectorMapLogic::DrawJv3Page() {
                 startchk = 1;
             }
         } else {
-            surface.ForeColor = doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
+            surface.ForeColor =
+                s.doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
         }
-        if (entry.CrcError()) {
+        if (s.crc.data == CrcState::Bad) {
             surface.ForeColor = mapcolour::Damaged;
             damageShown_ = true;
         }
 
-        const int sector = entry.sector;
+        const int sector = s.sector;
         surface.CurrentY = y;
         if (numeric) {
             surface.CurrentX = maplayout::kJv3FirstColumn + maplayout::kColumnPitch * sector;
@@ -418,8 +390,8 @@ bool SectorMapLogic::DrawJv3Page() {
         row.Add(sector);
         row.x = x;
         prevTrack = track;
-        prevSide = sideBits;
-        filepsn = jv3::EntryOffset(n + 1);
+        prevSide = side;
+        filepsn = s.entry + 1;
         ++secnum;
     }
     if (rowOpen) {
@@ -430,10 +402,10 @@ bool SectorMapLogic::DrawJv3Page() {
     if (dirstartsec > 0) {
         surface.CurrentX = maplayout::kDirCountX;
         surface.CurrentY = maplayout::kDirStartY;
-        surface.Print({dirstartsec});
+        surface.PrintNumber(dirstartsec);
         surface.CurrentX = maplayout::kDirCountX;
         surface.CurrentY = maplayout::kDirEndY;
-        surface.Print({direndsec});
+        surface.PrintNumber(direndsec);
     }
     return true;
 }
@@ -448,23 +420,24 @@ void SectorMapLogic::DrawJv1Page() {
     Text1.Text = "JV1";
 
     // As many tracks as the file holds, a last part-track as far as it goes.
-    const std::int64_t sectors = jv1::SectorsOfLength(fileend);
-    const int tracks = static_cast<int>(jv1::TracksOfLength(fileend));
+    const int tracks = static_cast<int>(disk_.tracks.size());
     int y = maplayout::kJv1FirstRowLine * h;
     int rows = 0;
     int track = Pagenum * kJv1RowsPerPage;
     while (track < tracks) {
+        const disk::Track& t = disk_.tracks[static_cast<std::size_t>(track)];
         surface.ForeColor = mapcolour::RowLabel;
-        PrintRowLabel("Trk", track, y);
-        surface.Print({std::string(":"), std::int64_t{0}}, true);
-        surface.ForeColor =
-            track == jv1::kDirectoryTrack ? mapcolour::SingleDir : mapcolour::SingleDensity;
-        const std::int64_t onTrack =
-            std::min<std::int64_t>(jv1::kSectorsPerTrack, sectors - jv1::SectorIndex(track, 0));
-        for (int s = 0; s < onTrack; ++s) {
-            surface.CurrentX = maplayout::kJv1FirstColumn + maplayout::kColumnPitch * s;
+        PrintRowLabel("Trk", t.cylinder, y);
+        surface.Print(":", true);
+        surface.PrintNumber(0, true);
+        // The directory track's row in the colour of directory sectors.
+        const bool directory = !t.sectors.empty() && t.sectors.front().directoryMark;
+        surface.ForeColor = directory ? mapcolour::SingleDir : mapcolour::SingleDensity;
+        for (std::size_t s = 0; s < t.sectors.size(); ++s) {
+            surface.CurrentX =
+                maplayout::kJv1FirstColumn + maplayout::kColumnPitch * static_cast<int>(s);
             surface.CurrentY = y;
-            surface.PrintNumber(s, true);
+            surface.PrintNumber(t.sectors[s].sector, true);
         }
         if (++rows >= kJv1RowsPerPage || ++track >= tracks) {
             break;
@@ -495,7 +468,7 @@ void SectorMapLogic::DrawMissing(const RowNumbers& row, bool numeric) {
             surface.CurrentX = x;
             x += maplayout::kColumnPitch;
         }
-        surface.Print({std::int64_t{n}});
+        surface.PrintNumber(n);
     }
 }
 
@@ -547,8 +520,8 @@ void SectorMapLogic::Cmndnext_Click() {
         return;
     }
     Pagenum += 1;
-    const int lastJv1Page = static_cast<int>(
-        std::max<std::int64_t>(jv1::TracksOfLength(fileend) - 1, 0) / kJv1RowsPerPage);
+    const int lastJv1Page =
+        std::max(static_cast<int>(disk_.tracks.size()) - 1, 0) / kJv1RowsPerPage;
     if (jv1 == 1 && Pagenum > lastJv1Page) {
         Pagenum = lastJv1Page;
         return;

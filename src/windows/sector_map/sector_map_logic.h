@@ -3,11 +3,12 @@
 // (interleave order) or each in the column of its own number (numeric order),
 // coloured by density and directory status, 21 rows a page.
 //
-// The window reads the file into its own buffer and walks it by its own rules;
-// it does not use the main window's analysis.
+// The window reads the file into its own disk model and walks that by its own
+// rules (a DMK sector as the model's MapReading gives it); it does not use the
+// main window's analysis.
 #pragma once
 
-#include "image/image_buffer.h"
+#include "image/disk.h"
 #include "image/image_file.h"
 #include "surface/controls.h"
 #include "surface/host.h"
@@ -16,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,23 +96,21 @@ class SectorMapLogic {
     // The file and the window's state.
     std::string Filename;
     int openflag = 0;
-    ImageBuffer filebuf;
-    std::int64_t fileend = 0;
+    std::int64_t fileend = 0; // the file's length
     int jv1 = 0;
     int dmkflag = 0;
     int endflag = 0;
-    std::int64_t filepsn = 0; // JV3: the next header entry to draw
-    std::int64_t fpa = 0;     // DMK: the next track record; JV3: where the header test looks
+    std::int64_t filepsn = 0; // JV3: the header entry the walk goes on from
+    // DMK: where the next track record starts in the file; JV3: the header
+    // entry the header test reads from.
+    std::int64_t fpa = 0;
     int Pagenum = 0;
     std::int64_t trkindex = 0; // DMK track length
-    int damindx = 0;           // DMK: fixed distance from an ID mark to its data mark
-    int spt = 0;               // DMK: ID marks taken from the record being drawn
     int secnum = 0;            // sector entries drawn so far (32 bits: it does not wrap)
     int startchk = 0;
     std::int64_t dirstartsec = 0;
     std::int64_t direndsec = 0;
     std::string sptab;
-    std::array<int, 31> idoffset{};
     // Per page drawn, from 0 up without a limit: where it starts (fpa for DMK,
     // filepsn for JV3) and the counters at its start (pagecounters[p].secnum
     // is the page's pagesecnum).
@@ -122,7 +122,8 @@ class SectorMapLogic {
     OpenResult MnuOpen(const std::string& name);
     // Opens name as file number 1; false (after the warning box) when it cannot.
     bool OpenFile(const std::string& name);
-    // Reads file number 1 whole, recognises JV1, DMK or JV3 and draws page 0;
+    // Reads file number 1 whole into the window's disk model, recognises JV1,
+    // DMK or JV3 and draws page 0;
     // a refused file comes back with the text of its box.
     OpenResult ReadAndCheckFile();
     // Clears the surface and draws the page the state selects.
@@ -167,26 +168,48 @@ class SectorMapLogic {
     // in interleave order after the row's last number.
     void DrawMissing(const RowNumbers& row, bool numeric);
     void PrintDamageLegend(int lineHeight);
-    bool damageShown_ = false;    // the page being drawn shows a damaged or missing sector
-    bool damindxByTrack_ = false; // damindx follows each DMK track's density
+    bool damageShown_ = false; // the page being drawn shows a damaged or missing sector
     void PrintDensityLegend(int lineHeight);
-    // What the DMK walk found after one ID field: its data mark as the page
-    // shows it, and whether a CRC of the sector is bad.
-    struct SectorLook {
-        std::uint8_t datamark = 0;
-        bool damaged = false;
-    };
-    // The looks of the DMK page last drawn, in the order it drew its
-    // sectors, and the position its walk started from (-1: none). The
-    // walk from one position over one file meets the same sectors in the
-    // same order, so the same page drawn again (Resize, the order options)
-    // takes them from here instead of searching and checking every field
-    // again. A load forgets them.
-    std::vector<SectorLook> looks_;
-    std::int64_t looksStart_ = -1;
-    SectorLook LookAt(std::int64_t p, bool doubleDensity, bool doubled) const;
     void SavePageStart(std::int64_t start);
     void RestorePageStart();
+
+    // Where the walk stands: what a page is drawn from, and what drawing it
+    // leaves.
+    struct WalkState {
+        std::int64_t fpa = 0;
+        std::int64_t filepsn = 0;
+        int secnum = 0;
+        int startchk = 0;
+        std::int64_t dirstartsec = 0;
+        std::int64_t direndsec = 0;
+        bool operator==(const WalkState&) const = default;
+    };
+    WalkState Walk() const;
+    void SetWalk(const WalkState& w);
+    // A page as the walk draws it: the page, the order and where it starts.
+    struct ShownPage {
+        int Pagenum = 0;
+        bool numeric = true;
+        WalkState start;
+        bool operator==(const ShownPage&) const = default;
+    };
+    // The page last drawn, the walk as drawing it left it, and the surface's
+    // revision right after. Drawing the same page again while the surface
+    // has not changed since would draw every text where it already is
+    // (Resize, an order option clicked again): the walk takes its end from
+    // here instead. A load forgets it.
+    struct Shown {
+        ShownPage page;
+        WalkState after;
+        int endflag = 0;
+        std::uint64_t revision = 0;
+    };
+    std::optional<Shown> shown_;
+
+    // The disk of the file last loaded, read once at its load, and its JV3
+    // sectors in the order of their header entries.
+    disk::Disk disk_;
+    std::vector<const disk::Sector*> jv3Entries_;
 
     Host& host_;
     FileNumber1 file1_;

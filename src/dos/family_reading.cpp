@@ -1,0 +1,125 @@
+#include "family_reading.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace ss::dos {
+
+SectorReader::SectorReader(const SectorSource& source) : src_(source) {
+    diskLowest_ = 255;
+    for (int c = 0; c < src_.Cylinders(); ++c) {
+        for (int h = 0; h < src_.Sides(); ++h) {
+            if (const auto shape = src_.Track(c, h)) {
+                diskLowest_ = std::min(diskLowest_, shape->lowest);
+            }
+        }
+    }
+    if (diskLowest_ == 255) {
+        diskLowest_ = 0;
+    }
+}
+
+SectorAddress SectorReader::Locate(const Allocation& a, std::int64_t rel) const {
+    const int perSide = std::max(1, a.SectorsPerSide());
+    const int perCylinder = std::max(1, a.sectorsPerCylinder);
+    SectorAddress at;
+    at.track = a.firstCylinder + static_cast<int>(rel / perCylinder);
+    const int s = static_cast<int>(rel % perCylinder);
+    at.side = s / perSide;
+    at.sector = Lowest(at.track, at.side, perSide) + s % perSide;
+    return at;
+}
+
+int SectorReader::Lowest(int cylinder, int side, int perSide) const {
+    const auto shape = src_.Track(cylinder, side);
+    if (!shape) {
+        return diskLowest_;
+    }
+    if (shape->sectors < perSide && diskLowest_ < shape->lowest) {
+        return diskLowest_;
+    }
+    return shape->lowest;
+}
+
+std::optional<std::vector<std::uint8_t>> SectorReader::Bytes(const SectorAddress& at,
+                                                             std::size_t size) const {
+    SectorRead r = src_.Read(at.track, at.side, at.sector);
+    if (!r.Readable()) {
+        return std::nullopt;
+    }
+    r.bytes.resize(size, 0);
+    return r.bytes;
+}
+
+std::string Hex2(int v) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[(v >> 4) & 0x0F], kDigits[v & 0x0F]};
+}
+
+std::string NameText(const std::array<std::uint8_t, 11>& raw, char separator) {
+    auto part = [&](int from, int count) {
+        std::string s;
+        for (int k = from; k < from + count; ++k) {
+            const std::uint8_t b = raw[static_cast<std::size_t>(k)];
+            s += (b >= 0x20 && b < 0x7F) ? static_cast<char>(b) : '?';
+        }
+        s.erase(s.find_last_not_of(' ') + 1);
+        return s;
+    };
+    const std::string name = part(0, 8);
+    const std::string ext = part(8, 3);
+    return ext.empty() ? name : name + separator + ext;
+}
+
+std::string AndMore(std::int64_t count) {
+    if (count < 2) {
+        return {};
+    }
+    return " (and " + std::to_string(count - 1) + " more granule" + (count > 2 ? "s" : "") + ")";
+}
+
+void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& granules,
+                   const GranuleChecks& checks) {
+    std::map<std::int64_t, std::size_t> claimedBy;
+    std::set<std::pair<std::size_t, std::size_t>> told;
+    for (std::size_t f = 0; f < disk.files.size() && f < granules.size(); ++f) {
+        DirFile& file = disk.files[f];
+        std::int64_t freeGranules = 0;
+        std::string firstFree;
+        // Granules the file's own extents name more than once: their bytes
+        // would stand twice in the file.
+        std::set<std::int64_t> own;
+        std::set<std::int64_t> repeated;
+        std::string firstRepeated;
+        for (const std::int64_t g : granules[f]) {
+            if (checks.markedFree(g) && freeGranules++ == 0) {
+                firstFree = checks.text(g);
+            }
+            if (!own.insert(g).second && repeated.insert(g).second && repeated.size() == 1) {
+                firstRepeated = checks.text(g);
+            }
+            const auto [it, first] = claimedBy.emplace(g, f);
+            if (first || it->second == f) {
+                continue;
+            }
+            DirFile& other = disk.files[it->second];
+            if (checks.sharedByDesign(file, other, g) || !told.insert({it->second, f}).second) {
+                continue;
+            }
+            const std::string where = checks.text(g);
+            other.problems.push_back(where + " is also claimed by " + file.name);
+            file.problems.push_back(where + " is also claimed by " + other.name);
+        }
+        if (freeGranules > 0) {
+            file.problems.push_back(firstFree + " holds the file but is free in the GAT" +
+                                    AndMore(freeGranules));
+        }
+        if (!repeated.empty()) {
+            file.problems.push_back(firstRepeated + " is named more than once in the extents" +
+                                    AndMore(std::ssize(repeated)));
+        }
+    }
+}
+
+} // namespace ss::dos
