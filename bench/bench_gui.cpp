@@ -118,8 +118,8 @@ KeyPress MainPageDown(Program& p) {
     ss::MainWindowLogic& logic = p.main.Logic();
     return {&p.main, [&p] { QTest::keyClick(&p.main, Qt::Key_PageDown); },
             [&logic] {
-                if (logic.img.PresSecnum >= logic.img.Totalsecs - 1) {
-                    logic.img.PresSecnum = 0;
+                if (logic.PresSecnum >= logic.Analysis().totalSectors - 1) {
+                    logic.PresSecnum = 0;
                 }
             }};
 }

@@ -54,19 +54,32 @@ class CountingBuf : public std::streambuf {
     }
 };
 
+// The main window's analysis of the image (layout, sector tables, geometry,
+// drive parameters), computed from the disk model read beforehand.
 void BM_AnalyseImage(benchmark::State& state) {
-    const std::vector<std::uint8_t>& bytes = TheImages().bytes[state.range(0)];
+    const ss::ImageBuffer buf(TheImages().bytes[state.range(0)]);
+    const ss::disk::Disk d = ss::disk::ReadDisk(buf);
     for (auto _ : state) {
-        state.PauseTiming();
-        ss::ImageState img;
-        std::vector<std::uint8_t> copy = bytes;
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(ss::AnalyseImage(img, std::move(copy)));
-        benchmark::DoNotOptimize(img.Totalsecs);
+        const ss::ImageAnalysis a = ss::AnalyseImage(buf, d);
+        benchmark::DoNotOptimize(a.totalSectors);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * buf.Size()));
 }
 BENCHMARK(BM_AnalyseImage)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
+
+// The disk model and the main window's analysis of it, from the image's
+// bytes: all that File > Open understands of the image before the DOS layer
+// reads its directory.
+void BM_ReadAndAnalyse(benchmark::State& state) {
+    const ss::ImageBuffer buf(TheImages().bytes[state.range(0)]);
+    for (auto _ : state) {
+        const ss::disk::Disk d = ss::disk::ReadDisk(buf);
+        const ss::ImageAnalysis a = ss::AnalyseImage(buf, d);
+        benchmark::DoNotOptimize(a.totalSectors);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * buf.Size()));
+}
+BENCHMARK(BM_ReadAndAnalyse)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
 
 // The disk model read from the image's bytes: every track, sector, data mark
 // and CRC state (held, like the analysis, against reading the file).
@@ -105,20 +118,20 @@ void BM_FieldCrcs(benchmark::State& state) {
         state.SkipWithError("this processor lacks the way");
         return;
     }
-    ss::ImageState img;
-    ss::AnalyseImage(img, TheImages().bytes[kLargeDmk]);
+    const ss::ImageBuffer buf(TheImages().bytes[kLargeDmk]);
+    const ss::ImageAnalysis a = ss::AnalyseImage(buf, ss::disk::ReadDisk(buf));
     const bool data = state.range(0) == 0;
     struct Field {
         std::int64_t mark;
         std::size_t size;
     };
     std::vector<Field> fields;
-    for (std::int64_t i = 0; i < img.secslots; ++i) {
-        const std::int64_t dataPos = img.tables.secfpa(i);
-        fields.push_back(data ? Field{dataPos - 1, static_cast<std::size_t>(img.SectorSize(i)) + 3}
-                              : Field{dataPos - 45, 7});
+    for (std::size_t k = 0; k < a.tables.SectorCount(); ++k) {
+        const ss::IndexedSector s = a.tables.Sector(k);
+        fields.push_back(data ? Field{s.dataPos - 1, static_cast<std::size_t>(s.size) + 3}
+                              : Field{s.dataPos - 45, 7});
     }
-    const std::uint8_t* bytes = img.filebuf.Bytes().data();
+    const std::uint8_t* bytes = buf.Bytes().data();
     std::size_t total = 0;
     for (const Field& f : fields) {
         total += f.size;
@@ -181,9 +194,9 @@ void BM_GetDispSector(benchmark::State& state) {
     ss::cli::Window window;
     ss::cli::OpenImage(window, TheImages().paths[kLargeDmk]);
     ss::MainWindowLogic& w = window.logic;
-    const std::int64_t sector = w.img.dirstartsec + 2;
+    const std::int64_t sector = w.Analysis().directoryStart + 2;
     for (auto _ : state) {
-        w.img.PresSecnum = sector;
+        w.PresSecnum = sector;
         w.GetDispSector();
         benchmark::DoNotOptimize(w.DumpedBytes());
     }

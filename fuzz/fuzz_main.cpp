@@ -67,7 +67,7 @@ void Navigate(ss::MainWindowLogic& w, ss::fuzz::Script& script) {
             w.Form_Resize();
             break;
         default:
-            w.img.PresSecnum = script.Word() - 64;
+            w.PresSecnum = script.Word() - 64;
             w.GetDispSector();
             break;
         }

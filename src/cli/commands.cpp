@@ -19,20 +19,10 @@ namespace ss::cli {
 
 namespace {
 
-// How a field's text reads as a JSON value.
-enum class Kind {
-    Text,       // a string, as shown
-    Decimal,    // a number written in decimal
-    Hex,        // a number written in hex
-    Density,    // "S/D" or "D/D": "single" or "double"
-    SectorType, // "Dir Sec." or "Data Sec.": "directory" or "data"
-};
-
 // A text box of the main window under the name the output gives it.
 struct Field {
     std::string_view name;
     TextBox MainWindowLogic::*box;
-    Kind kind = Kind::Text;
 };
 
 // The disk summary, in the order `info` prints it.
@@ -45,27 +35,15 @@ constexpr Field kDiskFields[] = {
 
 // The fields of the sector shown, in the order of the `sectors` columns.
 constexpr Field kSectorFields[] = {
-    {"index", &MainWindowLogic::Txtsecnum, Kind::Decimal},
-    {"track", &MainWindowLogic::Txttrk, Kind::Decimal},
-    {"side", &MainWindowLogic::txtside, Kind::Decimal},
-    {"sector", &MainWindowLogic::Txtsector, Kind::Decimal},
-    {"spt", &MainWindowLogic::Txttrkspt, Kind::Decimal},
-    {"density", &MainWindowLogic::TxtDens, Kind::Density},
-    {"type", &MainWindowLogic::Txtsectype, Kind::SectorType},
-    {"dam", &MainWindowLogic::Txtdam, Kind::Hex},
-    {"position", &MainWindowLogic::Text6, Kind::Hex},
+    {"index", &MainWindowLogic::Txtsecnum}, {"track", &MainWindowLogic::Txttrk},
+    {"side", &MainWindowLogic::txtside},    {"sector", &MainWindowLogic::Txtsector},
+    {"spt", &MainWindowLogic::Txttrkspt},   {"density", &MainWindowLogic::TxtDens},
+    {"type", &MainWindowLogic::Txtsectype}, {"dam", &MainWindowLogic::Txtdam},
+    {"position", &MainWindowLogic::Text6},
 };
 
 constexpr Field kLumpField = {"lump", &MainWindowLogic::Txtlumpnum};
 constexpr Field kCrcField = {"crc", &MainWindowLogic::Txtcrc};
-
-std::string Text(const Window& window, const Field& field) {
-    return Trim((window.logic.*field.box).Text);
-}
-
-bool ShownIsMissing(const Window& window) {
-    return !window.logic.img.IsPresent(window.logic.img.PresSecnum);
-}
 
 // The word of a CRC state in the `sectors` output.
 std::string_view CrcWord(CrcState state) {
@@ -80,81 +58,97 @@ std::string_view CrcWord(CrcState state) {
     return "none";
 }
 
-// Every byte as two upper-case hex digits, added to out.
-void AppendHexDigits(std::string& out, const std::vector<std::uint8_t>& bytes) {
+// Every byte of the sector's data as two upper-case hex digits, added to out.
+void AppendHexDigits(std::string& out, const SectorBytes& bytes) {
     const std::size_t start = out.size();
-    out.resize(start + 2 * bytes.size());
+    out.resize(start + 2 * static_cast<std::size_t>(bytes.Size()));
     char* p = out.data() + start;
-    for (const std::uint8_t b : bytes) {
-        const std::string_view pair = Hex2View(b);
+    for (int k = 0; k < bytes.Size(); ++k) {
+        const std::string_view pair = Hex2View(bytes[k]);
         *p++ = pair[0];
         *p++ = pair[1];
     }
 }
 
-std::string HexDigits(const std::vector<std::uint8_t>& bytes) {
-    std::string out;
-    AppendHexDigits(out, bytes);
-    return out;
+// The word of a density in the JSON output.
+std::string_view DensityWord(Density density) {
+    switch (density) {
+    case Density::Double:
+        return "double";
+    case Density::Dual:
+        return "dual";
+    case Density::None:
+    case Density::Single:
+        break;
+    }
+    return "single";
 }
 
-// The word of a density as the window names it: "Single/Density" and "S/D"
-// are "single", "Double/Density" and "D/D" "double", "Dual/Density" "dual".
-std::string DensityWord(const std::string& text) {
-    static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
-        {"S/D", "single"},
-        {"D/D", "double"},
-        {"Single/Density", "single"},
-        {"Double/Density", "double"},
-        {"Dual/Density", "dual"},
+// The Newdos/80 drive parameters as {"TI": "E", "TD": "E", "TC": 40, ...}:
+// numbers as numbers, letters as words.
+Json Pdrive(const newdos::DriveParameters& p) {
+    return {
+        {"TI", std::string(TrimView(p.TI))},
+        {"TD", p.TD},
+        {"TC", p.TC},
+        {"SPT", p.SPT},
+        {"TSR", p.TSR},
+        {"GPL", p.GPL},
+        {"DDSL", p.DDSL},
+        {"DDGA", p.DDGA},
     };
-    for (const auto& [shown, word] : kWords) {
-        if (text == shown) {
-            return std::string(word);
-        }
-    }
-    return text;
 }
 
-// A field's text as the value it stands for; a text that does not read as
-// its kind stays a string.
-Json FieldValue(Kind kind, const std::string& text) {
-    if (kind == Kind::Decimal || kind == Kind::Hex) {
-        std::int64_t n = 0;
-        const char* end = text.data() + text.size();
-        const auto [ptr, ec] = std::from_chars(text.data(), end, n, kind == Kind::Hex ? 16 : 10);
-        if (!text.empty() && ec == std::errc() && ptr == end) {
-            return n;
-        }
-    } else if (kind == Kind::Density) {
-        return DensityWord(text);
-    } else if (kind == Kind::SectorType) {
-        return text == "Dir Sec." ? "directory" : text == "Data Sec." ? "data" : text;
-    }
-    return text;
+// The disk summary as the window shows it for an analysis, in the order of
+// kDiskFields: the texts of a window that showed no image before (JV1 leaves
+// the Newdos/80 field as it was).
+std::array<std::string, std::size(kDiskFields)> SummaryTexts(const ImageAnalysis& a) {
+    const bool newdos = a.driveParameters.has_value();
+    return {
+        LayoutName(a.layout),
+        TracksText(a.tracks),
+        DensityText(a.density),
+        SidesText(a.sides),
+        SectorsPerCylinderText(a.sectorsPerTrack, a.sides),
+        newdos ? GranuleText(a.sectorsPerGranule) : std::string(),
+        newdos && a.layout != Layout::JV1 ? kNewdosMarkerText : "",
+    };
 }
 
-// The Newdos/80 drive parameters, "Pdrives: TI = E   TD = E  TC = 40 ...", as
-// {"TI": "E", "TD": "E", "TC": 40, ...}: numbers as numbers, letters as words.
-Json Pdrive(const std::string& pdrive) {
-    std::istringstream words(pdrive.substr(std::min(pdrive.size(), pdrive.find(':') + 1)));
-    Json values = Json::object();
-    for (std::string name, equals, value; words >> name >> equals >> value;) {
-        values[name] = FieldValue(Kind::Decimal, value);
-    }
-    return values;
+// One sector index as the sector display fills its fields, and as `sectors`
+// prints them: the texts, or, for an index without a sector, the index and
+// its type alone.
+struct SectorLine {
+    IndexedSector sector;
+    bool directory = false;
+    int sectorsOnTrack = 0;
+};
+
+SectorLine LineOf(const ImageAnalysis& a, std::int64_t index) {
+    SectorLine line{a.At(index), false, 0};
+    line.directory = ShownAsDirectory(a, line.sector);
+    line.sectorsOnTrack = a.tables.SectorsOnTrack(line.sector.track);
+    return line;
 }
 
-// Shows every sector index from the one shown (index 0) to the last, as Next
-// Sec steps through the image, calling each(window) at each.
-template <typename Each> void StepThroughSectors(Window& window, Each each) {
-    const int count = SectorCount(window);
-    for (int index = 0; index < count; ++index) {
-        if (index > 0) {
-            window.logic.CmndNextsec_Click();
-        }
-        each();
+// The sector's field texts in the order of kSectorFields, as the window's
+// boxes hold them, blanks trimmed.
+std::array<std::string, std::size(kSectorFields)> FieldTexts(const SectorLine& line) {
+    const IndexedSector& s = line.sector;
+    if (!s.present) {
+        return {Dec(s.index), "", "", "", "", "", "missing", "", ""};
     }
+    return {
+        Dec(s.index),
+        Dec(s.track),
+        Dec(s.side),
+        Dec(s.number),
+        Dec(line.sectorsOnTrack),
+        std::string(TrimView(DensityField(s))),
+        line.directory ? kDirSectorType : kDataSectorType,
+        Hex(static_cast<std::uint64_t>(s.dataMark & 0xFFFF)),
+        Hex(static_cast<std::uint64_t>(s.dataPos)),
+    };
 }
 
 } // namespace
@@ -198,7 +192,7 @@ int ReportMessages(const Window& window, std::ostream& err) {
 }
 
 int SectorCount(const Window& window) {
-    return static_cast<int>(std::max<std::int64_t>(window.logic.img.secslots, 0));
+    return static_cast<int>(std::max<std::int64_t>(window.logic.Analysis().indexes, 0));
 }
 
 void ShowSector(Window& window, std::int64_t index) {
@@ -207,51 +201,52 @@ void ShowSector(Window& window, std::int64_t index) {
     // draws the same items over the ones before, so one display at the index
     // leaves the window as the steps would.
     MainWindowLogic& w = window.logic;
-    if (index != w.img.PresSecnum) {
-        w.img.PresSecnum = index;
+    if (index != w.PresSecnum) {
+        w.PresSecnum = index;
         w.GetDispSector();
     }
 }
 
 void PrintInfo(std::ostream& out, const Window& window) {
-    const MainWindowLogic& w = window.logic;
-    for (const Field& field : kDiskFields) {
-        out << field.name << '\t' << Text(window, field) << '\n';
+    const ImageAnalysis& a = window.logic.Analysis();
+    const auto texts = SummaryTexts(a);
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        out << kDiskFields[k].name << '\t' << TrimView(texts[k]) << '\n';
     }
-    for (const std::string& item : w.List2.Items) {
-        out << "notice\t" << Trim(item) << '\n';
+    for (const std::string& line : NoticeLines(a)) {
+        out << "notice\t" << TrimView(line) << '\n';
     }
-    if (w.img.newdosflag == 1) {
-        out << "pdrive\t" << Trim(w.img.pdrive) << '\n';
+    if (a.driveParameters) {
+        out << "pdrive\t" << a.driveParameters->Text() << '\n';
     }
-    out << "directory\t" << (w.img.dirstartsecfnd == 0 ? "none" : Dec(w.img.dirstartsec)) << '\n';
+    out << "directory\t" << (a.directoryFound ? Dec(a.directoryStart) : "none") << '\n';
 }
 
 void PrintInfoJson(std::ostream& out, const Window& window) {
-    const MainWindowLogic& w = window.logic;
-    const ImageState& img = w.img;
-    const bool newdos = img.newdosflag == 1;
+    const ImageAnalysis& a = window.logic.Analysis();
+    const bool newdos = a.driveParameters.has_value();
     Json notices = Json::array();
-    for (const std::string& item : w.List2.Items) {
-        notices.push_back(Trim(item));
+    for (const std::string& line : NoticeLines(a)) {
+        notices.push_back(TrimView(line));
     }
-    WriteJson(out, {
-                       {"format", Trim(img.Emtype)},
-                       {"tracks", img.tracks},
-                       {"density", DensityWord(Trim(img.dd))},
-                       {"sides", img.sides},
-                       {"sectors_per_track", img.spt},
-                       {"sectors_per_cylinder", static_cast<std::int64_t>(img.sides) * img.spt},
-                       {"granule", newdos ? Json(img.spg) : Json()},
-                       {"newdos", newdos},
-                       {"notices", std::move(notices)},
-                       {"pdrive", newdos ? Pdrive(img.pdrive) : Json()},
-                       {"directory", img.dirstartsecfnd == 0 ? Json() : Json(img.dirstartsec)},
-                   });
+    WriteJson(out,
+              {
+                  {"format", LayoutName(a.layout)},
+                  {"tracks", a.tracks},
+                  {"density", DensityWord(a.density)},
+                  {"sides", a.sides},
+                  {"sectors_per_track", a.sectorsPerTrack},
+                  {"sectors_per_cylinder", static_cast<std::int64_t>(a.sides) * a.sectorsPerTrack},
+                  {"granule", newdos ? Json(a.sectorsPerGranule) : Json()},
+                  {"newdos", newdos},
+                  {"notices", std::move(notices)},
+                  {"pdrive", newdos ? Pdrive(*a.driveParameters) : Json()},
+                  {"directory", a.directoryFound ? Json(a.directoryStart) : Json()},
+              });
     out << '\n';
 }
 
-void PrintSectors(std::ostream& out, Window& window, bool data) {
+void PrintSectors(std::ostream& out, const Window& window, bool data) {
     std::string line;
     for (const Field& field : kSectorFields) {
         line += field.name;
@@ -263,71 +258,83 @@ void PrintSectors(std::ostream& out, Window& window, bool data) {
     line += "size\tcrc\n";
     out << line;
 
-    // Each line is built in the one string, without a string per field.
-    StepThroughSectors(window, [&] {
-        const ImageState& img = window.logic.img;
-        const bool missing = ShownIsMissing(window);
+    // Each line is built in the one string.
+    const ImageAnalysis& a = window.logic.Analysis();
+    for (std::int64_t index = 0; index < SectorCount(window); ++index) {
+        const SectorLine sector = LineOf(a, index);
+        const IndexedSector& s = sector.sector;
         line.clear();
-        for (const Field& field : kSectorFields) {
-            line += missing && field.kind == Kind::SectorType
-                        ? std::string_view("missing")
-                        : TrimView((window.logic.*field.box).Text);
+        for (const std::string& text : FieldTexts(sector)) {
+            line += text;
             line += '\t';
         }
         if (data) {
-            AppendHexDigits(line, window.logic.DumpedBytes());
+            if (s.present) {
+                AppendHexDigits(line, SectorBytes(window.logic.Buffer(), s));
+            }
             line += '\t';
         }
-        if (!missing) {
-            const SectorCrc crc = img.CrcOf(img.PresSecnum);
+        if (s.present) {
             char size[24];
-            line.append(
-                size, std::to_chars(size, size + sizeof size, img.SectorSize(img.PresSecnum)).ptr);
+            line.append(size, std::to_chars(size, size + sizeof size, s.size).ptr);
             line += '\t';
-            line += CrcWord(crc.id);
+            line += CrcWord(s.crc.id);
             line += '/';
-            line += CrcWord(crc.data);
+            line += CrcWord(s.crc.data);
         } else {
             line += '\t';
         }
         line += '\n';
         out << line;
-    });
+    }
 }
 
-void PrintSectorsJson(std::ostream& out, Window& window, bool data) {
+void PrintSectorsJson(std::ostream& out, const Window& window, bool data) {
     // One sector's object at a time: with its bytes, the whole listing of a
     // large image would take a hundred times the file's size as one value.
     out << R"({"sectors":[)";
     std::string_view separator;
-    StepThroughSectors(window, [&] {
-        const ImageState& img = window.logic.img;
-        const bool missing = ShownIsMissing(window);
+    const ImageAnalysis& a = window.logic.Analysis();
+    for (std::int64_t index = 0; index < SectorCount(window); ++index) {
+        const SectorLine line = LineOf(a, index);
+        const IndexedSector& s = line.sector;
         Json sector = Json::object();
-        for (const Field& field : kSectorFields) {
-            Json& value = sector[std::string(field.name)];
-            const std::string text = Text(window, field);
-            if (missing && field.kind == Kind::SectorType) {
-                value = "missing";
-            } else if (!(missing && text.empty())) {
-                value = FieldValue(field.kind, text);
-            }
-        }
-        sector["missing"] = missing;
-        if (data) {
-            sector["data"] = missing ? Json() : Json(HexDigits(window.logic.DumpedBytes()));
-        }
-        sector["size"] = missing ? Json() : Json(img.SectorSize(img.PresSecnum));
-        if (missing) {
-            sector["crc"] = nullptr;
+        sector["index"] = s.index;
+        if (s.present) {
+            sector["track"] = s.track;
+            sector["side"] = s.side;
+            sector["sector"] = s.number;
+            sector["spt"] = line.sectorsOnTrack;
+            sector["density"] = s.doubleDensity ? "double" : "single";
+            sector["type"] = line.directory ? "directory" : "data";
+            sector["dam"] = s.dataMark & 0xFFFF;
+            sector["position"] = s.dataPos;
         } else {
-            const SectorCrc crc = img.CrcOf(img.PresSecnum);
-            sector["crc"] = {{"id", CrcWord(crc.id)}, {"data", CrcWord(crc.data)}};
+            for (const char* name : {"track", "side", "sector", "spt", "density"}) {
+                sector[name] = nullptr;
+            }
+            sector["type"] = "missing";
+            sector["dam"] = nullptr;
+            sector["position"] = nullptr;
+        }
+        sector["missing"] = !s.present;
+        if (data) {
+            std::string hex;
+            if (s.present) {
+                AppendHexDigits(hex, SectorBytes(window.logic.Buffer(), s));
+            }
+            sector["data"] = s.present ? Json(std::move(hex)) : Json();
+        }
+        sector["size"] = s.present ? Json(s.size) : Json();
+        if (s.present) {
+            sector["crc"] = {{"id", CrcWord(s.crc.id)}, {"data", CrcWord(s.crc.data)}};
+        } else {
+            sector["crc"] = nullptr;
         }
         out << separator;
         WriteJson(out, sector);
         separator = ",";
-    });
+    }
     out << "]}\n";
 }
 

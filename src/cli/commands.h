@@ -62,17 +62,17 @@ int SectorCount(const Window& window);
 // index shown: same fields, same surface, in time independent of the index.
 void ShowSector(Window& window, std::int64_t index);
 
-// `info`: the disk summary of the window as it was opened, name<TAB>text lines,
-// or one JSON object of raw values.
+// `info`: the disk summary of the image opened, name<TAB>text lines as the
+// window shows them, or one JSON object of the analysis' values.
 void PrintInfo(std::ostream& out, const Window& window);
 void PrintInfoJson(std::ostream& out, const Window& window);
 
-// `sectors`: a header and one line per sector index, stepping with Next Sec
-// from the sector shown (index 0) to the last; or one JSON object
-// {"sectors": [...]}. With data, each sector also gets the 256 bytes of its
-// dump as hex digits.
-void PrintSectors(std::ostream& out, Window& window, bool data);
-void PrintSectorsJson(std::ostream& out, Window& window, bool data);
+// `sectors`: a header and one line per sector index from 0 to the last, each
+// as the sector display shows that index; or one JSON object
+// {"sectors": [...]}. With data, each sector also gets the bytes of its dump
+// as hex digits.
+void PrintSectors(std::ostream& out, const Window& window, bool data);
+void PrintSectorsJson(std::ostream& out, const Window& window, bool data);
 
 // `show`: the window's fields and its surface lines as the window stands, in
 // ANSI colour when colour is set; or the window as JSON ("window": "main").

@@ -1,16 +1,13 @@
 #include "terminal.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <optional>
 
 namespace ss::cli {
 
 namespace {
-std::string Rgb(Colour c) {
-    return std::to_string(colour::Red8(c)) + ";" + std::to_string(colour::Green8(c)) + ";" +
-           std::to_string(colour::Blue8(c)) + "m";
-}
 
 struct Cell {
     char ch = ' ';
@@ -26,14 +23,38 @@ void AppendShown(std::string& out, char ch, bool colour) {
         out += ch;
     }
 }
+
+// Adds the escape that starts with `lead` ("\x1b[38;2;" or "\x1b[48;2;") and
+// sets the 24-bit colour c; nothing for a system colour.
+void AppendAnsi(std::string& out, std::string_view lead, Colour c) {
+    if (colour::IsSystemColour(c)) {
+        return;
+    }
+    char text[32];
+    char* p = std::copy(lead.begin(), lead.end(), text);
+    for (const int v : {colour::Red8(c), colour::Green8(c), colour::Blue8(c)}) {
+        p = std::to_chars(p, text + sizeof text, v).ptr;
+        *p++ = ';';
+    }
+    p[-1] = 'm';
+    out.append(text, p);
+}
+
+constexpr std::string_view kForegroundLead = "\x1b[38;2;";
+constexpr std::string_view kBackgroundLead = "\x1b[48;2;";
+
 } // namespace
 
 std::string AnsiForeground(Colour c) {
-    return colour::IsSystemColour(c) ? std::string() : "\x1b[38;2;" + Rgb(c);
+    std::string out;
+    AppendAnsi(out, kForegroundLead, c);
+    return out;
 }
 
 std::string AnsiBackground(Colour c) {
-    return colour::IsSystemColour(c) ? std::string() : "\x1b[48;2;" + Rgb(c);
+    std::string out;
+    AppendAnsi(out, kBackgroundLead, c);
+    return out;
 }
 
 std::string BoxText(const std::string& text, Colour fore, Colour back, bool colour) {
@@ -58,13 +79,14 @@ std::vector<std::string> SurfaceLines(const Surface& surface, bool colour) {
     std::vector<std::string> out;
     const int lineHeight = surface.TextHeight("sample");
     int previousY = 0;
+    std::vector<Cell> cells;
     for (const RasterLine& line : raster) {
         if (!out.empty() && line.y - previousY > lineHeight) {
             out.push_back(finish(colour ? std::string(width, ' ') : std::string()));
         }
         previousY = line.y;
 
-        std::vector<Cell> cells(width);
+        cells.assign(width, Cell{});
         for (const RasterSpan& span : line.spans) {
             for (std::size_t i = 0; i < span.text.size(); ++i) {
                 cells[static_cast<std::size_t>(span.column) + i] = Cell{span.text[i], span.colour};
@@ -76,12 +98,13 @@ std::vector<std::string> SurfaceLines(const Surface& surface, bool colour) {
             std::optional<Colour> current;
             for (const Cell& cell : cells) {
                 if (cell.colour != current) {
-                    body += AnsiForeground(cell.colour);
+                    AppendAnsi(body, kForegroundLead, cell.colour);
                     current = cell.colour;
                 }
                 AppendShown(body, cell.ch, true);
             }
         } else {
+            body.reserve(cells.size());
             for (const Cell& cell : cells) {
                 body += cell.ch;
             }

@@ -1,10 +1,9 @@
 #include "analysis.h"
 
-#include "dmk.h"
-#include "jv1.h"
-#include "newdos.h"
-#include "surface/numtext.h"
 #include "table_builders.h"
+
+#include <algorithm>
+#include <array>
 
 namespace ss {
 
@@ -14,76 +13,171 @@ const char* const kNoHeaderMessage = "** ERROR **\r"
                                      " This file does not have an EMULATOR Disk format HEADER\r"
                                      "    It may be a Disk file for use with a dedicated program";
 
-void SectorTables::Clear() {
-    secfpa.Clear();
-    sectrk.Clear();
-    secside.Clear();
-    secno.Clear();
-    secdens.Clear();
-    secdam.Clear();
-    secsingle.Clear();
-    secpresent.Clear();
-    secsize.Clear();
-    seccrc.Clear();
-    trkstart.Clear();
-    trkspt.Clear();
-}
+namespace {
 
-int ImageState::DataStride(std::int64_t i) const {
-    return (dmkflag == 1 && tables.secdens(i) == 0 && tables.secsingle(i) == 0) ? 2 : 1;
-}
-
-bool ImageState::IsPresent(std::int64_t i) const {
-    if (jv1 == 1) {
-        return i >= 0 && i < Totalsecs;
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    std::int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) {
+        --q;
     }
-    return tables.secpresent(i) == 1;
+    return q;
 }
 
-int ImageState::SectorSize(std::int64_t i) const {
-    if (!IsPresent(i)) {
-        return 0;
-    }
-    return jv1 == 1 ? static_cast<int>(jv1::kSectorSize) : tables.secsize(i);
+// Where the Model 1 DOSes keep the directory.
+constexpr int kDirectoryTrack = 17;
+
+} // namespace
+
+IndexedSector SectorTables::Unpack(const Packed& p) {
+    IndexedSector s;
+    s.index = p.index;
+    s.dataPos = p.dataPos;
+    s.track = p.track;
+    s.side = p.side;
+    s.number = p.number;
+    s.dataMark = p.dataMark;
+    s.size = p.size;
+    s.stride = p.stride;
+    s.crc = SectorCrc::Unpack(p.crc);
+    s.present = true;
+    s.doubleDensity = (p.flags & kDoubleDensity) != 0;
+    s.directory = (p.flags & kDirectory) != 0;
+    return s;
 }
 
-std::vector<std::uint8_t> ImageState::SectorData(std::int64_t i) const {
-    const int size = SectorSize(i);
-    const std::int64_t first = jv1 == 1 ? jv1::SectorOffset(i) : tables.secfpa(i);
-    const std::int64_t stride = DataStride(i);
-    if (size == 0 || !filebuf.Has(first + stride * (size - 1))) {
-        return {};
+IndexedSector SectorTables::At(std::int64_t i) const {
+    const auto it =
+        std::lower_bound(sectors_.begin(), sectors_.end(), i,
+                         [](const Packed& s, std::int64_t index) { return s.index < index; });
+    if (it != sectors_.end() && it->index == i) {
+        return Unpack(*it);
     }
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-    for (int k = 0; k < size; ++k) {
-        data[static_cast<std::size_t>(k)] = filebuf.At(first + stride * k);
+    IndexedSector s;
+    s.index = i;
+    if (positional_ > 0) {
+        s.track = static_cast<int>(FloorDiv(i, positional_));
+        s.number = static_cast<int>(i - static_cast<std::int64_t>(positional_) * s.track);
+        s.directory = s.track == directoryTrack_;
+        s.dataMark = s.directory ? kDirectoryFlagMark : 0;
+        return s;
     }
-    return data;
+    const auto run =
+        std::upper_bound(runs_.begin(), runs_.end(), i,
+                         [](std::int64_t index, const Run& r) { return index < r.first; });
+    if (run != runs_.begin()) {
+        const Run& r = *std::prev(run);
+        if (i < r.first + r.count) {
+            s.track = r.track;
+            s.side = r.side;
+            s.number = static_cast<int>(r.number + (i - r.first));
+        }
+    }
+    return s;
 }
 
-SectorCrc ImageState::CrcOf(std::int64_t i) const {
-    return jv1 == 1 ? SectorCrc{} : SectorCrc::Unpack(tables.seccrc(i));
+std::int64_t SectorTables::TrackStart(int t) const {
+    if (positional_ > 0) {
+        return static_cast<std::int64_t>(positional_) * t;
+    }
+    return HasTrackStart(t) ? trackStart_[static_cast<std::size_t>(t)] : 0;
 }
 
-std::int64_t FindSector(const ImageState& s, int track, int side, int sector) {
-    if (s.jv1 == 1) {
-        const bool fits = side == 0 && sector >= 0 && sector < jv1::kSectorsPerTrack;
-        const std::int64_t i = jv1::SectorIndex(track, sector);
-        return fits && s.IsPresent(i) ? i : -1;
+bool SectorTables::HasTrackStart(int t) const {
+    return positional_ > 0 || (t >= 0 && static_cast<std::size_t>(t) < trackStart_.size());
+}
+
+int SectorTables::SectorsOnTrack(int t) const {
+    if (positional_ > 0) {
+        return positional_;
     }
-    for (std::int64_t i = 0; i < s.secslots; ++i) {
-        if (s.IsPresent(i) && s.tables.sectrk(i) == track && s.tables.secside(i) == side &&
-            s.tables.secno(i) == sector) {
-            return i;
+    return t >= 0 && static_cast<std::size_t>(t) < trackSectors_.size()
+               ? trackSectors_[static_cast<std::size_t>(t)]
+               : 0;
+}
+
+void SectorTables::EndGroup() {
+    const auto first = sectors_.begin() + static_cast<std::ptrdiff_t>(groupStart_);
+    const auto end = sectors_.end();
+    const bool ascending = std::adjacent_find(first, end, [](const Packed& x, const Packed& y) {
+                               return x.index >= y.index;
+                           }) == end;
+    if (ascending) {
+        groupStart_ = sectors_.size();
+        return;
+    }
+    const auto [low, high] = std::minmax_element(
+        first, end, [](const Packed& x, const Packed& y) { return x.index < y.index; });
+    if (high->index - low->index < static_cast<std::int64_t>(kGroupIndexes)) {
+        // A group's indexes lie within the 256 from its lowest on (one per
+        // sector number): the last sector of each index, in index order.
+        const std::int64_t lowest = low->index;
+        std::array<std::int32_t, kGroupIndexes> last;
+        last.fill(-1);
+        for (auto it = first; it != end; ++it) {
+            last[static_cast<std::size_t>(it->index - lowest)] =
+                static_cast<std::int32_t>(it - first);
+        }
+        scratch_.clear();
+        for (const std::int32_t k : last) {
+            if (k >= 0) {
+                scratch_.push_back(first[k]);
+            }
+        }
+        sectors_.resize(groupStart_);
+        sectors_.insert(sectors_.end(), scratch_.begin(), scratch_.end());
+    } else {
+        std::stable_sort(first, end,
+                         [](const Packed& x, const Packed& y) { return x.index < y.index; });
+        // Of the sectors of one index, the last one stays.
+        auto out = first;
+        for (auto it = first; it != sectors_.end(); ++it) {
+            if (std::next(it) == sectors_.end() || std::next(it)->index != it->index) {
+                *out++ = *it;
+            }
+        }
+        sectors_.erase(out, sectors_.end());
+    }
+    groupStart_ = sectors_.size();
+}
+
+void SectorTables::AddRun(std::int64_t first, std::int64_t count, int track, int side, int number) {
+    if (count > 0) {
+        runs_.push_back(Run{first, count, track, side, number});
+    }
+}
+
+void SectorTables::SetTrackStart(int t, std::int64_t index) {
+    const auto k = static_cast<std::size_t>(t);
+    if (k >= trackStart_.size()) {
+        trackStart_.resize(k + 1, 0);
+    }
+    trackStart_[k] = index;
+}
+
+void SectorTables::SetSectorsOnTrack(int t, int count) {
+    const auto k = static_cast<std::size_t>(t);
+    if (k >= trackSectors_.size()) {
+        trackSectors_.resize(k + 1, 0);
+    }
+    trackSectors_[k] = count;
+}
+
+void SectorTables::SetPositional(int sectorsPerTrack, int directoryTrack) {
+    positional_ = sectorsPerTrack;
+    directoryTrack_ = directoryTrack;
+}
+
+std::int64_t FindSector(const ImageAnalysis& a, int track, int side, int sector) {
+    for (std::size_t k = 0; k < a.tables.SectorCount(); ++k) {
+        const IndexedSector s = a.tables.Sector(k);
+        if (s.track == track && s.side == side && s.number == sector) {
+            return s.index;
         }
     }
     return -1;
 }
 
 std::vector<std::string> DamageNotices(const DiskDamage& damage) {
-    // Each missing sector gets a line of its own up to this many; the rest
-    // are counted in one line.
-    constexpr std::size_t kMissingLines = 8;
     std::vector<std::string> lines;
     const auto count = [&](int n, const char* one, const char* many) {
         if (n == 1) {
@@ -95,13 +189,13 @@ std::vector<std::string> DamageNotices(const DiskDamage& damage) {
     count(damage.idCrcErrors, "with an ID CRC error", "with ID CRC errors");
     count(damage.dataCrcErrors, "with a data CRC error", "with data CRC errors");
     count(damage.noDataField, "without a data field", "without a data field");
-    for (std::size_t k = 0; k < damage.missing.size() && k < kMissingLines; ++k) {
-        const DiskDamage::Missing& m = damage.missing[k];
+    for (const DiskDamage::Missing& m : damage.missing) {
         lines.push_back("track " + std::to_string(m.track) + (m.side == 1 ? " side 1" : "") +
                         " has no sector " + std::to_string(m.sector));
     }
-    if (damage.missing.size() > kMissingLines) {
-        const std::size_t more = damage.missing.size() - kMissingLines;
+    const std::int64_t more =
+        damage.missingCount - static_cast<std::int64_t>(damage.missing.size());
+    if (more > 0) {
         lines.push_back(std::to_string(more) + (more == 1 ? " more sector" : " more sectors") +
                         " missing");
     }
@@ -111,101 +205,88 @@ std::vector<std::string> DamageNotices(const DiskDamage& damage) {
     return lines;
 }
 
-void GetSectorInfo(ImageState& s) {
-    const std::int64_t i = s.PresSecnum;
-    s.Emtype = LayoutName(s.dmkflag == 0 ? Layout::JV3 : Layout::DMK);
-    s.fpa = s.tables.secfpa(i);
-    if (s.dmkflag == 0) {
-        s.datamarkjv = s.tables.secdam(i);
-    } else {
-        s.datamarkDmk = s.tables.secdam(i);
-    }
-    s.trkdens = s.tables.secdens(i);
-}
-
 namespace {
 
-// The whole file into the buffer; the flags and marks of the last image reset.
-void LoadAndReset(ImageState& s, std::vector<std::uint8_t> bytes) {
-    s.fileend = static_cast<std::int64_t>(bytes.size());
-    s.filebuf = ImageBuffer(std::move(bytes));
-    s.fpa = 0;
-    s.firstsecnum = 0;
-    s.datamarkDmk = 0;
-    s.datamarkjv = 0;
-    s.dmkflag = 0;
-    s.jv3flag = 0;
-    s.damage = DiskDamage{};
+// The drive parameters of the sector whose data start at dataPos, when its
+// byte 239 carries the marker.
+std::optional<newdos::DriveParameters> ProbeSector(const ImageBuffer& buf, std::int64_t dataPos,
+                                                   int stride) {
+    if (!newdos::HasPdriveMarker(buf, dataPos, stride)) {
+        return std::nullopt;
+    }
+    std::array<std::uint8_t, newdos::kPdriveEntrySize> entry{};
+    for (std::size_t k = 0; k < entry.size(); ++k) {
+        entry[k] = buf.At(dataPos + stride * static_cast<std::int64_t>(k));
+    }
+    return newdos::ReadDriveParameters(entry);
 }
 
-// A JV1 image needs no tables: ten sectors of 256 bytes a track, as many
-// tracks as the file holds, a last part-track as far as it goes. Its drive
-// parameters, if any, are on track 0 sector 2.
-void AnalyseJv1(ImageState& s) {
-    const std::int64_t trackBytes = jv1::kSectorsPerTrack * jv1::kSectorSize;
-    const std::int64_t sectors = jv1::SectorsOfLength(s.fileend);
-    s.tables.Clear();
-    s.dens = 1;
-    s.dmkflag = 0;
-    s.sides = 1;
-    s.spt = jv1::kSectorsPerTrack;
-    s.sda = " Single/Sided";
-    s.dirstartsec = jv1::kDirectoryFirst;
-    s.dd = " Single/Density";
-    s.PresSecnum = 0;
-    s.Emtype = LayoutName(Layout::JV1);
-    s.Totalsecs = static_cast<int>(sectors);
-    s.secslots = sectors;
-    s.tracks = static_cast<int>(jv1::TracksOfLength(s.fileend));
-    if (s.fileend % trackBytes != 0) {
-        s.damage.endsInsideTrack = static_cast<int>(s.fileend / trackBytes);
-    }
-    s.dirstartsecfnd = 1;
-    s.fpa = jv1::kPdriveSectorOffset;
-    s.newdosflag = 0;
-    if (newdos::HasPdriveMarker(s.filebuf, s.fpa)) {
-        ReadPdriveEntry(s);
-        s.spgaa = "   Spg =" + DecBlank(s.spg);
+void TakeDriveParameters(ImageAnalysis& a, std::optional<newdos::DriveParameters> found) {
+    if (found) {
+        a.driveParameters = std::move(found);
+        a.sectorsPerGranule = 5;
     }
 }
 
-// The tables of the last image go before a builder fills them anew.
-void StartTables(ImageState& s) {
-    s.tables.Clear();
-    s.dirstartsec = 0;
-    s.secslots = 0;
+// A JV1 image needs no tables: its sectors lie by their index, ten a track,
+// as many tracks as the file holds, a last part-track as far as it goes. Its
+// drive parameters, if any, are on track 0 sector 2.
+void AnalyseJv1(const ImageBuffer& buf, const disk::Disk& disk, ImageAnalysis& a) {
+    const int spt = disk.header.jv1SectorsPerTrack;
+    a.tables.SetPositional(spt, disk.header.jv1DirectoryTrack);
+    std::int64_t sectors = 0;
+    a.tables.Reserve(disk.SectorCount());
+    for (const disk::Track& track : disk.tracks) {
+        for (const disk::Sector& s : track.sectors) {
+            IndexedSector e;
+            e.index = s.entry;
+            e.present = true;
+            e.track = s.cylinder;
+            e.number = s.sector;
+            e.dataPos = s.dataPos;
+            e.directory = s.directoryMark;
+            e.dataMark = s.directoryMark ? kDirectoryFlagMark : 0;
+            e.size = s.dataSize;
+            e.crc = s.crc;
+            a.tables.Add(e);
+            ++sectors;
+        }
+    }
+    a.tables.EndGroup();
+    a.density = Density::Single;
+    a.sides = 1;
+    a.sectorsPerTrack = spt;
+    a.directoryStart = static_cast<std::int64_t>(disk.header.jv1DirectoryTrack) * spt;
+    a.directoryFound = true;
+    a.totalSectors = static_cast<int>(sectors);
+    a.indexes = sectors;
+    a.tracks = static_cast<int>(disk.tracks.size());
+    if (!disk.tracks.empty()) {
+        const disk::Track& last = disk.tracks.back();
+        if (last.sectors.size() < static_cast<std::size_t>(spt) ||
+            !last.sectors.back().dataInFile) {
+            a.damage.endsInsideTrack = last.cylinder;
+        }
+        for (const disk::Sector& s : disk.tracks.front().sectors) {
+            if (s.sector == 2) {
+                TakeDriveParameters(a, ProbeSector(buf, s.dataPos, 1));
+            }
+        }
+    }
 }
 
-// Density, sides and layout texts of a JV3 or DMK image.
-void DescribeDisk(ImageState& s, Layout layout) {
-    s.PresSecnum = 0;
-    s.dd = " Single/Density";
-    if (s.dens == 2) {
-        s.dd = " Double/Density";
-    }
-    if (s.dens == 3) {
-        s.dd = " Dual/Density";
-    }
-    s.sda = s.sides == 2 ? " Double/Sided" : " Single/Sided";
-    s.Emtype = LayoutName(layout);
-}
-
-// Looks for the drive-parameter marker in sector 2 of track 0, then of
-// track 1, and reads the entry where it is found.
-void ProbePdrive(ImageState& s) {
+// Looks for the drive-parameter marker in sector index 2 of track slot 0,
+// then of slot 1, and reads the entry where it is found. An index without a
+// sector reads from the file's first byte; on a DMK image as doubled single
+// density, its density and storage reading as none.
+void ProbeDriveParameters(const ImageBuffer& buf, ImageAnalysis& a) {
     static constexpr int kProbeTracks[] = {0, 1};
+    constexpr int kProbeSector = 2;
     for (int probeTrack : kProbeTracks) {
-        s.TrkToFind = probeTrack;
-        s.SecToFind = 2;
-        s.SideToFind = 0;
-        const std::int64_t remembered = s.PresSecnum;
-        s.PresSecnum = s.tables.trkstart(s.TrkToFind) + s.SecToFind;
-        GetSectorInfo(s);
-        const int stride = s.DataStride(s.PresSecnum);
-        s.PresSecnum = remembered;
-        s.newdosflag = 0;
-        if (newdos::HasPdriveMarker(s.filebuf, s.fpa, stride)) {
-            ReadPdriveEntry(s, stride);
+        const IndexedSector s = a.At(a.tables.TrackStart(probeTrack) + kProbeSector);
+        const int stride = s.present ? s.stride : (a.layout == Layout::DMK ? 2 : 1);
+        if (auto found = ProbeSector(buf, s.dataPos, stride)) {
+            TakeDriveParameters(a, std::move(found));
             return;
         }
     }
@@ -213,49 +294,39 @@ void ProbePdrive(ImageState& s) {
 
 } // namespace
 
-AnalysisResult AnalyseImage(ImageState& s, std::vector<std::uint8_t> bytes) {
-    LoadAndReset(s, std::move(bytes));
-    const Layout layout = RecogniseLayout(s.filebuf);
-    s.jv1 = layout == Layout::JV1 ? 1 : 0;
-    if (layout == Layout::JV1) {
-        AnalyseJv1(s);
-        return AnalysisResult::Shown;
-    }
-
-    // Every other file has its DMK track length taken, whatever its layout.
-    const dmk::Header header = dmk::ReadHeader(s.filebuf);
-    s.trklength = header.trackLength;
-    s.spg = 5;
-    switch (layout) {
-    case Layout::DMK:
+ImageAnalysis AnalyseImage(const ImageBuffer& buf, const disk::Disk& disk) {
+    ImageAnalysis a;
+    a.layout = disk.layout;
+    const dmk::Header& header = disk.header.dmk;
+    switch (disk.layout) {
+    case Layout::Unknown:
+        a.outcome = AnalysisResult::RefusedNoHeader;
+        return a;
     case Layout::RealDiskDMK:
-        s.dmkflag = 1;
-        s.dens = header.doubleDensity ? 2 : 1;
-        s.spg = header.doubleDensity ? 6 : 5;
-        if (layout == Layout::RealDiskDMK) {
-            return AnalysisResult::RefusedRealDisk;
+    case Layout::DMK:
+        a.trackLength = header.trackLength;
+        a.density = header.doubleDensity ? Density::Double : Density::Single;
+        a.sectorsPerGranule = header.doubleDensity ? 6 : 5;
+        if (disk.layout == Layout::RealDiskDMK) {
+            a.outcome = AnalysisResult::RefusedRealDisk;
+            return a;
         }
-        StartTables(s);
-        BuildDmkTables(s);
+        BuildDmkTables(disk, a);
+        ProbeDriveParameters(buf, a);
         break;
     case Layout::JV3:
-    case Layout::Unknown:
-        s.jv3flag = 1;
-        s.dirstartsecfnd = 0;
-        if (layout == Layout::Unknown) {
-            return AnalysisResult::RefusedNoHeader;
-        }
-        StartTables(s);
-        BuildJv3Tables(s);
+        BuildJv3Tables(disk, a);
+        ProbeDriveParameters(buf, a);
         break;
     case Layout::JV1:
+        AnalyseJv1(buf, disk, a);
         break;
     }
-
-    DescribeDisk(s, layout);
-    ProbePdrive(s);
-    s.spgaa = "   Spg =" + DecBlank(s.spg);
-    return AnalysisResult::Shown;
+    if (a.firstSectorOne) {
+        a.directoryStart = static_cast<std::int64_t>(a.sectorsPerTrack) * a.sides * kDirectoryTrack;
+    }
+    a.outcome = AnalysisResult::Shown;
+    return a;
 }
 
 } // namespace ss

@@ -134,6 +134,12 @@ struct ImageHeader {
     int jv3Tables = 0;           // JV3: 1, or 2 when a second table follows the first's data
     int jv3UsedEntries = 0;
     int jv3FreeEntries = 0;
+    // JV1, which keeps no header: what its layout sets for every track, those
+    // past the end of the file included: the sectors a track (numbered from
+    // 0, sector index = track * jv1SectorsPerTrack + sector) and the track of
+    // the directory. Other layouts: 0 and -1.
+    int jv1SectorsPerTrack = 0;
+    int jv1DirectoryTrack = -1;
     // JV3: for each entry of the first table from 0 on, whether the header
     // test passes read from that entry (its track byte and the next three
     // entries' are equal), as long as the file holds the four; entry 0's is

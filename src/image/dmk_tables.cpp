@@ -1,56 +1,80 @@
-// The main window's sector tables of a DMK image, from the ID fields of its
-// track records.
+// The main window's sector tables of a DMK image, from the ID fields of the
+// track records it walks.
 #include "dmk.h"
 #include "table_builders.h"
 
 #include <algorithm>
 #include <array>
-#include <optional>
+#include <bitset>
 
 namespace ss {
 
 namespace {
 
-// One ID field of a track record, as its pointer and first bytes describe it.
-struct IdField {
-    std::int64_t pos = 0;       // position of the field's first 0xFE byte
-    bool doubleDensity = false; // the pointer's density bit
-    bool doubled = false;       // single density with every byte stored twice
-};
+constexpr int kSectorNumbers = 256;
 
 // The walk over a DMK image's track records: where it stands and what it read last.
 class DmkWalk {
   public:
-    explicit DmkWalk(ImageState& s) : s_(s), buf_(s.filebuf) {}
+    DmkWalk(ImageAnalysis& a, std::int64_t trackLength) : a_(a), trackLength_(trackLength) {}
 
-    // Walks the record at fpa into the tables and moves fpa to the next one.
-    void WalkRecord() {
-        const std::int64_t record = s_.fpa;
-        s_.tables.trkstart.Set(r_, static_cast<int>(b_));
+    // Walks one track record into the tables.
+    void WalkRecord(const disk::Track& record) {
+        SectorTables& tb = a_.tables;
+        tb.SetTrackStart(r_, b_);
 
-        const int w = ReadIdFields(record);
-        s_.spt = count_;
-        int lowest = 256;
-        int highest = -1;
-        for (int k = 0; k < count_; ++k) {
-            const int sec = EnterSector(fields_[static_cast<std::size_t>(k)], w);
-            lowest = std::min(lowest, sec);
-            highest = std::max(highest, sec);
+        // The window reads the ID pointers in order up to the first zero one
+        // or one to a place past the end of the file, at most
+        // kMainWindowPointers of them: the model's first sectors, as long as
+        // their pointers follow one another.
+        const std::vector<disk::Sector>& sectors = record.sectors;
+        const int most = std::min<int>(dmk::kMainWindowPointers, static_cast<int>(sectors.size()));
+        int count = 0;
+        while (count < most && sectors[static_cast<std::size_t>(count)].entry == count) {
+            ++count;
         }
-        CheckCrcs();
+        a_.sectorsPerTrack = count;
+        // The record's lowest sector number takes its first index, or 20
+        // when that is lower.
+        int w = 20;
+        for (int k = 0; k < count; ++k) {
+            w = std::min<int>(w, sectors[static_cast<std::size_t>(k)].sector);
+        }
+
+        int lowest = kSectorNumbers;
+        int highest = -1;
+        std::bitset<kSectorNumbers> numbers;
+        for (int k = 0; k < count; ++k) {
+            const disk::Sector& s = sectors[static_cast<std::size_t>(k)];
+            Enter(s, count, w);
+            lowest = std::min<int>(lowest, s.sector);
+            highest = std::max<int>(highest, s.sector);
+            numbers.set(s.sector);
+        }
+        // Two sectors of one index: the later one's ID field takes it.
+        tb.EndGroup();
+
         // The record's sectors take its sector numbers from w on, or one
-        // index each when more of them than numbers (a sector written twice).
-        const int slots = count_ == 0 ? 0 : std::max(count_, highest - w + 1);
-        MarkGaps(slots, w, lowest, highest);
-        if (!buf_.Has(record, s_.trklength) && s_.damage.endsInsideTrack < 0) {
-            s_.damage.endsInsideTrack = count_ > 0 ? lastTrack : lastTrack + 1;
+        // index each when more of them than numbers (a sector written
+        // twice). The indexes that no ID field took stand for the track and
+        // side of the record's last ID field; a number between the lowest
+        // and the highest on the track is a missing sector.
+        const int slots = count == 0 ? 0 : std::max(count, highest - w + 1);
+        const int side = lastSideByte == 1 ? 1 : 0;
+        tb.AddRun(b_, slots, lastTrack, side, w);
+        for (int n = lowest; n <= highest; ++n) {
+            if (!numbers.test(static_cast<std::size_t>(n))) {
+                a_.damage.AddMissing({lastTrack, side, n});
+            }
+        }
+        if (record.length < trackLength_ && a_.damage.endsInsideTrack < 0) {
+            a_.damage.endsInsideTrack = count > 0 ? lastTrack : lastTrack + 1;
         }
 
         if (w == 1) {
-            s_.firstsecnum = 1;
+            a_.firstSectorOne = true;
         }
         b_ += slots;
-        s_.fpa += s_.trklength;
         if (lastSideByte == 0) {
             ++r_;
         }
@@ -62,171 +86,71 @@ class DmkWalk {
     bool anyDouble = false;
 
   private:
-    // Takes the record's ID fields from its pointers, at most as many as the
-    // main window reads; answers the lowest sector number among them (20 when
-    // it is higher or there are none). A zero pointer ends the list; so does
-    // one to an ID field past the end of the file (a cut-off image).
-    int ReadIdFields(std::int64_t record) {
-        int w = 20;
-        count_ = 0;
-        for (int j = 0; j < dmk::kMainWindowPointers; ++j) {
-            const dmk::Pointer p = dmk::IdPointer(buf_, record, j);
-            const std::int64_t pos = record + p.offset;
-            if (p.Ends() || !buf_.Has(pos)) {
-                break;
-            }
-            IdField f;
-            f.pos = pos;
-            f.doubleDensity = p.doubleDensity;
-            f.doubled = !p.doubleDensity && dmk::IsDoubledField(buf_, pos);
-            fields_[static_cast<std::size_t>(count_++)] = f;
-            w = std::min(w, dmk::IdSector(buf_, pos, f.doubled));
-        }
-        return w;
-    }
-
-    // The indexes of the record's slots that no ID field took: each gets the
-    // track, side and number it stands for; a number between the lowest and
-    // the highest on the track is a missing sector.
-    void MarkGaps(int slots, int w, int lowest, int highest) {
-        SectorTables& tb = s_.tables;
-        const int side = lastSideByte == 1 ? 1 : 0;
-        for (int k = 0; k < slots; ++k) {
-            const std::int64_t i = b_ + k;
-            if (tb.secpresent(i) == 1) {
-                continue;
-            }
-            tb.sectrk.Set(i, lastTrack);
-            tb.secside.Set(i, side);
-            tb.secno.Set(i, w + k);
-            if (w + k >= lowest && w + k <= highest) {
-                s_.damage.missing.push_back({lastTrack, side, w + k});
-            }
-        }
-    }
-
-    static CrcState StateOf(dmk::FieldCrc c) {
-        switch (c) {
-        case dmk::FieldCrc::Good:
-            return CrcState::Good;
-        case dmk::FieldCrc::Bad:
-            return CrcState::Bad;
-        case dmk::FieldCrc::CutOff:
-            break;
-        }
-        return CrcState::NotRecorded;
-    }
-
-    // Checks the CRCs of the record's sectors, in the order they were
-    // entered: the states into seccrc, the bad ones counted as damage.
-    // Taken apart from the walk, one field after the other, the checks run
-    // side by side in the processor instead of each holding up the walk.
-    void CheckCrcs() {
-        for (int k = 0; k < pendingCount_; ++k) {
-            const PendingCrc& c = pending_[static_cast<std::size_t>(k)];
-            SectorCrc crc;
-            crc.id = StateOf(
-                dmk::CheckFieldCrc(buf_, c.idPos, dmk::kIdFieldBytes, c.doubleDensity, c.stride));
-            if (c.mark >= 0) {
-                crc.data = StateOf(
-                    dmk::CheckFieldCrc(buf_, c.idPos + c.mark, c.size, c.doubleDensity, c.stride));
-            }
-            s_.damage.idCrcErrors += crc.id == CrcState::Bad ? 1 : 0;
-            s_.damage.dataCrcErrors += crc.data == CrcState::Bad ? 1 : 0;
-            s_.tables.seccrc.Set(c.index, crc.Packed());
-        }
-        pendingCount_ = 0;
-    }
-
-    // A sector whose CRCs are still to be checked: its ID field, the
-    // distance to its data mark (-1: none found), its size and storage.
-    struct PendingCrc {
-        std::int64_t index;
-        std::int64_t idPos;
-        int mark;
-        int size;
-        int stride;
-        bool doubleDensity;
-    };
-    std::array<PendingCrc, dmk::kMainWindowPointers> pending_{};
-    int pendingCount_ = 0;
-
-    // Enters the sector of one ID field into the tables; w is the record's
-    // lowest sector number, which takes the record's first index. Answers
-    // the sector number.
-    int EnterSector(const IdField& f, int w) {
-        SectorTables& tb = s_.tables;
-        lastSideByte = dmk::IdSide(buf_, f.pos, f.doubled);
-        const int side = lastSideByte == 1 ? 1 : 0;
+    // Enters the sector of one ID field; w is the record's lowest sector
+    // number, which takes the record's first index.
+    void Enter(const disk::Sector& s, int count, int w) {
+        lastSideByte = s.head;
+        const int side = s.Side();
         if (side == 1) {
-            s_.sides = 2;
+            a_.sides = 2;
         }
-        const int sec = dmk::IdSector(buf_, f.pos, f.doubled);
-        const int t = dmk::IdTrack(buf_, f.pos, f.doubled);
-        lastTrack = t;
-        tb.trkspt.Set(t, s_.spt);
-        const std::int64_t i = b_ + sec - w;
+        lastTrack = s.cylinder;
+        a_.tables.SetSectorsOnTrack(s.cylinder, count);
+        const std::int64_t i = b_ + s.sector - w;
 
-        // Without a mark in the search window, the byte looked at last stands
-        // as the mark and the data are taken to follow the window.
-        const std::optional<int> found = dmk::FindDataMark(buf_, f.pos, f.doubled);
-        const int m = found.value_or(dmk::kMarkSearchLast + 1);
-        const int mark = buf_.At(f.pos + std::min(m, dmk::kMarkSearchLast));
-        const int size = dmk::IdSectorSize(buf_, f.pos, f.doubled);
-
-        if (dmk::IsDirectoryMark(mark) && i < g_) {
+        if (s.directoryMark && i < g_) {
             g_ = i;
-            s_.dirstartsec = i;
-            s_.dirstartsecfnd = 1;
+            a_.directoryStart = i;
+            a_.directoryFound = true;
         }
-        tb.secdam.Set(i, mark);
-        tb.secno.Set(i, sec);
-        tb.sectrk.Set(i, t);
-        tb.secside.Set(i, side);
-        tb.secdens.Set(i, f.doubleDensity ? kDoubleDensityFlag : 0);
-        tb.secsingle.Set(i, !f.doubleDensity && !f.doubled ? 1 : 0);
-        tb.secfpa.Set(i, f.pos + m + dmk::DataAfterMark(f.doubled));
-        tb.secpresent.Set(i, 1);
-        tb.secsize.Set(i, size);
-        if (!found) {
-            ++s_.damage.noDataField;
-        }
-        pending_[static_cast<std::size_t>(pendingCount_++)] =
-            PendingCrc{i, f.pos, found.value_or(-1), size, f.doubled ? 2 : 1, f.doubleDensity};
-        s_.secslots = std::max(s_.secslots, i + 1);
-        (f.doubleDensity ? anyDouble : anySingle) = true;
-        ++s_.Totalsecs;
-        return sec;
+        IndexedSector e;
+        e.index = i;
+        e.present = true;
+        e.track = s.cylinder;
+        e.side = side;
+        e.number = s.sector;
+        e.dataPos = s.dataPos;
+        e.dataMark = s.dataMark;
+        e.doubleDensity = s.doubleDensity;
+        e.directory = s.directoryMark;
+        e.size = s.dataSize;
+        e.stride = s.Stride();
+        e.crc = s.crc;
+        a_.tables.Add(e);
+
+        DiskDamage& damage = a_.damage;
+        damage.noDataField += s.dataField ? 0 : 1;
+        damage.idCrcErrors += s.crc.id == CrcState::Bad ? 1 : 0;
+        damage.dataCrcErrors += s.crc.data == CrcState::Bad ? 1 : 0;
+        a_.indexes = std::max(a_.indexes, i + 1);
+        (s.doubleDensity ? anyDouble : anySingle) = true;
+        ++a_.totalSectors;
     }
 
-    ImageState& s_;
-    const ImageBuffer& buf_;
+    ImageAnalysis& a_;
+    std::int64_t trackLength_;
     std::int64_t b_ = 0;     // sector index of the record's first sector
     std::int64_t g_ = 10000; // lowest directory index so far
     int r_ = 0;              // track slot
-    std::array<IdField, dmk::kMainWindowPointers> fields_{};
-    int count_ = 0; // ID fields of the record being walked
 };
 
 } // namespace
 
-void BuildDmkTables(ImageState& s) {
-    const ImageBuffer& buf = s.filebuf;
-    const dmk::Header header = dmk::ReadHeader(buf);
-    s.tracks = header.tracks;
-    s.fpa = dmk::kHeaderSize;
-    s.sides = 1;
-    // An image without a track record has no sectors per track, whatever
-    // the image before it had.
-    s.spt = 0;
-    s.Totalsecs = 0;
-    s.dirstartsecfnd = 0;
+void BuildDmkTables(const disk::Disk& disk, ImageAnalysis& a) {
+    const dmk::Header& header = disk.header.dmk;
+    a.tracks = header.tracks;
+    a.sides = 1;
+    // An image without a track record has no sectors per track.
+    a.sectorsPerTrack = 0;
+    a.totalSectors = 0;
 
-    DmkWalk walk{s};
+    DmkWalk walk{a, header.trackLength};
+    a.tables.Reserve(disk.SectorCount());
     // The walk ends on the last track's record, or where the file ends.
-    while (buf.Has(s.fpa)) {
-        walk.WalkRecord();
-        if (walk.lastTrack >= s.tracks - 1) {
+    std::size_t next = 0;
+    while (next < disk.tracks.size()) {
+        walk.WalkRecord(disk.tracks[next++]);
+        if (walk.lastTrack >= a.tracks - 1) {
             break;
         }
     }
@@ -234,21 +158,23 @@ void BuildDmkTables(ImageState& s) {
     // A two-sided image ends on the last cylinder's side 0; its side 1 is the
     // record after it. Walk that one too when the file holds it whole, keeping
     // the disk's sectors per track as the side-0 record gave them.
-    if (s.sides == 2 && walk.lastSideByte == 0 && walk.lastTrack >= s.tracks - 1 &&
-        buf.Has(s.fpa, s.trklength)) {
-        const int keptSpt = s.spt;
+    if (a.sides == 2 && walk.lastSideByte == 0 && walk.lastTrack >= a.tracks - 1 &&
+        next < disk.tracks.size() && disk.tracks[next].length == header.trackLength) {
+        const int keptSpt = a.sectorsPerTrack;
         const int keptTrack = walk.lastTrack;
-        const int keptTrkspt = s.tables.trkspt(keptTrack);
-        walk.WalkRecord();
-        s.spt = keptSpt;
-        s.tables.trkspt.Set(keptTrack, keptTrkspt);
+        const int keptTrkspt = a.tables.SectorsOnTrack(keptTrack);
+        walk.WalkRecord(disk.tracks[next]);
+        a.sectorsPerTrack = keptSpt;
+        a.tables.SetSectorsOnTrack(keptTrack, keptTrkspt);
     }
 
     // A track length the program does not know says nothing of the density:
     // the ID pointers' density bits do.
     if (!header.knownTrackLength) {
-        s.dens = walk.anySingle && walk.anyDouble ? 3 : walk.anyDouble ? 2 : 1;
-        s.spg = s.dens == 2 ? 6 : 5;
+        a.density = walk.anySingle && walk.anyDouble ? Density::Dual
+                    : walk.anyDouble                 ? Density::Double
+                                                     : Density::Single;
+        a.sectorsPerGranule = a.density == Density::Double ? 6 : 5;
     }
 }
 

@@ -14,6 +14,8 @@ namespace ss::disk {
 Disk ReadJv1(const ImageBuffer& buf, Depth depth) {
     Disk d;
     d.layout = Layout::JV1;
+    d.header.jv1SectorsPerTrack = jv1::kSectorsPerTrack;
+    d.header.jv1DirectoryTrack = jv1::kDirectoryTrack;
     const std::int64_t sectors = jv1::SectorsOfLength(buf.Size());
     const std::int64_t tracks = jv1::TracksOfLength(buf.Size());
     d.tracks.reserve(static_cast<std::size_t>(tracks));

@@ -1,12 +1,8 @@
-// The Newdos/80 drive-parameter read-out of the main window.
 #include "newdos.h"
 
 #include "surface/numtext.h"
-#include "table_builders.h"
 
-#include <string>
-
-namespace ss {
+namespace ss::newdos {
 
 namespace {
 
@@ -23,41 +19,41 @@ constexpr int kDirGranules = 9;   // DDGA
 
 // First TI letter from the interface-type flags y (the type byte without its
 // step-rate bits).
-std::string TiFirstLetter(int y) {
+char TiFirstLetter(int y) {
     if (y == 0x14) {
-        return "E";
+        return 'E';
     }
     if (y == 0x0C) {
-        return "B";
+        return 'B';
     }
     if (y & 4) {
-        return "A";
+        return 'A';
     }
     if (y & 8) {
-        return "D";
+        return 'D';
     }
     if (y & 16) {
-        return "C";
+        return 'C';
     }
-    return "?";
+    return '?';
 }
 
 // Second TI letter from the flags y and the further flag byte.
-std::string TiSecondLetter(int y, int more) {
+char TiSecondLetter(int y, int more) {
     if (y & 32) {
-        return "M";
+        return 'M';
     }
     if (y & 64) {
-        return "K";
+        return 'K';
     }
     if (more & 4) {
-        return "L";
+        return 'L';
     }
-    return " ";
+    return ' ';
 }
 
 // TD letter from the sectors per track: sides and density of the drive.
-std::string TdLetter(int sectorsPerTrack) {
+const char* TdLetter(int sectorsPerTrack) {
     switch (sectorsPerTrack) {
     case 10:
         return "A"; // one side, single density
@@ -72,26 +68,24 @@ std::string TdLetter(int sectorsPerTrack) {
 
 } // namespace
 
-void ReadPdriveEntry(ImageState& s, int stride) {
-    const ImageBuffer& buf = s.filebuf;
-    const std::int64_t a = s.fpa;
-    auto byte = [&](int k) { return buf.At(a + static_cast<std::int64_t>(stride) * k); };
-
-    s.newdosflag = 1;
-    s.spg = 5;
-    s.spl = 5 * byte(entry::kGranPerLump);
-
-    const int y = byte(entry::kTypeFlags) & 0xFC;
-    s.pdrive = "Pdrives:" + std::string(" TI = ") + TiFirstLetter(y) +
-               TiSecondLetter(y, byte(entry::kMoreTypeFlags)) +
-               "  TD = " + TdLetter(byte(entry::kSectorsPerTrk)) +
-               "  TC =" + DecBlank(byte(entry::kTrackCount)) +
-               "   SPT =" + DecBlank(byte(entry::kSectorsPerTrk)) +
-               "  TSR =" + DecBlank(byte(entry::kTypeFlags) & 3) +
-               "  GPL =" + DecBlank(byte(entry::kGranPerLump)) +
-               "  DDSL =" + DecBlank(byte(entry::kDirStartLump)) +
-               "  DDGA =" + DecBlank(byte(entry::kDirGranules));
-    s.fpa = a + static_cast<std::int64_t>(entry::kSectorsPerTrk) * stride;
+DriveParameters ReadDriveParameters(const std::array<std::uint8_t, kPdriveEntrySize>& bytes) {
+    DriveParameters p;
+    const int y = bytes[entry::kTypeFlags] & 0xFC;
+    p.TI = {TiFirstLetter(y), TiSecondLetter(y, bytes[entry::kMoreTypeFlags])};
+    p.TD = TdLetter(bytes[entry::kSectorsPerTrk]);
+    p.TC = bytes[entry::kTrackCount];
+    p.SPT = bytes[entry::kSectorsPerTrk];
+    p.TSR = bytes[entry::kTypeFlags] & 3;
+    p.GPL = bytes[entry::kGranPerLump];
+    p.DDSL = bytes[entry::kDirStartLump];
+    p.DDGA = bytes[entry::kDirGranules];
+    return p;
 }
 
-} // namespace ss
+std::string DriveParameters::Text() const {
+    return "Pdrives:" + std::string(" TI = ") + TI + "  TD = " + TD + "  TC =" + DecBlank(TC) +
+           "   SPT =" + DecBlank(SPT) + "  TSR =" + DecBlank(TSR) + "  GPL =" + DecBlank(GPL) +
+           "  DDSL =" + DecBlank(DDSL) + "  DDGA =" + DecBlank(DDGA);
+}
+
+} // namespace ss::newdos

@@ -1,5 +1,5 @@
 // Internal to the image layer: the steps that AnalyseImage runs to fill the
-// main window's sector tables and drive-parameter read-out. Windows include
+// main window's sector tables from the disk model. Windows include
 // analysis.h, never this header.
 #pragma once
 
@@ -7,12 +7,10 @@
 
 namespace ss {
 
-// Walks the JV3 header entries into the sector tables and the disk geometry.
-void BuildJv3Tables(ImageState& s);
-// Walks the DMK track records into the sector tables and the disk geometry.
-void BuildDmkTables(ImageState& s);
-// Reads the drive-parameter entry at fpa; stride is the distance between two
-// of the sector's data bytes in filebuf (2 when they are stored doubled).
-void ReadPdriveEntry(ImageState& s, int stride = 1);
+// The sector tables and geometry of a JV3 image, from the model's sectors.
+void BuildJv3Tables(const disk::Disk& disk, ImageAnalysis& a);
+// The sector tables and geometry of a DMK image, walking the model's track
+// records as the window walks them.
+void BuildDmkTables(const disk::Disk& disk, ImageAnalysis& a);
 
 } // namespace ss

@@ -5,7 +5,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <map>
+#include <tuple>
 
 namespace ss {
 
@@ -114,7 +114,6 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
     // as covered when its line starts inside the box and the box spans its
     // width; a line that reaches a little below the box (the last dump row
     // does, by a few twips of leading) loses no more than a sliver of blank.
-    // Taking them all out in one walk moves each item after them once.
     const auto covered = [&](const DrawItem& item) {
         if (const auto* t = std::get_if<TextItem>(&item)) {
             return t->x >= left && t->y >= top && t->y <= bottom &&
@@ -124,10 +123,27 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
         return std::min(b.x1, b.x2) >= left && std::max(b.x1, b.x2) <= right &&
                std::min(b.y1, b.y2) >= top && std::max(b.y1, b.y2) <= bottom;
     };
-    DropLeftovers();
-    std::erase_if(items_, covered);
-    items_.emplace_back(std::in_place_type<BoxItem>, BoxItem{x1, y1, x2, y2, colour});
-    count_ = items_.size();
+    // The items it keeps close up in their order; the covered ones go after
+    // the list with the leftovers of the last Cls, to be drawn over in place
+    // of making new ones (a display most often clears and prints the same
+    // texts again), and the box takes the first place after the kept ones.
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < count_; ++k) {
+        if (!covered(items_[k])) {
+            if (kept != k) {
+                std::swap(items_[kept], items_[k]);
+            }
+            ++kept;
+        }
+    }
+    const BoxItem box{x1, y1, x2, y2, colour};
+    if (kept < items_.size()) {
+        items_[kept] = box;
+    } else {
+        items_.emplace_back(std::in_place_type<BoxItem>, box);
+    }
+    count_ = kept + 1;
+    leftover_ = items_.size() - count_;
     ++revision_;
     if (count_ >= compactAt_) {
         Compact();
@@ -157,21 +173,37 @@ const TextItem* Surface::TextAt(int x, int y) const {
 }
 
 std::vector<RasterLine> RasterText(const Surface& surface) {
-    std::map<int, std::vector<TextItem>> byRow;
+    // The texts line by line from the top, each line's in order of x, in the
+    // order they were drawn where two start at the same x.
+    struct Placed {
+        int y, x;
+        std::size_t order;
+        const TextItem* text;
+    };
+    std::vector<Placed> texts;
+    texts.reserve(surface.Items().size());
     for (const DrawItem& item : surface.Items()) {
         if (const auto* t = std::get_if<TextItem>(&item)) {
-            byRow[t->y].push_back(*t);
+            texts.push_back(Placed{t->y, t->x, texts.size(), t});
         }
     }
+    std::sort(texts.begin(), texts.end(), [](const Placed& a, const Placed& b) {
+        return std::tie(a.y, a.x, a.order) < std::tie(b.y, b.x, b.order);
+    });
+
     const double charWidth = std::max(1, surface.TextWidth("0"));
     std::vector<RasterLine> lines;
-    for (auto& [y, row] : byRow) {
-        std::stable_sort(row.begin(), row.end(),
-                         [](const TextItem& a, const TextItem& b) { return a.x < b.x; });
-        RasterLine line{y, {}};
+    for (std::size_t i = 0; i < texts.size();) {
+        RasterLine& line = lines.emplace_back(RasterLine{texts[i].y, {}});
+        std::size_t end = i;
+        while (end < texts.size() && texts[end].y == line.y) {
+            ++end;
+        }
+        line.spans.reserve(end - i);
         int column = 0;   // first free character column
         int endTwips = 0; // right edge of the last item, in twips
-        for (const TextItem& t : row) {
+        for (; i < end; ++i) {
+            const TextItem& t = *texts[i].text;
             int gap = static_cast<int>(std::lround((t.x - endTwips) / charWidth));
             int start = std::max(column + std::max(gap, 0), 0);
             if (!line.spans.empty() && t.x < endTwips) {
@@ -183,7 +215,6 @@ std::vector<RasterLine> RasterText(const Surface& surface) {
             column = std::max(column, start + static_cast<int>(t.text.size()));
             endTwips = std::max(endTwips, t.x + surface.TextWidth(t.text));
         }
-        lines.push_back(std::move(line));
     }
     return lines;
 }

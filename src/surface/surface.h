@@ -188,10 +188,11 @@ class Surface {
     // read, and when the list has grown to twice what the last one left plus
     // a margin (a window that redraws the same texts over and over, unread).
     //
-    // Only the first count_ items are the list: Cls keeps the leftover_
-    // items after them, to be drawn over in place of making new ones (a page
-    // drawn after Cls is most often the same texts with other characters),
-    // and Compact takes out those that are left over.
+    // Only the first count_ items are the list: Cls, and Line for what its
+    // box covers, keep the leftover_ items after them, to be drawn over in
+    // place of making new ones (a page drawn after Cls is most often the same
+    // texts with other characters), and Compact takes out those that are
+    // left over.
     mutable std::vector<DrawItem> items_;
     mutable std::size_t count_ = 0;
     mutable std::size_t leftover_ = 0;

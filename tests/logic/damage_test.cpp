@@ -45,13 +45,13 @@ TEST_F(RealDisks, IndexesWithoutASectorAreShownMissing) {
     const DmkImage img = MakeDmk(recs, OneSide(dmk::kTrackLengthDouble, 6));
     Open(img.bytes);
     EXPECT_EQ(w.List2.Items, (std::vector<std::string>{"track 1 has no sector 4"}));
-    EXPECT_EQ(w.img.Totalsecs, 29);
-    EXPECT_EQ(FindSector(w.img, 1, 0, 5), 15);
-    EXPECT_EQ(FindSector(w.img, 1, 0, 4), -1);
+    EXPECT_EQ(w.Analysis().totalSectors, 29);
+    EXPECT_EQ(FindSector(w.Analysis(), 1, 0, 5), 15);
+    EXPECT_EQ(FindSector(w.Analysis(), 1, 0, 4), -1);
 
     Show(13);
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 14);
+    EXPECT_EQ(w.PresSecnum, 14);
     EXPECT_EQ(Fields(), (Shown{"", "", "", "", "", "", "No Sector", ""}));
     EXPECT_EQ(w.Txtsecnum.Text, "14");
     EXPECT_TRUE(w.DumpedBytes().empty());
@@ -73,12 +73,12 @@ TEST_F(RealDisks, IndexesWithoutASectorAreShownMissing) {
         w.CmndNextsec_Click();
         w.CmndNexTrack_Click();
     }
-    EXPECT_EQ(w.img.PresSecnum, 29);
+    EXPECT_EQ(w.PresSecnum, 29);
     EXPECT_EQ(Where(), "2/0/9");
     ASSERT_EQ(w.Combo1.Items.size(), 6u);
     w.Combo1.Text = " 4";
     w.CmndGotoTrk_Click();
-    EXPECT_EQ(w.img.PresSecnum, 29);
+    EXPECT_EQ(w.PresSecnum, 29);
 }
 
 TEST_F(RealDisks, EverySectorAtItsSize) {
@@ -188,7 +188,7 @@ TEST_F(RealDisks, Jv3TracksFormattedAgainAndASecondTable) {
         e.push_back(again);
     }
     Open(MakeJv3(e));
-    EXPECT_EQ(w.img.Totalsecs, 15);
+    EXPECT_EQ(w.Analysis().totalSectors, 15);
     EXPECT_EQ(w.Text1.Text, " 3 Track");
     EXPECT_EQ(w.Text2.Text, " Dual/Density");
     const std::int64_t again = 8704 + 10 * 256 + 512 + 4 * 256;
@@ -207,7 +207,7 @@ TEST_F(RealDisks, Jv3TracksFormattedAgainAndASecondTable) {
         many.push_back({.track = n / 20, .sector = n % 20, .doubleDensity = true});
     const std::vector<std::uint8_t> big = MakeJv3(many);
     Open(big);
-    EXPECT_EQ(w.img.Totalsecs, jv3::kEntries + 20);
+    EXPECT_EQ(w.Analysis().totalSectors, jv3::kEntries + 20);
     const std::int64_t second = 8704 + 2901 * 256 + 8704;
     Check(jv3::kEntries + 5,
           {"145", "0", "6", "20", "D/D  ", "0", "Data Sec.", HexText(second + 5 * 256)},

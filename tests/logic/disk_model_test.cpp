@@ -399,7 +399,7 @@ TEST_F(FortyPointers, TheDosReadsEverySectorTheMainWindowShowsItsOwn) {
     Open(bytes);
     ASSERT_TRUE(w.HasImage());
     EXPECT_EQ(w.DiskModel().SectorCount(), 40u);
-    EXPECT_EQ(w.img.secslots, 31);
+    EXPECT_EQ(w.Analysis().indexes, 31);
     EXPECT_EQ(w.Combo1.Items, (std::vector<std::string>{" 0"}));
     EXPECT_EQ(w.List2.Items, (std::vector<std::string>{"1 sector with a data CRC error"}));
     Show(30);
@@ -410,7 +410,7 @@ TEST_F(FortyPointers, TheDosReadsEverySectorTheMainWindowShowsItsOwn) {
     // A sector past the 31st pointer has no index in the main window.
     EXPECT_FALSE(w.ShowSectorAt({0, 0, 35}));
     EXPECT_TRUE(w.ShowSectorAt({0, 0, 30}));
-    EXPECT_EQ(w.img.PresSecnum, 30);
+    EXPECT_EQ(w.PresSecnum, 30);
 }
 
 } // namespace

@@ -47,7 +47,7 @@ TEST_F(Jv3Tables, OneSidedInterleavedTracksAndARewrittenSector) {
     EXPECT_EQ(w.Text3.Text, " Single/Sided");
     EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 10 ( 10 * 1)");
     EXPECT_EQ(w.Txtfiletype.Text, "JV3");
-    EXPECT_EQ(w.img.Totalsecs, 351); // every entry counts, the rewritten one too
+    EXPECT_EQ(w.Analysis().totalSectors, 351); // every entry counts, the rewritten one too
     ASSERT_NE(NoticeLine(), nullptr);
     EXPECT_EQ(NoticeLine()->text, kNoDirectoryNotice);
 
@@ -59,7 +59,7 @@ TEST_F(Jv3Tables, OneSidedInterleavedTracksAndARewrittenSector) {
         Check(10 * t + s,
               {Dec(t), "0", Dec(s), t == 34 ? "11" : "10", "S/D  ", "0", "Data Sec.", HexText(pos)},
               rewritten ? again.data : PatternData(t, 0, s));
-        EXPECT_EQ(w.img.fpa, pos + 256);
+        EXPECT_EQ(w.fpa, pos); // the dump leaves the data position as it was
     }
 }
 
@@ -80,8 +80,8 @@ TEST_F(Jv3Tables, TwoSidedNumberedFromZeroOrOne) {
         EXPECT_EQ(w.Text2.Text, " Double/Density");
         EXPECT_EQ(w.Text3.Text, " Double/Sided");
         EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 36 ( 18 * 2)");
-        EXPECT_EQ(w.img.spg, 6);
-        EXPECT_EQ(w.img.Totalsecs, 1440);
+        EXPECT_EQ(w.Analysis().sectorsPerGranule, 6);
+        EXPECT_EQ(w.Analysis().totalSectors, 1440);
         EXPECT_EQ(NoticeLine(), nullptr);
         EXPECT_TRUE(w.List2.Items.empty()); // JV3 sectors numbered from 1 bring no notice
         for (std::size_t n = 0; n < e.size(); ++n) {
@@ -97,7 +97,7 @@ TEST_F(Jv3Tables, TwoSidedNumberedFromZeroOrOne) {
             EXPECT_EQ(w.txtside.BackColor, h == 1 ? colour::LightBlue : colour::Peach);
         }
         w.CmndDirFind_Click();
-        EXPECT_EQ(w.img.PresSecnum, 613);
+        EXPECT_EQ(w.PresSecnum, 613);
         EXPECT_EQ(Where(), "17/0/" + Dec(1 + first));
         EXPECT_EQ(w.Txtsecnum.BackColor, colour::Pink);
     }
@@ -108,7 +108,7 @@ TEST_F(Jv3Tables, TwoSidedNumberedFromZeroOrOne) {
         for (int s : kOrder18)
             mixed.push_back(Entry(t, s + 1, true));
     Open(MakeJv3(mixed));
-    EXPECT_EQ(w.img.Totalsecs, 46);
+    EXPECT_EQ(w.Analysis().totalSectors, 46);
     Show(10);
     EXPECT_EQ(Where(), "1/0/1");
     Check(45, {"2", "0", "18", "18", "D/D  ", "0", "Data Sec.", HexText(8704 + 256 * 45)},
@@ -123,7 +123,7 @@ TEST_F(Jv3Tables, AllEntriesOfTheTableUsed) {
     file[8703] = 0x00; // a write-protect byte that would read as a used entry of track 0
     Open(file);
 
-    EXPECT_EQ(w.img.Totalsecs, 2901);
+    EXPECT_EQ(w.Analysis().totalSectors, 2901);
     EXPECT_EQ(w.Text1.Text, " 162 Track");
     Check(17 * 18 + 4, {"17", "0", "4", "18", "D/D  ", "0", "Data Sec.", HexText(8704 + 256 * 310)},
           PatternData(17, 0, 4));
@@ -131,7 +131,7 @@ TEST_F(Jv3Tables, AllEntriesOfTheTableUsed) {
           PatternData(161, 0, 2));
     const int draws = Draws();
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 2900);
+    EXPECT_EQ(w.PresSecnum, 2900);
     EXPECT_EQ(Draws(), draws);
 }
 
@@ -149,9 +149,9 @@ TEST_F(Jv3Tables, EachAnalysisStartsFromClearedTables) {
     EXPECT_EQ(w.Text3.Text, " Single/Sided");
     Show(15);
     w.CmndPrevTrk_Click();
-    EXPECT_EQ(w.img.PresSecnum, 10);
+    EXPECT_EQ(w.PresSecnum, 10);
     w.CmndDirFind_Click();
-    EXPECT_EQ(w.img.PresSecnum, 13);
+    EXPECT_EQ(w.PresSecnum, 13);
 
     // A JV3 without a directory, track 0 first: not shifted, no directory left over.
     Open(MakeJv3(Jv3Tracks(35, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9})));
@@ -161,7 +161,7 @@ TEST_F(Jv3Tables, EachAnalysisStartsFromClearedTables) {
     EXPECT_EQ(Where(), "1/0/3");
     host.messages.clear();
     w.CmndDirFind_Click();
-    EXPECT_EQ(w.img.PresSecnum, 0);
+    EXPECT_EQ(w.PresSecnum, 0);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, kNoDirectoryMessage);
 
@@ -176,7 +176,7 @@ TEST_F(Jv3Tables, EachAnalysisStartsFromClearedTables) {
     Show(9);
     EXPECT_EQ(Where(), "0/0/9");
     w.CmndDirFind_Click();
-    EXPECT_EQ(w.img.PresSecnum, 0);
+    EXPECT_EQ(w.PresSecnum, 0);
     ASSERT_EQ(host.messages.size(), 2u);
 
     // A refused file keeps the tables of the last image.
@@ -186,9 +186,9 @@ TEST_F(Jv3Tables, EachAnalysisStartsFromClearedTables) {
     ASSERT_EQ(host.messages.size(), 3u);
     EXPECT_EQ(host.messages[2].title, "Error");
     EXPECT_TRUE(w.Combo1.Items.empty());
-    EXPECT_EQ(w.img.tables.sectrk(13), 1);
-    EXPECT_EQ(w.img.tables.secno(13), 3);
-    EXPECT_EQ(w.img.tables.secfpa(13), gap.placed[1][3].dataPos);
+    EXPECT_EQ(w.Analysis().At(13).track, 1);
+    EXPECT_EQ(w.Analysis().At(13).number, 3);
+    EXPECT_EQ(w.Analysis().At(13).dataPos, gap.placed[1][3].dataPos);
 }
 
 TEST_F(DmkTables, OneSidedInterleavedDoubleDensity) {
@@ -200,8 +200,8 @@ TEST_F(DmkTables, OneSidedInterleavedDoubleDensity) {
     EXPECT_EQ(w.Text2.Text, " Double/Density");
     EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 18 ( 18 * 1)");
     EXPECT_EQ(w.Txtfiletype.Text, "DMK");
-    EXPECT_EQ(w.img.spg, 6);
-    EXPECT_EQ(w.img.Totalsecs, 720);
+    EXPECT_EQ(w.Analysis().sectorsPerGranule, 6);
+    EXPECT_EQ(w.Analysis().totalSectors, 720);
     for (int t : {0, 1, 17, 39}) {
         for (std::size_t k = 0; k < 18; ++k) {
             const int s = order[k];
@@ -209,12 +209,12 @@ TEST_F(DmkTables, OneSidedInterleavedDoubleDensity) {
             Check(18 * t + s,
                   {Dec(t), "0", Dec(s), "18", "D/D  ", "FB", "Data Sec.", HexText(data)},
                   PatternData(t, 0, s));
-            EXPECT_EQ(w.img.fpa, data + 256);
+            EXPECT_EQ(w.fpa, data); // the dump leaves the data position as it was
         }
     }
     Show(3 * 18 + 7);
     w.CmndNexTrack_Click();
-    EXPECT_EQ(w.img.PresSecnum, 72);
+    EXPECT_EQ(w.PresSecnum, 72);
 
     // Tracks of 6528 bytes are double density too.
     DmkOptions opt;
@@ -223,8 +223,8 @@ TEST_F(DmkTables, OneSidedInterleavedDoubleDensity) {
     Open(big.bytes);
     ASSERT_EQ(w.Txtfiletype.Text, "DMK");
     EXPECT_EQ(w.Text2.Text, " Double/Density");
-    EXPECT_EQ(w.img.spg, 6);
-    EXPECT_EQ(w.img.Totalsecs, 72);
+    EXPECT_EQ(w.Analysis().sectorsPerGranule, 6);
+    EXPECT_EQ(w.Analysis().totalSectors, 72);
     Check(36 + 18 + 4,
           {"1", "1", "4", "18", "D/D  ", "FB", "Data Sec.", HexText(big.placed[3][12].dataPos)},
           PatternData(1, 1, 4));
@@ -236,20 +236,20 @@ TEST_F(DmkTables, TwoSidedWalkTakesTheLastSideOneRecord) {
     DmkOptions opt;
     opt.tracksByte = 40;
     Open(MakeDmk(recs, opt).bytes);
-    EXPECT_EQ(w.img.Totalsecs, 1440);
+    EXPECT_EQ(w.Analysis().totalSectors, 1440);
     Show(1439);
     EXPECT_EQ(Where(), "39/1/17");
     EXPECT_EQ(Dumped(), PatternData(39, 1, 17));
     const int draws = Draws();
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 1439);
+    EXPECT_EQ(w.PresSecnum, 1439);
     EXPECT_EQ(Draws(), draws);
 
     // A shorter last side 1: the sectors per track stay those of its side 0.
     recs.resize(80);
     recs[79].sectors.resize(10);
     Open(MakeDmk(recs).bytes);
-    EXPECT_EQ(w.img.Totalsecs, 1432);
+    EXPECT_EQ(w.Analysis().totalSectors, 1432);
     EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 36 ( 18 * 2)");
     Show(39 * 36 + 18 + 14);
     EXPECT_EQ(Where() + "/" + w.Txttrkspt.Text, "39/1/14/18");
@@ -257,7 +257,7 @@ TEST_F(DmkTables, TwoSidedWalkTakesTheLastSideOneRecord) {
     // The file ends after the last side 0: nothing more to walk.
     recs.resize(79);
     Open(MakeDmk(recs, opt).bytes);
-    EXPECT_EQ(w.img.Totalsecs, 1422);
+    EXPECT_EQ(w.Analysis().totalSectors, 1422);
     Show(1421);
     EXPECT_EQ(Where(), "39/0/17");
 }
@@ -279,7 +279,7 @@ TEST_F(DmkTables, SectorsNumberedFromOne) {
     }
     Show(0);
     w.CmndDirFind_Click();
-    EXPECT_EQ(w.img.PresSecnum, 612);
+    EXPECT_EQ(w.PresSecnum, 612);
     EXPECT_EQ(Where(), "17/0/1");
 
     // One side, ten sectors: the directory is taken as indexes 170 to 187,
@@ -299,7 +299,7 @@ TEST_F(DmkTables, SectorsNumberedFromOne) {
     EXPECT_EQ(w.Txtsectype.Text, "Data Sec.");
     EXPECT_EQ(w.Txtsecnum.BackColor, colour::Peach);
     w.CmndDirFind_Click();
-    EXPECT_EQ(w.img.PresSecnum, 170);
+    EXPECT_EQ(w.PresSecnum, 170);
     EXPECT_EQ(Where(), "17/0/1");
 }
 
@@ -316,7 +316,7 @@ TEST_F(DmkTables, SingleDensityFieldsStoredDoubled) {
         const DmkImage img = MakeDmk(recs, OneSide(len));
         Open(img.bytes);
         EXPECT_EQ(w.Text2.Text, len == 6400 ? " Double/Density" : " Single/Density");
-        EXPECT_EQ(w.img.Totalsecs, 35 * spt);
+        EXPECT_EQ(w.Analysis().totalSectors, 35 * spt);
         EXPECT_EQ(NoticeLine(), nullptr);
         for (int t : {0, 2, 34}) {
             for (int s = 0; s < spt; ++s) {
@@ -328,11 +328,11 @@ TEST_F(DmkTables, SingleDensityFieldsStoredDoubled) {
                        dir ? "Dir Sec." : "Data Sec.", HexText(p)},
                       PatternData(t, 0, s));
                 EXPECT_EQ(w.TxtDens.BackColor, colour::Lime);
-                EXPECT_EQ(w.img.fpa, p + 512);
+                EXPECT_EQ(w.fpa, p); // the dump leaves the data position as it was
             }
         }
         w.CmndDirFind_Click();
-        EXPECT_EQ(w.img.PresSecnum, 2 * spt + 1);
+        EXPECT_EQ(w.PresSecnum, 2 * spt + 1);
     }
 }
 
@@ -345,8 +345,8 @@ TEST_F(DmkTables, SingleDensityFieldsStoredOnce) {
     Open(img.bytes);
 
     EXPECT_EQ(w.Text2.Text, " Single/Density");
-    EXPECT_EQ(w.img.spg, 5);
-    EXPECT_EQ(w.img.Totalsecs, 350);
+    EXPECT_EQ(w.Analysis().sectorsPerGranule, 5);
+    EXPECT_EQ(w.Analysis().totalSectors, 350);
     EXPECT_EQ(w.List2.Items, std::vector<std::string>{kFirstSectorOneNotice});
     for (int t : {0, 1, 16, 17, 18, 34}) {
         for (std::size_t k = 0; k < 10; ++k) {
@@ -357,7 +357,7 @@ TEST_F(DmkTables, SingleDensityFieldsStoredOnce) {
                   {Dec(t), "0", Dec(s), "10", "S/D  ", "FB",
                    i >= 170 && i <= 187 ? "Dir Sec." : "Data Sec.", HexText(p)},
                   PatternData(t, 0, s));
-            EXPECT_EQ(w.img.fpa, p + 256);
+            EXPECT_EQ(w.fpa, p); // the dump leaves the data position as it was
         }
     }
 
@@ -368,7 +368,7 @@ TEST_F(DmkTables, SingleDensityFieldsStoredOnce) {
         recs[0].sectors.push_back(SdOnce(0, 0, s));
     const DmkImage mixed = MakeDmk(recs, OneSide());
     Open(mixed.bytes);
-    EXPECT_EQ(w.img.Totalsecs, 10 + 39 * 18);
+    EXPECT_EQ(w.Analysis().totalSectors, 10 + 39 * 18);
     EXPECT_EQ(w.Text2.Text, " Double/Density"); // a DMK image never shows dual density
     EXPECT_TRUE(w.List2.Items.empty());
     for (std::size_t k = 0; k < 10; ++k)
@@ -399,7 +399,7 @@ TEST_F(DmkTables, PointerTables) {
     }
     const DmkImage img = MakeDmk(recs, OneSide());
     Open(img.bytes);
-    EXPECT_EQ(w.img.Totalsecs, 10 + 31 + 31);
+    EXPECT_EQ(w.Analysis().totalSectors, 10 + 31 + 31);
     EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 31 ( 31 * 1)");
     Check(40,
           {"2", "0", "30", "31", "D/D  ", "FB", "Data Sec.", HexText(img.placed[2][30].dataPos)},
@@ -408,11 +408,11 @@ TEST_F(DmkTables, PointerTables) {
           {"3", "0", "30", "31", "D/D  ", "FB", "Data Sec.", HexText(img.placed[3][30].dataPos)},
           PatternData(3, 0, 30, 128));
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 71);
+    EXPECT_EQ(w.PresSecnum, 71);
     // The empty record moves nothing on: the next track starts where track 0 ended.
     Show(5);
     w.CmndNexTrack_Click();
-    EXPECT_EQ(w.img.PresSecnum, 10);
+    EXPECT_EQ(w.PresSecnum, 10);
     EXPECT_EQ(Where(), "2/0/0");
 
     // A zero offset with the density bit set, and an ID field past the end of the file.
@@ -425,7 +425,7 @@ TEST_F(DmkTables, PointerTables) {
     poke(1, 4, 0x8000);
     poke(2, 6, 0xFFF0);
     Open(cut.bytes);
-    EXPECT_EQ(w.img.Totalsecs, 10 + 4 + 6);
+    EXPECT_EQ(w.Analysis().totalSectors, 10 + 4 + 6);
     EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 6 ( 6 * 1)");
     Show(13);
     EXPECT_EQ(Where(), "1/0/3");
@@ -447,7 +447,7 @@ TEST_F(DmkTables, MissingMarksRewrittenSectorsAndUnusedIndexes) {
     const DmkImage img = MakeDmk(recs, OneSide());
     Open(img.bytes);
 
-    EXPECT_EQ(w.img.Totalsecs, 21);
+    EXPECT_EQ(w.Analysis().totalSectors, 21);
     // The byte 50 after the ID field stands as the mark, the data follow two bytes later.
     Check(4,
           {"0", "0", "4", "11", "D/D  ", HexText(odd[5]), "Data Sec.",
@@ -471,7 +471,7 @@ TEST_F(BrokenImages, TruncatedDmk) {
         Open(file);
         ASSERT_TRUE(w.HasImage());
         EXPECT_EQ(w.Combo1.Items.size(), 10u);
-        EXPECT_EQ(w.img.Totalsecs, 5 * 18 + 5);
+        EXPECT_EQ(w.Analysis().totalSectors, 5 * 18 + 5);
         EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 5 ( 5 * 1)");
         Show(93);
         EXPECT_EQ(Dumped(), PatternData(5, 0, 3));
@@ -492,7 +492,7 @@ TEST_F(BrokenImages, DmkTrackCountBeyondTheFile) {
     Open(MakeDmk(recs, OneSide(6400, 80)).bytes);
     ASSERT_TRUE(w.HasImage());
     EXPECT_EQ(w.Combo1.Items.size(), 80u);
-    EXPECT_EQ(w.img.Totalsecs, 90);
+    EXPECT_EQ(w.Analysis().totalSectors, 90);
     Show(89);
     EXPECT_EQ(Dumped(), PatternData(4, 0, 17));
 
@@ -500,7 +500,7 @@ TEST_F(BrokenImages, DmkTrackCountBeyondTheFile) {
     recs.resize(8);
     Open(MakeDmk(recs, OneSide(6400, 200)).bytes);
     ASSERT_TRUE(w.HasImage());
-    EXPECT_EQ(w.img.Totalsecs, 90);
+    EXPECT_EQ(w.Analysis().totalSectors, 90);
 }
 
 TEST_F(BrokenImages, HugeTrackAndSectorNumbers) {
@@ -513,7 +513,7 @@ TEST_F(BrokenImages, HugeTrackAndSectorNumbers) {
         recs[1].sectors.push_back(x);
     }
     Open(MakeDmk(recs, OneSide(6400, 2)).bytes);
-    EXPECT_EQ(w.img.Totalsecs, 12);
+    EXPECT_EQ(w.Analysis().totalSectors, 12);
     Show(260);
     EXPECT_EQ(Where() + "/" + w.Txttrkspt.Text, "200/0/250/2");
     EXPECT_EQ(Dumped(), PatternData(200, 0, 250));
@@ -523,7 +523,7 @@ TEST_F(BrokenImages, HugeTrackAndSectorNumbers) {
     e.push_back(Entry(200, 250, true));
     e.push_back(Entry(200, 3, true));
     Open(MakeJv3(e));
-    EXPECT_EQ(w.img.Totalsecs, 12);
+    EXPECT_EQ(w.Analysis().totalSectors, 12);
     Check(10 + 250 - 3, {"200", "0", "250", "2", "D/D  ", "0", "Data Sec.", HexText(8704 + 2560)},
           PatternData(200, 0, 250));
     Show(10);
@@ -536,13 +536,13 @@ TEST_F(BrokenImages, Jv3HeaderCutShort) {
 
     Open(std::vector<std::uint8_t>(full.begin(), full.begin() + 30));
     ASSERT_TRUE(w.HasImage());
-    EXPECT_EQ(w.img.Totalsecs, 10);
+    EXPECT_EQ(w.Analysis().totalSectors, 10);
     Check(9, {"0", "0", "9", "10", "S/D  ", "0", "Data Sec.", "2B00"},
           std::vector<std::uint8_t>(256, 0));
 
     // Data for three sectors and a few bytes of the fourth.
     Open(std::vector<std::uint8_t>(full.begin(), full.begin() + 8704 + 3 * 256 + 17));
-    EXPECT_EQ(w.img.Totalsecs, 10);
+    EXPECT_EQ(w.Analysis().totalSectors, 10);
     Show(2);
     EXPECT_EQ(Dumped(), PatternData(0, 0, 2));
     std::vector<std::uint8_t> head = PatternData(0, 0, 3, 17);
@@ -554,7 +554,7 @@ TEST_F(BrokenImages, Jv3HeaderCutShort) {
     const std::vector<std::uint8_t> eleven = MakeJv3(e);
     Open(std::vector<std::uint8_t>(eleven.begin(), eleven.begin() + 32));
     ASSERT_TRUE(w.HasImage());
-    EXPECT_EQ(w.img.Totalsecs, 10);
+    EXPECT_EQ(w.Analysis().totalSectors, 10);
     Show(9);
     EXPECT_EQ(Where(), "0/0/9");
 }
@@ -583,7 +583,7 @@ std::int64_t FindDdData(const std::vector<std::uint8_t>& f, std::int64_t rec, in
 TEST_F(SampleDisks, EverySectorOfTheDmkSample) {
     const std::vector<std::uint8_t> file = SampleDmk();
     Open(file);
-    EXPECT_EQ(w.img.Totalsecs, 1440);
+    EXPECT_EQ(w.Analysis().totalSectors, 1440);
     SampleDosGeometry g;
     g.tracks = 40;
     g.sectorsPerTrack = 36;
@@ -606,13 +606,13 @@ TEST_F(SampleDisks, EverySectorOfTheDmkSample) {
     Show(2);
     EXPECT_EQ(Dumped(), SamplePdriveSector({17, 0, 0x24, 40, 36, 2, 0, 0, 0, 2}));
     w.CmndDirFind_Click();
-    EXPECT_EQ(w.img.PresSecnum, 612);
+    EXPECT_EQ(w.PresSecnum, 612);
 }
 
 TEST_F(SampleDisks, EverySectorOfTheJv3Sample) {
     const std::vector<std::uint8_t> file = SampleJv3();
     Open(file);
-    EXPECT_EQ(w.img.Totalsecs, 712);
+    EXPECT_EQ(w.Analysis().totalSectors, 712);
     EXPECT_EQ(w.Text2.Text, " Dual/Density");
     EXPECT_EQ(w.List2.Items, std::vector<std::string>{kDualDensityNotice});
     EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 10 ( 10 * 1)");
@@ -625,7 +625,7 @@ TEST_F(SampleDisks, EverySectorOfTheJv3Sample) {
               FileBytes(file, 8704 + 256 * n, 256));
     }
     w.CmndDirFind_Click();
-    EXPECT_EQ(w.img.PresSecnum, 10 + 16 * 18);
+    EXPECT_EQ(w.PresSecnum, 10 + 16 * 18);
 }
 
 } // namespace

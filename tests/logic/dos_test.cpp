@@ -738,7 +738,7 @@ TEST_F(DosTest, MainWindowNamesTheSectorsOwner) {
     Show(170);
     EXPECT_EQ(w.Txtsectype.Text, "Dir Sec.");
     EXPECT_TRUE(w.ShowSectorAt({1, 0, 1}));
-    EXPECT_EQ(w.img.PresSecnum, 11);
+    EXPECT_EQ(w.PresSecnum, 11);
     EXPECT_FALSE(w.ShowSectorAt({99, 0, 0}));
 }
 

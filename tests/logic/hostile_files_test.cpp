@@ -129,7 +129,7 @@ TEST_F(HostileFileTest, EachWindowKeepsTheFileAsItReadIt) {
     const std::string path = Write("changing.dmk", testimg::SampleDmk());
     Windows w;
     ASSERT_TRUE(w.main.MnuOpen(path).IsOpened());
-    w.main.img.PresSecnum = 5;
+    w.main.PresSecnum = 5;
     w.main.GetDispSector();
     const auto shown = w.main.DumpedBytes();
     const std::string position = w.main.Text6.Text;
@@ -157,12 +157,12 @@ TEST_F(HostileFileTest, EachWindowKeepsTheFileAsItReadIt) {
 TEST_F(HostileFileTest, AHeaderOnlyDmkKeepsNothingOfTheImageBefore) {
     Windows w;
     ASSERT_TRUE(w.main.MnuOpen(Write("full.dmk", testimg::SampleDmk())).IsOpened());
-    ASSERT_NE(w.main.img.spt, 0);
+    ASSERT_NE(w.main.Analysis().sectorsPerTrack, 0);
     std::vector<std::uint8_t> header = testimg::SampleDmk();
     header.resize(16);
     ASSERT_TRUE(w.main.MnuOpen(Write("header.dmk", header)).IsOpened());
-    EXPECT_EQ(w.main.img.Totalsecs, 0);
-    EXPECT_EQ(w.main.img.spt, 0);
+    EXPECT_EQ(w.main.Analysis().totalSectors, 0);
+    EXPECT_EQ(w.main.Analysis().sectorsPerTrack, 0);
     EXPECT_EQ(w.main.Text4.Text, "  Sec/Cyl. = 0 ( 0 * 1)");
 }
 

@@ -135,7 +135,8 @@ TEST_F(Jv1Display, DumpShowsTheSectorBytesInTheirColumns) {
         }
     }
     EXPECT_TRUE(cleared);
-    EXPECT_EQ(w.img.fpa, static_cast<std::int64_t>(base + 256));
+    EXPECT_EQ(w.fpa,
+              static_cast<std::int64_t>(base)); // the dump leaves the data position as it was
 }
 
 TEST_F(Jv1Display, TextColumnShowsOnlyCharactersFrom33To127) {
@@ -242,10 +243,10 @@ TEST_F(Jv1Display, ShortImageShowsZerosPastTheEndOfTheFile) {
     EXPECT_EQ(HexAt(16, 16)->text, "00");
 
     // The file ends inside sector 175: it is the last, on the part-track 17.
-    EXPECT_EQ(w.img.Totalsecs, 176);
+    EXPECT_EQ(w.Analysis().totalSectors, 176);
     EXPECT_EQ(w.Text1.Text, " 18 Track");
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 175);
+    EXPECT_EQ(w.PresSecnum, 175);
 
     // Three bytes are a JV1 image too; its first sector is those three bytes.
     Open({0x00, 0xFE, 0x11});
@@ -256,7 +257,7 @@ TEST_F(Jv1Display, ShortImageShowsZerosPastTheEndOfTheFile) {
     EXPECT_EQ(CharAt(1, 2)->text, ".");
     EXPECT_EQ(HexAt(16, 16)->text, "00");
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 0);
+    EXPECT_EQ(w.PresSecnum, 0);
 }
 
 TEST_F(Jv1Display, NewdosDiskShowsItsGranuleSize) {
@@ -266,9 +267,9 @@ TEST_F(Jv1Display, NewdosDiskShowsItsGranuleSize) {
     w.Text7.Text = "shown before";
     w.Txtlumpnum.Text = "9";
     Open(image);
-    EXPECT_EQ(w.img.newdosflag, 1);
-    EXPECT_EQ(w.img.spg, 5);
-    EXPECT_EQ(w.img.spl, 15);
+    EXPECT_TRUE(w.Analysis().driveParameters.has_value());
+    EXPECT_EQ(w.Analysis().sectorsPerGranule, 5);
+    EXPECT_EQ(w.Analysis().driveParameters->SectorsPerLump(), 15);
     EXPECT_EQ(w.Text5.Text, "   Spg = 5");
     EXPECT_EQ(w.Text7.Text, "shown before");
     EXPECT_EQ(w.Txtlumpnum.Text, "9");
@@ -280,7 +281,7 @@ TEST_F(Jv1Display, NewdosDiskShowsItsGranuleSize) {
 
     // The next disk without the marker empties the granule text.
     Open(PatternJv1());
-    EXPECT_EQ(w.img.newdosflag, 0);
+    EXPECT_FALSE(w.Analysis().driveParameters.has_value());
     EXPECT_EQ(w.Text5.Text, "");
     EXPECT_EQ(w.Text7.Text, "shown before");
 }
@@ -289,8 +290,8 @@ TEST_F(Jv1Display, SampleDiskDirectory) {
     const auto image = testimg::SampleJv1();
     Open(image);
     EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(w.img.newdosflag, 1);
-    EXPECT_EQ(w.img.spl, 10);
+    EXPECT_TRUE(w.Analysis().driveParameters.has_value());
+    EXPECT_EQ(w.Analysis().driveParameters->SectorsPerLump(), 10);
     EXPECT_EQ(w.Text5.Text, "   Spg = 5");
 
     // The hash table sector is never coloured.
@@ -334,7 +335,7 @@ TEST_F(Jv1Display, NoDirectoryNoticeOnEveryRedrawWithoutGrowingTheList) {
         }
     }
     Open(testimg::MakeJv3(entries));
-    ASSERT_EQ(w.img.dirstartsecfnd, 0);
+    ASSERT_FALSE(w.Analysis().directoryFound);
     const std::string notice = " ***********  No Directory was found on this disk ***********";
     const TextItem* t = w.surface.TextAt(180, 1100);
     ASSERT_NE(t, nullptr);
@@ -388,7 +389,7 @@ TEST(DisplayYield, ARefusalDuringTheYieldStopsTheOuterDisplay) {
     const std::string shownSector = w.Txtsecnum.Text;
 
     host.refusedPath = bad;
-    w.img.PresSecnum = 175;
+    w.PresSecnum = 175;
     w.GetDispSector();
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].title, "Error");

@@ -18,9 +18,9 @@ Jv3Entry Plain(int track, int sector) {
 
 TEST_F(Navigation, BeforeAnyFileIsOpen) {
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, -1);
+    EXPECT_EQ(w.PresSecnum, -1);
     w.CmndPrevsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 0);
+    EXPECT_EQ(w.PresSecnum, 0);
     w.CmndNexTrack_Click();
     EXPECT_EQ(w.track, -1);
     w.CmndPrevTrk_Click();
@@ -28,7 +28,7 @@ TEST_F(Navigation, BeforeAnyFileIsOpen) {
     w.Combo1.Text = " 0";
     w.CmndGotoTrk_Click();
     w.CmndDirFind_Click();
-    EXPECT_EQ(w.img.PresSecnum, 0);
+    EXPECT_EQ(w.PresSecnum, 0);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(Draws(), 0);
     EXPECT_TRUE(w.surface.Items().empty());
@@ -40,28 +40,28 @@ TEST_F(Navigation, SectorStepsStopAtBothEnds) {
     const Shown first = Fields();
     int draws = Draws();
     w.CmndPrevsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 0);
+    EXPECT_EQ(w.PresSecnum, 0);
     EXPECT_EQ(Draws(), draws);
     EXPECT_EQ(Fields(), first);
 
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 1);
+    EXPECT_EQ(w.PresSecnum, 1);
     EXPECT_EQ(Draws(), draws + 1);
     EXPECT_EQ(w.Txtsecnum.Text, "1");
     EXPECT_EQ(w.Txtsector.Text, "1");
 
     Show(1438);
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 1439);
+    EXPECT_EQ(w.PresSecnum, 1439);
     EXPECT_EQ(Where(), "39/1/17");
     const Shown last = Fields();
     draws = Draws();
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 1439);
+    EXPECT_EQ(w.PresSecnum, 1439);
     EXPECT_EQ(Draws(), draws);
     EXPECT_EQ(Fields(), last);
     w.CmndPrevsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 1438);
+    EXPECT_EQ(w.PresSecnum, 1438);
     EXPECT_EQ(Fields().sec, "16");
 }
 
@@ -69,22 +69,22 @@ TEST_F(Navigation, TrackStepsLandOnSideZeroOfTheNextTrack) {
     Open(PatternJv1());
     Show(57);
     w.CmndNexTrack_Click();
-    EXPECT_EQ(w.img.PresSecnum, 60);
+    EXPECT_EQ(w.PresSecnum, 60);
     EXPECT_EQ(w.Txttrk.Text, "6");
     Show(57);
     w.CmndPrevTrk_Click();
-    EXPECT_EQ(w.img.PresSecnum, 40);
+    EXPECT_EQ(w.PresSecnum, 40);
     Show(345);
     int draws = Draws();
     w.CmndNexTrack_Click();
     EXPECT_EQ(w.track, 34);
-    EXPECT_EQ(w.img.PresSecnum, 345);
+    EXPECT_EQ(w.PresSecnum, 345);
     EXPECT_EQ(Draws(), draws);
     Show(5);
     draws = Draws();
     w.CmndPrevTrk_Click();
     EXPECT_EQ(w.track, 0);
-    EXPECT_EQ(w.img.PresSecnum, 5);
+    EXPECT_EQ(w.PresSecnum, 5);
     EXPECT_EQ(Draws(), draws);
 
     // From a side-1 sector of track 5 of a two-sided disk.
@@ -92,11 +92,11 @@ TEST_F(Navigation, TrackStepsLandOnSideZeroOfTheNextTrack) {
     Show(5 * 36 + 18 + 3);
     EXPECT_EQ(w.txtside.Text, "1");
     w.CmndPrevTrk_Click();
-    EXPECT_EQ(w.img.PresSecnum, 4 * 36);
+    EXPECT_EQ(w.PresSecnum, 4 * 36);
     EXPECT_EQ(Where(), "4/0/0");
     Show(5 * 36 + 18 + 3);
     w.CmndNexTrack_Click();
-    EXPECT_EQ(w.img.PresSecnum, 6 * 36);
+    EXPECT_EQ(w.PresSecnum, 6 * 36);
     EXPECT_EQ(Where(), "6/0/0");
     Show(39 * 36 + 20);
     draws = Draws();
@@ -108,11 +108,11 @@ TEST_F(Navigation, TrackStepsLandOnSideZeroOfTheNextTrack) {
     Open(SampleJv3());
     Show(3);
     w.CmndNexTrack_Click();
-    EXPECT_EQ(w.img.PresSecnum, 10);
+    EXPECT_EQ(w.PresSecnum, 10);
     w.CmndNexTrack_Click();
-    EXPECT_EQ(w.img.PresSecnum, 28);
+    EXPECT_EQ(w.PresSecnum, 28);
     w.CmndPrevTrk_Click();
-    EXPECT_EQ(w.img.PresSecnum, 10);
+    EXPECT_EQ(w.PresSecnum, 10);
 }
 
 TEST_F(Navigation, GotoTrackReadsTheLeadingNumber) {
@@ -124,10 +124,10 @@ TEST_F(Navigation, GotoTrackReadsTheLeadingNumber) {
         w.Combo1.Text = text;
         w.CmndGotoTrk_Click();
         if (Draws() == draws) {
-            EXPECT_EQ(w.img.PresSecnum, from) << text;
+            EXPECT_EQ(w.PresSecnum, from) << text;
             return -1;
         }
-        return w.img.PresSecnum;
+        return w.PresSecnum;
     };
 
     Open(PatternJv1());
@@ -162,13 +162,13 @@ TEST_F(Navigation, GotoTrackReadsTheLeadingNumber) {
 TEST_F(Navigation, ToDirectory) {
     Open(SampleDmk());
     w.CmndDirFind_Click();
-    EXPECT_EQ(w.img.PresSecnum, 612);
+    EXPECT_EQ(w.PresSecnum, 612);
     EXPECT_EQ(w.Txtsectype.Text, "Dir Sec.");
     EXPECT_EQ(Where(), "17/0/0");
 
     Open(PatternJv1());
     w.CmndDirFind_Click();
-    EXPECT_EQ(w.img.PresSecnum, 170);
+    EXPECT_EQ(w.PresSecnum, 170);
     EXPECT_EQ(w.Txtsectype.Text, "Dir Sec.");
     EXPECT_TRUE(host.messages.empty());
 
@@ -190,9 +190,9 @@ TEST_F(Navigation, ToDirectory) {
     EXPECT_EQ(Draws(), draws);
     EXPECT_EQ(Fields(), before);
     EXPECT_EQ(w.surface.Items().size(), items);
-    EXPECT_EQ(w.img.PresSecnum, 0);
+    EXPECT_EQ(w.PresSecnum, 0);
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 1);
+    EXPECT_EQ(w.PresSecnum, 1);
 
     // Sectors numbered from 1 without a directory mark: the step commands
     // count on from the directory index that the display worked out.
@@ -201,10 +201,10 @@ TEST_F(Navigation, ToDirectory) {
     Open(MakeDmk(DmkStandardTracks(35, 1, 10, true, 1), opt).bytes);
     w.CmndDirFind_Click();
     ASSERT_EQ(host.messages.size(), 2u);
-    EXPECT_EQ(w.img.PresSecnum, 170);
+    EXPECT_EQ(w.PresSecnum, 170);
     EXPECT_EQ(w.Txtsecnum.Text, "0");
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.img.PresSecnum, 171);
+    EXPECT_EQ(w.PresSecnum, 171);
     EXPECT_EQ(Where(), "17/0/2");
 }
 

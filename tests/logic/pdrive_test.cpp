@@ -54,12 +54,12 @@ TEST_F(DriveParameters, ReadOutOfTheFirstEntry) {
 
     const std::string readOut =
         "Pdrives: TI = E   TD = E  TC = 40   SPT = 18  TSR = 0  GPL = 2  DDSL = 17  DDGA = 2";
-    EXPECT_EQ(w.img.pdrive, readOut);
+    EXPECT_EQ(w.pdrive, readOut);
     ASSERT_NE(NoticeLine(), nullptr);
     EXPECT_EQ(NoticeLine()->text, readOut); // drawn over the no-directory notice
     EXPECT_EQ(NoticeLine()->colour, colour::Blue);
-    EXPECT_EQ(w.img.spl, 10);
-    EXPECT_EQ(w.img.spg, 5); // although track 0 has 18 sectors
+    EXPECT_EQ(w.Analysis().driveParameters->SectorsPerLump(), 10);
+    EXPECT_EQ(w.Analysis().sectorsPerGranule, 5); // although track 0 has 18 sectors
     EXPECT_EQ(w.Text7.Text, "         Newdos/80");
     EXPECT_EQ(w.Text7.ForeColor, colour::Red);
     EXPECT_EQ(w.Text5.Text, "   Spg = 5");
@@ -94,7 +94,7 @@ TEST_F(DriveParameters, InterfaceAndDriveLetters) {
         const std::string want = "Pdrives: TI = " + c.ti + "  TD = " + c.td +
                                  "  TC = 40   SPT = " + std::to_string(c.b4) + "  TSR = " + c.tsr +
                                  "  GPL = " + std::to_string(c.b5) + "  DDSL = 17  DDGA = 2";
-        EXPECT_EQ(w.img.pdrive, want);
+        EXPECT_EQ(w.pdrive, want);
         Show(47);
         EXPECT_EQ(w.Txtlumpnum.Text, c.lump47) << want;
     }
@@ -106,16 +106,16 @@ TEST_F(DriveParameters, TrackZeroIsProbedBeforeTrackOne) {
 
     Open(Jv3With({{1, second}}));
     EXPECT_EQ(w.Text7.Text, kNewdosMarkerText);
-    EXPECT_NE(w.img.pdrive.find("TC = 80"), std::string::npos) << w.img.pdrive;
+    EXPECT_NE(w.pdrive.find("TC = 80"), std::string::npos) << w.pdrive;
     Show(12);
     EXPECT_EQ(Dumped(), SamplePdriveSector(second));
 
     Open(Jv3With({{0, first}, {1, second}}));
-    EXPECT_NE(w.img.pdrive.find("TC = 40"), std::string::npos) << w.img.pdrive;
+    EXPECT_NE(w.pdrive.find("TC = 40"), std::string::npos) << w.pdrive;
 
     // Neither probe finds the marker: nothing of Newdos/80 is shown.
     Open(Jv3With({{2, first}}));
-    EXPECT_EQ(w.img.newdosflag, 0);
+    EXPECT_FALSE(w.Analysis().driveParameters.has_value());
     EXPECT_EQ(w.Text7.Text, "");
     EXPECT_EQ(w.Text5.Text, "");
     EXPECT_EQ(w.Txtlumpnum.Text, "");
@@ -131,7 +131,7 @@ TEST_F(DriveParameters, TrackZeroIsProbedBeforeTrackOne) {
     std::vector<DmkTrack> recs = DmkStandardTracks(3, 2, 18, true);
     recs[2].sectors[2].data = SamplePdriveSector(second);
     Open(MakeDmk(recs).bytes);
-    EXPECT_NE(w.img.pdrive.find("TC = 80"), std::string::npos) << w.img.pdrive;
+    EXPECT_NE(w.pdrive.find("TC = 80"), std::string::npos) << w.pdrive;
 }
 
 TEST_F(DriveParameters, SingleDensityDmkSectors) {
@@ -145,8 +145,8 @@ TEST_F(DriveParameters, SingleDensityDmkSectors) {
     std::vector<DmkTrack> recs = DmkStandardTracks(3, 1, 10, false);
     recs[0].sectors[2].data = SamplePdriveSector(entry);
     Open(MakeDmk(recs, opt).bytes);
-    EXPECT_EQ(w.img.pdrive, readOut);
-    EXPECT_EQ(w.img.spl, 15);
+    EXPECT_EQ(w.pdrive, readOut);
+    EXPECT_EQ(w.Analysis().driveParameters->SectorsPerLump(), 15);
     Show(47);
     EXPECT_EQ(w.Txtlumpnum.Text, "3");
     Show(2);
@@ -157,7 +157,7 @@ TEST_F(DriveParameters, SingleDensityDmkSectors) {
     decoy[119] = 0xA5;
     recs[0].sectors[2].data = decoy;
     Open(MakeDmk(recs, opt).bytes);
-    EXPECT_EQ(w.img.newdosflag, 0);
+    EXPECT_FALSE(w.Analysis().driveParameters.has_value());
     EXPECT_EQ(w.Text7.Text, "");
 
     // Fields kept once, in 3264-byte tracks and in track 0 of a double-density disk.
@@ -175,7 +175,7 @@ TEST_F(DriveParameters, SingleDensityDmkSectors) {
         once[0].sectors[2].data = SamplePdriveSector(entry);
         opt.trackLength = len;
         Open(MakeDmk(once, opt).bytes);
-        EXPECT_EQ(w.img.pdrive, readOut);
+        EXPECT_EQ(w.pdrive, readOut);
         EXPECT_EQ(w.Text7.Text, kNewdosMarkerText);
         Show(2);
         EXPECT_EQ(Dumped(), SamplePdriveSector(entry));
@@ -185,7 +185,7 @@ TEST_F(DriveParameters, SingleDensityDmkSectors) {
 TEST_F(DriveParameters, DmkSampleDisk) {
     Open(SampleDmk());
     EXPECT_EQ(
-        w.img.pdrive,
+        w.pdrive,
         "Pdrives: TI = AM  TD = G  TC = 40   SPT = 36  TSR = 0  GPL = 2  DDSL = 17  DDGA = 2");
     EXPECT_EQ(w.Text5.Text, "   Spg = 5");
     Show(1439);

@@ -39,26 +39,29 @@ std::vector<std::uint8_t> Jv1Bytes(std::size_t size) {
 
 // What an analysed image leaves that a later refusal must not touch.
 struct KeptImage {
-    int tracks, sides, Totalsecs, dens;
+    int tracks, sides, Totalsecs;
+    Density dens;
     std::int64_t dirstartsec;
     std::string dd, sda, Emtype, spgaa;
     std::vector<std::int64_t> fpas;
-    std::vector<int> numbers; // sectrk, secside, secno, secdens, secdam per index
-    std::vector<int> perTrack;
+    std::vector<int> numbers; // track, side, number, density, mark per index
+    std::vector<std::int64_t> perTrack;
 
-    static KeptImage Of(const ImageState& s) {
-        KeptImage k{s.tracks, s.sides, s.Totalsecs, s.dens, s.dirstartsec, s.dd, s.sda, s.Emtype,
-                    s.spgaa,  {},      {},          {}};
+    static KeptImage Of(const MainWindowLogic& w) {
+        const ImageAnalysis& s = w.Analysis();
+        KeptImage k{s.tracks, s.sides, s.totalSectors, s.density, s.directoryStart,
+                    w.dd,     w.sda,   w.Emtype,       w.spgaa,   {},
+                    {},       {}};
         for (int i = 0; i < 40; ++i) {
-            const SectorTables& t = s.tables;
-            k.fpas.push_back(t.secfpa(i));
-            for (int v : {t.sectrk(i), t.secside(i), t.secno(i), t.secdens(i), t.secdam(i)}) {
+            const IndexedSector e = s.At(i);
+            k.fpas.push_back(e.dataPos);
+            for (int v : {e.track, e.side, e.number, e.doubleDensity ? 128 : 0, e.dataMark}) {
                 k.numbers.push_back(v);
             }
         }
         for (int t = 0; t < 4; ++t) {
-            k.perTrack.push_back(s.tables.trkstart(t));
-            k.perTrack.push_back(s.tables.trkspt(t));
+            k.perTrack.push_back(s.tables.TrackStart(t));
+            k.perTrack.push_back(s.tables.SectorsOnTrack(t));
         }
         return k;
     }
@@ -146,7 +149,7 @@ TEST_F(Recognition, FilesTakenForEachLayoutOrRefusedByTheirFirstBytes) {
             EXPECT_EQ(host.messages.size(), before);
             EXPECT_TRUE(w.HasImage());
             if (c.layout == Layout::DMK && c.bytes.size() < 16) {
-                EXPECT_EQ(w.img.Totalsecs, 0);
+                EXPECT_EQ(w.Analysis().totalSectors, 0);
             }
             EXPECT_EQ(w.Txtfiletype.Text,
                       c.layout == Layout::JV1 ? "JV1" : (c.layout == Layout::DMK ? "DMK" : "JV3"));
@@ -168,10 +171,10 @@ TEST_F(Recognition, Jv1TracksFollowTheFileLength) {
         SCOPED_TRACE(c.size);
         Open(Jv1Bytes(c.size));
         EXPECT_EQ(w.Combo1.Items, TrackTexts(c.tracks));
-        EXPECT_EQ(w.img.Totalsecs, c.sectors);
-        EXPECT_EQ(w.img.tracks, c.tracks);
-        EXPECT_EQ(w.img.dirstartsec, 170);
-        EXPECT_EQ(w.img.dirstartsecfnd, 1);
+        EXPECT_EQ(w.Analysis().totalSectors, c.sectors);
+        EXPECT_EQ(w.Analysis().tracks, c.tracks);
+        EXPECT_EQ(w.Analysis().directoryStart, 170);
+        EXPECT_TRUE(w.Analysis().directoryFound);
         EXPECT_EQ(w.Text1.Text, " " + std::to_string(c.tracks) + " Track");
         EXPECT_EQ(w.List2.Items, c.notices);
         // Steps stop at the last sector the file holds, on the last track.
@@ -183,7 +186,7 @@ TEST_F(Recognition, Jv1TracksFollowTheFileLength) {
         for (int k = 0; k < 20; ++k) {
             w.CmndNextsec_Click();
         }
-        EXPECT_EQ(w.img.PresSecnum, c.sectors - 1);
+        EXPECT_EQ(w.PresSecnum, c.sectors - 1);
         EXPECT_EQ(w.Txttrk.Text, std::to_string(c.tracks - 1));
     }
     EXPECT_TRUE(host.messages.empty());
@@ -193,13 +196,14 @@ TEST_F(Recognition, DmkTrackLengthDecidesTheDensity) {
     struct Case {
         int trackLength;
         bool dd;
-        int dens, spg;
+        Density dens;
+        int spg;
         const char* text;
         Colour colour;
     };
-    for (const Case& c : {Case{6400, true, 2, 6, " Double/Density", colour::Red},
-                          Case{3264, false, 1, 5, " Single/Density", colour::Green},
-                          Case{6528, true, 2, 6, " Double/Density", colour::Red}}) {
+    for (const Case& c : {Case{6400, true, Density::Double, 6, " Double/Density", colour::Red},
+                          Case{3264, false, Density::Single, 5, " Single/Density", colour::Green},
+                          Case{6528, true, Density::Double, 6, " Double/Density", colour::Red}}) {
         SCOPED_TRACE(c.trackLength);
         testimg::DmkOptions opt;
         opt.trackLength = c.trackLength;
@@ -207,9 +211,9 @@ TEST_F(Recognition, DmkTrackLengthDecidesTheDensity) {
         Open(testimg::MakeDmk(testimg::DmkStandardTracks(3, 1, c.dd ? 10 : 2, c.dd), opt).bytes);
         EXPECT_TRUE(host.messages.empty());
         EXPECT_EQ(w.Txtfiletype.Text, "DMK");
-        EXPECT_EQ(w.img.trklength, c.trackLength);
-        EXPECT_EQ(w.img.dens, c.dens);
-        EXPECT_EQ(w.img.spg, c.spg);
+        EXPECT_EQ(w.Analysis().trackLength, c.trackLength);
+        EXPECT_EQ(w.Analysis().density, c.dens);
+        EXPECT_EQ(w.Analysis().sectorsPerGranule, c.spg);
         EXPECT_EQ(w.Text2.Text, c.text);
         EXPECT_EQ(w.Text2.ForeColor, c.colour);
         EXPECT_EQ(w.Combo1.Items, TrackTexts(3));
@@ -245,44 +249,49 @@ TEST_F(Recognition, RealDiskMarkRefusesOnlyADmkImage) {
     EXPECT_EQ(host.messages.size(), 2u);
     EXPECT_TRUE(w.HasImage());
     EXPECT_EQ(w.Txtfiletype.Text, "JV3");
-    EXPECT_EQ(w.img.dmkflag, 0);
-    EXPECT_EQ(w.img.jv3flag, 1);
+    EXPECT_EQ(w.Analysis().layout, Layout::JV3);
 }
 
 TEST_F(Recognition, RealDiskRefusalKeepsThePreviousImage) {
     // A double-density DMK image whose sectors are numbered from 1.
     Open(testimg::MakeDmk(testimg::DmkStandardTracks(3, 1, 10, true, 1)).bytes);
     ASSERT_TRUE(w.HasImage());
-    ASSERT_EQ(w.img.firstsecnum, 1);
-    ASSERT_EQ(w.img.datamarkDmk, 0xFB);
+    ASSERT_TRUE(w.Analysis().firstSectorOne);
+    ASSERT_EQ(w.datamarkDmk, 0xFB);
     ASSERT_EQ(w.List2.Items, std::vector<std::string>{"This files Track Sectors start at 1"});
-    const KeptImage kept = KeptImage::Of(w.img);
+    const KeptImage kept = KeptImage::Of(w);
     const auto boxes = Boxes();
-    const int dirfnd = w.img.dirstartsecfnd;
+    const bool dirfnd = w.Analysis().directoryFound;
 
     testimg::DmkOptions opt;
     opt.trackLength = 3264;
     opt.realDisk = true;
-    Open(testimg::MakeDmk({testimg::DmkTrack{}, testimg::DmkTrack{}}, opt).bytes);
+    const std::vector<std::uint8_t> real =
+        testimg::MakeDmk({testimg::DmkTrack{}, testimg::DmkTrack{}}, opt).bytes;
+    Open(real);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, kRealDiskText);
 
-    const ImageState& s = w.img;
-    EXPECT_EQ(s.jv1, 0);
-    EXPECT_EQ(s.dmkflag, 1);
-    EXPECT_EQ(s.jv3flag, 0);
-    EXPECT_EQ(s.firstsecnum, 0);
-    EXPECT_EQ(s.datamarkDmk, 0);
-    EXPECT_EQ(s.datamarkjv, 0);
-    EXPECT_EQ(s.trklength, 3264);
-    EXPECT_EQ(s.spg, 5);
-    EXPECT_EQ(s.dirstartsecfnd, dirfnd);
-    // dens is the one geometry value the refused file sets.
-    KeptImage now = KeptImage::Of(s);
-    EXPECT_EQ(now.dens, 1);
-    now.dens = kept.dens;
-    EXPECT_TRUE(now == kept);
+    // The refused file's own analysis says what it is, and goes no further.
+    const ImageBuffer buf(real);
+    const ImageAnalysis refused = ss::AnalyseImage(buf, disk::ReadDisk(buf));
+    EXPECT_EQ(refused.outcome, AnalysisResult::RefusedRealDisk);
+    EXPECT_EQ(refused.layout, Layout::RealDiskDMK);
+    EXPECT_EQ(refused.trackLength, 3264);
+    EXPECT_EQ(refused.density, Density::Single);
+    EXPECT_EQ(refused.sectorsPerGranule, 5);
+    EXPECT_EQ(refused.totalSectors, 0);
+
+    // The window keeps the analysis of the image before, its data marks reset.
+    EXPECT_EQ(w.datamarkDmk, 0);
+    EXPECT_EQ(w.datamarkjv, 0);
+    EXPECT_EQ(w.Analysis().directoryFound, dirfnd);
+    EXPECT_TRUE(KeptImage::Of(w) == kept);
     ExpectBlankWindow(boxes);
+    // To Directory answers as the image before left it.
+    w.CmndDirFind_Click();
+    EXPECT_EQ(host.messages.size(), dirfnd ? 1u : 2u);
+    EXPECT_TRUE(w.surface.Items().empty());
 }
 
 TEST_F(Recognition, NoHeaderRefusalKeepsThePreviousImage) {
@@ -296,13 +305,13 @@ TEST_F(Recognition, NoHeaderRefusalKeepsThePreviousImage) {
     }
     Open(testimg::MakeJv3(entries));
     ASSERT_TRUE(w.HasImage());
-    ASSERT_EQ(w.img.dens, 3);
-    ASSERT_EQ(w.img.spg, 6);
-    ASSERT_EQ(w.img.datamarkjv, 32);
-    ASSERT_EQ(w.img.dirstartsecfnd, 1);
+    ASSERT_EQ(w.Analysis().density, Density::Dual);
+    ASSERT_EQ(w.Analysis().sectorsPerGranule, 6);
+    ASSERT_EQ(w.datamarkjv, 32);
+    ASSERT_TRUE(w.Analysis().directoryFound);
     ASSERT_EQ(w.List2.Items, std::vector<std::string>{"    This Disk has Dual Density"});
     ASSERT_EQ(w.Combo1.Items, TrackTexts(2));
-    const KeptImage kept = KeptImage::Of(w.img);
+    const KeptImage kept = KeptImage::Of(w);
     const auto boxes = Boxes();
 
     std::vector<std::uint8_t> plain(64, 0x12);
@@ -314,16 +323,22 @@ TEST_F(Recognition, NoHeaderRefusalKeepsThePreviousImage) {
     EXPECT_EQ(host.messages[0].buttons, 0);
     EXPECT_EQ(host.messages[0].title, "Error");
 
-    const ImageState& s = w.img;
-    EXPECT_EQ(s.jv1, 0);
-    EXPECT_EQ(s.jv3flag, 1);
-    EXPECT_EQ(s.dmkflag, 0);
-    EXPECT_EQ(s.dirstartsecfnd, 0);
-    EXPECT_EQ(s.datamarkjv, 0);
-    EXPECT_EQ(s.trklength, 0x1234);
-    EXPECT_EQ(s.spg, 5);
-    EXPECT_TRUE(KeptImage::Of(s) == kept);
+    const ImageBuffer buf(plain);
+    const ImageAnalysis refused = ss::AnalyseImage(buf, disk::ReadDisk(buf));
+    EXPECT_EQ(refused.outcome, AnalysisResult::RefusedNoHeader);
+    EXPECT_EQ(refused.layout, Layout::Unknown);
+    EXPECT_FALSE(refused.directoryFound);
+
+    // The window keeps the analysis of the image before, but the directory it
+    // found is forgotten: To Directory says there is none.
+    EXPECT_FALSE(w.Analysis().directoryFound);
+    EXPECT_EQ(w.datamarkjv, 0);
+    EXPECT_TRUE(KeptImage::Of(w) == kept);
     ExpectBlankWindow(boxes);
+    w.CmndDirFind_Click();
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[1].text, "No Directory was found on this disk");
+    EXPECT_TRUE(w.surface.Items().empty());
 
     // The next good file is shown again.
     Open(Jv1Bytes(350 * 256));

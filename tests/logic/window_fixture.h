@@ -49,7 +49,7 @@ class WindowTest : public ::testing::Test {
 
     // Shows sector index i as a navigation command would.
     void Show(std::int64_t i) {
-        w.img.PresSecnum = i;
+        w.PresSecnum = i;
         w.GetDispSector();
     }
 

@@ -1,8 +1,5 @@
 #include "main_window_logic.h"
 
-#include "image/dmk.h"
-#include "image/jv1.h"
-#include "image/jv3.h"
 #include "surface/numtext.h"
 
 #include <algorithm>
@@ -15,18 +12,14 @@
 namespace ss {
 
 namespace {
-constexpr const char* kDirSector = "Dir Sec.";
-constexpr const char* kDataSector = "Data Sec.";
 
 // The dump: 16 bytes a row, a directory entry every two rows; 16 rows for a
 // 256-byte sector, as many more or fewer as the sector's size needs.
 constexpr int kDumpRows = 16;
 constexpr int kDumpColumns = 16;
 
-// Where the Model 1 DOSes keep the directory. On an image whose track sectors
-// are numbered from 1, the sector indexes from the directory's first to 17
-// past it count as directory sectors.
-constexpr int kDirectoryTrack = 17;
+// On an image whose track sectors are numbered from 1, the sector indexes
+// from the directory's first to 17 past it count as directory sectors.
 constexpr int kFirstSecnumDirLast = 17;
 
 // A 32-byte directory entry: its first byte holds the attributes (0 for an
@@ -72,6 +65,60 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 }
 } // namespace
 
+std::string TracksText(int tracks) {
+    return DecBlank(tracks) + " Track";
+}
+
+std::string DensityText(Density density) {
+    switch (density) {
+    case Density::Double:
+        return " Double/Density";
+    case Density::Dual:
+        return " Dual/Density";
+    case Density::None:
+    case Density::Single:
+        break;
+    }
+    return " Single/Density";
+}
+
+std::string SidesText(int sides) {
+    return sides == 2 ? " Double/Sided" : " Single/Sided";
+}
+
+std::string SectorsPerCylinderText(int spt, int sides) {
+    return "  Sec/Cyl. =" + DecBlank(static_cast<std::int64_t>(sides) * spt) + " (" +
+           DecBlank(spt) + " *" + DecBlank(sides) + ")";
+}
+
+std::string GranuleText(int sectorsPerGranule) {
+    return "   Spg =" + DecBlank(sectorsPerGranule);
+}
+
+std::vector<std::string> NoticeLines(const ImageAnalysis& a) {
+    std::vector<std::string> lines;
+    if (a.firstSectorOne) {
+        lines.push_back(kFirstSectorOneNotice);
+    } else if (a.layout != Layout::JV1 && a.density == Density::Dual) {
+        lines.push_back(kDualDensityNotice);
+    }
+    for (std::string& line : DamageNotices(a.damage)) {
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+bool ShownAsDirectory(const ImageAnalysis& a, const IndexedSector& s) {
+    if (a.firstSectorOne) {
+        return a.directoryStart <= s.index && s.index <= a.directoryStart + kFirstSecnumDirLast;
+    }
+    return s.directory;
+}
+
+const char* DensityField(const IndexedSector& s) {
+    return s.doubleDensity ? "D/D  " : "S/D  ";
+}
+
 MainWindowLogic::MainWindowLogic(Host& host, const FontMetrics& metrics)
     : surface(metrics, colour::LightGrey), host_(host) {
     // The Newdos/80 marker field shows red text.
@@ -93,18 +140,22 @@ OpenResult MainWindowLogic::MnuOpen(const std::string& name) {
 }
 
 OpenResult MainWindowLogic::AnalyseImage() {
-    std::vector<std::uint8_t> bytes = file1_.ReadAllAndClose();
+    ImageBuffer buf(file1_.ReadAllAndClose());
     surface.Cls();
     dumpBottom_ = 0;
     List2.Clear();
     Combo1.Clear();
+    fpa = 0;
+    datamarkDmk = 0;
+    datamarkjv = 0;
 
     sectors_.reset();
     model_ = disk::Disk{};
     disk_ = dos::Disk{};
     ++generation_;
-    const AnalysisResult result = ss::AnalyseImage(img, std::move(bytes));
-    if (result != AnalysisResult::Shown) {
+    disk::Disk model = disk::ReadDisk(buf);
+    ImageAnalysis analysis = ss::AnalyseImage(buf, model);
+    if (analysis.outcome != AnalysisResult::Shown) {
         // Nothing of the image shown before may stand under the new file's name.
         imageShown_ = false;
         for (TextBox* box : {&Text1, &Text2, &Text3, &Text4, &Text5, &Text6, &Text7, &Txtfiletype,
@@ -116,11 +167,15 @@ OpenResult MainWindowLogic::AnalyseImage() {
         dumped_.clear();
         damageNotices_.clear();
     }
-    switch (result) {
+    switch (analysis.outcome) {
     case AnalysisResult::RefusedRealDisk:
         host_.MsgBox(kRealDiskMessage, kMsgOk, kRefusalTitle);
         return OpenResult::Refused(kRealDiskMessage);
     case AnalysisResult::RefusedNoHeader:
+        // A file without a header is refused on the way to being read as a
+        // JV3 image, which starts by forgetting the directory found before:
+        // To Directory then finds none. (A refused real-disk image leaves it.)
+        analysis_.directoryFound = false;
         host_.MsgBox(kNoHeaderMessage, kMsgOk, kRefusalTitle);
         return OpenResult::Refused(kNoHeaderMessage);
     case AnalysisResult::Shown:
@@ -128,17 +183,27 @@ OpenResult MainWindowLogic::AnalyseImage() {
     }
 
     imageShown_ = true;
-    model_ = disk::ReadDisk(img.filebuf);
-    sectors_.emplace(model_, img.filebuf);
+    filebuf_ = std::move(buf);
+    model_ = std::move(model);
+    analysis_ = std::move(analysis);
+    sectors_.emplace(model_, filebuf_);
     disk_ = dos::ReadDisk(*sectors_);
-    for (int t = 0; t < img.tracks; ++t) {
+
+    const ImageAnalysis& a = analysis_;
+    PresSecnum = 0;
+    dd = DensityText(a.density);
+    sda = SidesText(a.sides);
+    Emtype = LayoutName(a.layout);
+    spgaa = GranuleText(a.sectorsPerGranule);
+    pdrive = a.driveParameters ? a.driveParameters->Text() : std::string();
+    for (int t = 0; t < a.tracks; ++t) {
         Combo1.AddItem(DecBlank(t));
     }
-    if (img.jv1 == 0 && img.dens == 3) {
+    if (a.layout != Layout::JV1 && a.density == Density::Dual) {
         List2.Clear();
         List2.AddItem(kDualDensityNotice);
     }
-    damageNotices_ = DamageNotices(img.damage);
+    damageNotices_ = DamageNotices(a.damage);
     AddNotices();
     GetDispSector();
     return OpenResult::Opened();
@@ -164,25 +229,26 @@ void MainWindowLogic::GetDispSector() {
     }
     surface.ForeColor = colour::Black;
 
+    const IndexedSector s = analysis_.At(PresSecnum);
     ShowDiskSummary();
-    LocateSector();
+    LocateSector(s);
     ShowSectorIdentity();
-    TakeDataPosition();
+    TakeDataPosition(s);
     ShowDensity();
-    const bool dirSector = ClassifySector();
+    const bool dirSector = ClassifySector(s);
     ShowTypeFields(dirSector);
-    ShowCrc();
-    const int rows = img.SectorSize(img.PresSecnum) / kDumpColumns;
+    ShowCrc(s);
+    const int rows = s.size / kDumpColumns;
     ClearDumpArea(rows);
-    if (img.IsPresent(img.PresSecnum)) {
-        DumpSector(dirSector, rows);
+    if (s.present) {
+        DumpSector(s, dirSector, rows);
     } else {
         ShowMissingSector();
     }
 }
 
 void MainWindowLogic::ShowNoDirectoryNotice() {
-    if (img.dirstartsecfnd == 0) {
+    if (!analysis_.directoryFound) {
         surface.CurrentX = mainlayout::kNoticeX;
         surface.CurrentY = mainlayout::kNoticeY;
         surface.ForeColor = colour::Red;
@@ -191,100 +257,79 @@ void MainWindowLogic::ShowNoDirectoryNotice() {
 }
 
 void MainWindowLogic::ShowDiskSummary() {
-    sptab = "  Sec/Cyl. =" + DecBlank(static_cast<std::int64_t>(img.sides) * img.spt) + " (" +
-            DecBlank(img.spt) + " *" + DecBlank(img.sides) + ")";
-    Text1.Text = DecBlank(img.tracks) + " Track";
-    Text2.ForeColor = img.dd == " Single/Density" ? colour::Green : colour::Red;
-    Text2.Text = img.dd;
-    Text3.ForeColor = img.sda == " Single/Sided" ? colour::Green : colour::Red;
-    Text3.Text = img.sda;
+    const ImageAnalysis& a = analysis_;
+    sptab = SectorsPerCylinderText(a.sectorsPerTrack, a.sides);
+    Text1.Text = TracksText(a.tracks);
+    Text2.ForeColor = dd == DensityText(Density::Single) ? colour::Green : colour::Red;
+    Text2.Text = dd;
+    Text3.ForeColor = sda == SidesText(1) ? colour::Green : colour::Red;
+    Text3.Text = sda;
     Text4.Text = sptab;
     Text5.Text.clear();
-    if (img.newdosflag == 1) {
-        Text5.Text = img.spgaa;
+    if (a.driveParameters) {
+        Text5.Text = spgaa;
     }
 }
 
-// Track, sector and side of the sector on display: from its index for JV1,
-// from the sector tables otherwise, with the Newdos/80 fields on the way.
-void MainWindowLogic::LocateSector() {
-    const std::int64_t p = img.PresSecnum;
-    if (img.jv1 == 1) {
-        img.TrkToFind = static_cast<int>(FloorDiv(p, jv1::kSectorsPerTrack));
-        img.SecToFind = static_cast<int>(p - jv1::SectorIndex(img.TrkToFind, 0));
-        img.SideToFind = 0;
-    } else {
+// Track, sector and side of the sector on display, with the Newdos/80
+// fields on the way (not for JV1).
+void MainWindowLogic::LocateSector(const IndexedSector& s) {
+    const ImageAnalysis& a = analysis_;
+    if (a.layout != Layout::JV1) {
         Text7.Text.clear();
-        if (img.newdosflag == 1) {
+        if (a.driveParameters) {
             Text7.Text = kNewdosMarkerText;
         }
         Txtlumpnum.Text.clear();
-        if (img.newdosflag == 1) {
+        if (a.driveParameters) {
             surface.CurrentX = mainlayout::kNoticeX;
             surface.CurrentY = mainlayout::kNoticeY;
             surface.ForeColor = colour::Blue;
-            surface.Print(img.pdrive);
+            surface.Print(pdrive);
             // A lump of no sectors has no number: the field stays empty.
-            if (img.spl != 0) {
-                Txtlumpnum.Text = Dec(FloorDiv(p, img.spl));
+            const int spl = a.driveParameters->SectorsPerLump();
+            if (spl != 0) {
+                Txtlumpnum.Text = Dec(FloorDiv(PresSecnum, spl));
             }
         }
-        img.TrkToFind = img.tables.sectrk(p);
-        img.SecToFind = img.tables.secno(p);
-        img.SideToFind = img.tables.secside(p);
     }
-    disktrk = img.TrkToFind;
+    TrkToFind = s.track;
+    SecToFind = s.number;
+    SideToFind = s.side;
+    disktrk = TrkToFind;
 }
 
 void MainWindowLogic::ShowSectorIdentity() {
-    Txtsecnum.Text = Dec(img.PresSecnum);
-    Txttrk.Text = Dec(img.TrkToFind);
-    Txtsector.Text = Dec(img.SecToFind);
-    txtside.BackColor = img.SideToFind == 1 ? colour::LightBlue : colour::Peach;
-    txtside.Text = Dec(img.SideToFind);
-    Txttrkspt.Text = Dec(img.tables.trkspt(disktrk));
-    Txtfiletype.Text = img.Emtype;
-    if (img.Emtype == LayoutName(Layout::DMK)) {
+    Txtsecnum.Text = Dec(PresSecnum);
+    Txttrk.Text = Dec(TrkToFind);
+    Txtsector.Text = Dec(SecToFind);
+    txtside.BackColor = SideToFind == 1 ? colour::LightBlue : colour::Peach;
+    txtside.Text = Dec(SideToFind);
+    Txttrkspt.Text = Dec(analysis_.tables.SectorsOnTrack(disktrk));
+    Txtfiletype.Text = Emtype;
+    if (Emtype == LayoutName(Layout::DMK)) {
         Txtfiletype.BackColor = colour::Pink;
-    } else if (img.Emtype == LayoutName(Layout::JV3)) {
+    } else if (Emtype == LayoutName(Layout::JV3)) {
         Txtfiletype.BackColor = colour::BrightGreen;
-    } else if (img.Emtype == LayoutName(Layout::JV1)) {
+    } else if (Emtype == LayoutName(Layout::JV1)) {
         Txtfiletype.BackColor = colour::LightOrange;
-    }
-    if (img.jv1 == 1) {
-        Txttrkspt.Text = Dec(jv1::kSectorsPerTrack);
     }
 }
 
-// Data position, data mark and density of the sector on display. A JV1
-// sector of the directory track counts as marked like a JV3 directory sector.
-void MainWindowLogic::TakeDataPosition() {
-    const std::int64_t p = img.PresSecnum;
-    const SectorTables& tb = img.tables;
-    img.datamarkjv = 0;
-    if (img.jv1 == 1) {
-        img.fpa = jv1::SectorOffset(p);
-        img.trkdens = 0;
-        if (jv1::IsDirectorySector(p)) {
-            img.datamarkjv = jv3::kFlagDirectoryMark;
-        }
-    }
-    if (img.dmkflag == 1) {
-        img.Emtype = LayoutName(Layout::DMK);
-        img.fpa = tb.secfpa(p);
-        img.datamarkDmk = tb.secdam(p);
-        img.trkdens = tb.secdens(p);
-    }
-    if (img.jv3flag == 1) {
-        img.Emtype = LayoutName(Layout::JV3);
-        img.fpa = tb.secfpa(p);
-        img.datamarkjv = tb.secdam(p);
-        img.trkdens = tb.secdens(p);
+// Data position, data mark and density of the sector on display.
+void MainWindowLogic::TakeDataPosition(const IndexedSector& s) {
+    datamarkjv = 0;
+    fpa = s.dataPos;
+    trkdens = s.doubleDensity ? kDoubleDensityFlag : 0;
+    if (analysis_.layout == Layout::DMK) {
+        datamarkDmk = s.dataMark;
+    } else {
+        datamarkjv = s.dataMark;
     }
 }
 
 void MainWindowLogic::ShowDensity() {
-    const bool doubleDensity = img.trkdens == kDoubleDensityFlag;
+    const bool doubleDensity = trkdens == kDoubleDensityFlag;
     TxtDens.BackColor = doubleDensity ? colour::Orange : colour::Lime;
     Txttrkspt.BackColor = TxtDens.BackColor;
     TxtDens.Text = doubleDensity ? "D/D  " : "S/D  ";
@@ -292,35 +337,31 @@ void MainWindowLogic::ShowDensity() {
 
 // Whether the sector on display is a directory sector: by its data mark, or,
 // on an image whose track sectors are numbered from 1, by where it lies.
-bool MainWindowLogic::ClassifySector() {
-    bool dirSector =
-        dmk::IsDirectoryMark(img.datamarkDmk) || img.datamarkjv == jv3::kFlagDirectoryMark;
-    Txtsecnum.BackColor = dirSector ? colour::Pink : colour::Peach;
-
+bool MainWindowLogic::ClassifySector(const IndexedSector& s) {
+    Txtsecnum.BackColor = s.directory ? colour::Pink : colour::Peach;
+    if (!analysis_.firstSectorOne) {
+        return s.directory;
+    }
     // Track sectors numbered from 1: the directory is taken to start on the
     // directory track, counting both sides of every cylinder before it, and
     // to span the 18 sector indexes from there.
-    if (img.firstsecnum == 1) {
-        List2.Clear();
-        List2.AddItem(kFirstSectorOneNotice);
-        AddNotices();
-        img.dirstartsec = static_cast<std::int64_t>(img.spt) * img.sides * kDirectoryTrack;
-        const std::int64_t p = img.PresSecnum;
-        dirSector = img.dirstartsec <= p && p <= img.dirstartsec + kFirstSecnumDirLast;
-        if (dirSector) {
-            Txtsecnum.BackColor = colour::Pink;
-        }
+    List2.Clear();
+    List2.AddItem(kFirstSectorOneNotice);
+    AddNotices();
+    const bool dirSector = ShownAsDirectory(analysis_, s);
+    if (dirSector) {
+        Txtsecnum.BackColor = colour::Pink;
     }
     return dirSector;
 }
 
 void MainWindowLogic::ShowTypeFields(bool dirSector) {
-    const int mark = img.dmkflag == 1 ? img.datamarkDmk : img.datamarkjv;
+    const int mark = analysis_.layout == Layout::DMK ? datamarkDmk : datamarkjv;
     Txtsectype.BackColor = dirSector ? colour::Pink : colour::Peach;
-    Txtsectype.Text = dirSector ? kDirSector : kDataSector;
+    Txtsectype.Text = dirSector ? kDirSectorType : kDataSectorType;
     Txtdam.Text = Hex(static_cast<std::uint64_t>(mark & 0xFFFF));
-    Text6.Text = Hex(static_cast<std::uint64_t>(img.fpa));
-    Txtowner.Text = dos::OwnerText(disk_, {img.TrkToFind, img.SideToFind, img.SecToFind});
+    Text6.Text = Hex(static_cast<std::uint64_t>(fpa));
+    Txtowner.Text = dos::OwnerText(disk_, {TrkToFind, SideToFind, SecToFind});
 }
 
 namespace {
@@ -339,8 +380,8 @@ const char* CrcWord(CrcState state) {
 
 // The CRC states of the sector's two fields: "ok", "BAD", or "--" where the
 // image records none.
-void MainWindowLogic::ShowCrc() {
-    const SectorCrc crc = img.CrcOf(img.PresSecnum);
+void MainWindowLogic::ShowCrc(const IndexedSector& s) {
+    const SectorCrc crc = s.crc;
     Txtcrc.Text = std::string("ID ") + CrcWord(crc.id) + "  Data " + CrcWord(crc.data);
     const bool bad = crc.id == CrcState::Bad || crc.data == CrcState::Bad;
     Txtcrc.BackColor = bad ? colour::Pink : colour::Peach;
@@ -372,22 +413,22 @@ void MainWindowLogic::ClearDumpArea(int rows) {
                  colour::ButtonFace);
 }
 
-void MainWindowLogic::DumpSector(bool dirSector, int rows) {
+void MainWindowLogic::DumpSector(const IndexedSector& s, bool dirSector, int rows) {
     // The first two directory sectors (granule and hash tables) hold no entries.
-    const bool coloured = dirSector && img.PresSecnum >= img.dirstartsec + 2;
-    const int stride = img.DataStride(img.PresSecnum);
+    const bool coloured = dirSector && PresSecnum >= analysis_.directoryStart + 2;
+    const SectorBytes bytes(filebuf_, s);
     int entryFirst = 0;
     dumped_.assign(static_cast<std::size_t>(rows * kDumpColumns), 0);
     surface.CurrentY = mainlayout::kDumpTop;
     for (int r = 1; r <= rows; ++r) {
-        DumpRow(r, stride, coloured, entryFirst);
+        DumpRow(bytes, r, coloured, entryFirst);
     }
 }
 
 // Row r (from 1) of the dump: its offset label, then each byte as hex and as
-// a character, taking every stride-th byte of filebuf. entryFirst carries the first byte of the
-// directory entry that the row belongs to from its odd row to its even one.
-void MainWindowLogic::DumpRow(int r, int stride, bool coloured, int& entryFirst) {
+// a character. entryFirst carries the first byte of the directory entry that
+// the row belongs to from its odd row to its even one.
+void MainWindowLogic::DumpRow(const SectorBytes& bytes, int r, bool coloured, int& entryFirst) {
     surface.ForeColor = colour::Brown;
     surface.CurrentX = mainlayout::kRowLabelX;
     // The row's first offset after two blanks: Hex2, so 3 digits from 256 on.
@@ -403,12 +444,12 @@ void MainWindowLogic::DumpRow(int r, int stride, bool coloured, int& entryFirst)
     }
     surface.ForeColor = colour::Black;
     for (int k = 1; k <= kDumpColumns; ++k) {
-        const std::uint8_t b = img.filebuf.At(img.fpa);
-        dumped_[static_cast<std::size_t>((r - 1) * kDumpColumns + k - 1)] = b;
+        const int at = (r - 1) * kDumpColumns + k - 1;
+        const std::uint8_t b = bytes[at];
+        dumped_[static_cast<std::size_t>(at)] = b;
         if (r % 2 == 1 && k == 1) {
             entryFirst = b;
         }
-        img.fpa += stride;
 
         const int o = (r % 2 == 1) ? k - 1 : kDumpColumns + k - 1;
         surface.CurrentX = mainlayout::HexColumn(k);
@@ -422,18 +463,18 @@ void MainWindowLogic::DumpRow(int r, int stride, bool coloured, int& entryFirst)
 }
 
 void MainWindowLogic::CmndNextsec_Click() {
-    img.PresSecnum += 1;
-    if (img.PresSecnum > img.secslots - 1) {
-        img.PresSecnum = img.secslots - 1;
+    PresSecnum += 1;
+    if (PresSecnum > analysis_.indexes - 1) {
+        PresSecnum = analysis_.indexes - 1;
         return;
     }
     GetDispSector();
 }
 
 void MainWindowLogic::CmndPrevsec_Click() {
-    img.PresSecnum -= 1;
-    if (img.PresSecnum < 0) {
-        img.PresSecnum = 0;
+    PresSecnum -= 1;
+    if (PresSecnum < 0) {
+        PresSecnum = 0;
         return;
     }
     GetDispSector();
@@ -441,8 +482,8 @@ void MainWindowLogic::CmndPrevsec_Click() {
 
 void MainWindowLogic::CmndNexTrack_Click() {
     track = disktrk + 1;
-    if (track > img.tracks - 1) {
-        track = img.tracks - 1;
+    if (track > analysis_.tracks - 1) {
+        track = analysis_.tracks - 1;
         return;
     }
     StepToTrack();
@@ -460,12 +501,11 @@ void MainWindowLogic::CmndPrevTrk_Click() {
 // The first sector of `track`, unless the image holds no sector there (a
 // track the header counts but the file does not hold).
 void MainWindowLogic::StepToTrack() {
-    const bool walked = img.jv1 == 1 || track < static_cast<int>(img.tables.trkstart.Size());
-    const std::int64_t index = img.jv1 == 1 ? track * 10LL : img.tables.trkstart(track);
-    if (!walked || index >= img.secslots) {
+    const SectorTables& tables = analysis_.tables;
+    if (!tables.HasTrackStart(track) || tables.TrackStart(track) >= analysis_.indexes) {
         return;
     }
-    img.PresSecnum = index;
+    PresSecnum = tables.TrackStart(track);
     GetDispSector();
 }
 
@@ -478,22 +518,19 @@ void MainWindowLogic::CmndGotoTrk_Click() {
         return; // a negative or oversized number is ignored like one beyond the last track
     }
     track = *wanted;
-    if (track > img.tracks - 1) {
+    if (track > analysis_.tracks - 1) {
         return;
     }
+    // The sectors of both sides of every track before it.
     std::int64_t index = 0;
-    if (img.jv1 == 1) {
-        index = track * 10LL;
-    } else {
-        for (int t = 0; t < track; ++t) {
-            index += static_cast<std::int64_t>(img.tables.trkspt(t)) * img.sides;
-        }
+    for (int t = 0; t < track; ++t) {
+        index += static_cast<std::int64_t>(analysis_.tables.SectorsOnTrack(t)) * analysis_.sides;
     }
     // A track the header counts but the file does not hold has no sector to show.
-    if (index >= img.secslots) {
+    if (index >= analysis_.indexes) {
         return;
     }
-    img.PresSecnum = index;
+    PresSecnum = index;
     GetDispSector();
 }
 
@@ -501,8 +538,8 @@ void MainWindowLogic::CmndDirFind_Click() {
     if (openflag == 0) {
         return;
     }
-    img.PresSecnum = img.dirstartsec;
-    if (img.dirstartsecfnd != 0) {
+    PresSecnum = analysis_.directoryStart;
+    if (analysis_.directoryFound) {
         GetDispSector();
     } else {
         host_.MsgBox(kNoDirectoryMessage, kMsgOk, kRefusalTitle);
@@ -534,11 +571,11 @@ bool MainWindowLogic::ShowSectorAt(const dos::SectorAddress& at) {
     if (!imageShown_) {
         return false;
     }
-    const std::int64_t index = FindSector(img, at.track, at.side, at.sector);
+    const std::int64_t index = FindSector(analysis_, at.track, at.side, at.sector);
     if (index < 0) {
         return false;
     }
-    img.PresSecnum = index;
+    PresSecnum = index;
     GetDispSector();
     return true;
 }

@@ -1,5 +1,6 @@
-// The main window's logic: image analysis, the sector display and the
-// navigation commands, drawn on a toolkit-neutral surface and control models.
+// The main window's logic: opening an image and keeping its analysis, the
+// sector display and the navigation commands, drawn on a toolkit-neutral
+// surface and control models.
 #pragma once
 
 #include "dos/disk_sectors.h"
@@ -51,6 +52,26 @@ inline constexpr const char* kNewdosMarkerText = "         Newdos/80";
 inline constexpr const char* kMissingSectorType = "No Sector";
 inline constexpr const char* kMissingSectorNotice =
     " No ID field or header entry describes this sector index: it has no data";
+inline constexpr const char* kDirSectorType = "Dir Sec.";
+inline constexpr const char* kDataSectorType = "Data Sec.";
+// trkdens of a double-density sector; a single-density one holds 0.
+inline constexpr int kDoubleDensityFlag = 128;
+
+// The disk summary's texts, as the window builds them from the analysis.
+std::string TracksText(int tracks);                     // Text1: " 40 Track"
+std::string DensityText(Density density);               // dd: " Single/Density", ...
+std::string SidesText(int sides);                       // sda: " Single/Sided" or " Double/Sided"
+std::string SectorsPerCylinderText(int spt, int sides); // sptab: "  Sec/Cyl. = 36 (18 * 2)"
+std::string GranuleText(int sectorsPerGranule);         // spgaa: "   Spg = 5"
+// The notice list as the window shows it once the image's first sector is
+// shown: the sectors numbered from 1 or the dual density, then the damage.
+std::vector<std::string> NoticeLines(const ImageAnalysis& a);
+// Whether the display takes the sector at an index for a directory sector:
+// by its data mark, or, on an image whose track sectors are numbered from 1,
+// by where it lies (the 18 indexes from the directory's first).
+bool ShownAsDirectory(const ImageAnalysis& a, const IndexedSector& s);
+// "D/D  " or "S/D  ", as the density field shows a sector.
+const char* DensityField(const IndexedSector& s);
 
 class MainWindowLogic {
   public:
@@ -75,13 +96,23 @@ class MainWindowLogic {
     CommandButton Cmndhexedit{"Hex Editor"};
     Surface surface;
 
-    // Image state of the analysis, and the browser's own variables.
-    ImageState img;
+    // The window's own variables: the file, the sector index on display and
+    // what the display found of it, and the disk summary's texts.
     std::string Filename;
     int openflag = 0;
+    std::int64_t PresSecnum = 0; // the sector index on display
+    int TrkToFind = 0;           // its track, sector and side
+    int SecToFind = 0;
+    int SideToFind = 0;
+    std::int64_t fpa = 0; // the position of its first data byte
+    int datamarkjv = 0;   // its data mark: JV3 and JV1
+    int datamarkDmk = 0;  // DMK
+    int trkdens = 0;      // 0 single density, kDoubleDensityFlag double
     int track = 0;
     int disktrk = 0;
-    std::string sptab;
+    std::string dd, sda, spgaa, sptab;
+    std::string Emtype; // the layout's name
+    std::string pdrive; // the drive-parameter read-out
 
     // File > Open once the dialog has handed back a name: opened and shown,
     // refused with its message, or not opened and why.
@@ -91,7 +122,7 @@ class MainWindowLogic {
     // Reads file number 1 whole and analyses it; ends by showing sector index 0.
     // Refused files come back with the text of their box.
     OpenResult AnalyseImage();
-    // Shows the sector whose index is img.PresSecnum.
+    // Shows the sector whose index is PresSecnum.
     void GetDispSector();
 
     // Navigation commands.
@@ -109,6 +140,10 @@ class MainWindowLogic {
     // File > Files... and its button: shows the files window on this window's disk.
     void CmndFiles_Click();
 
+    // The analysis of the image shown last (kept when a later file is
+    // refused), and the bytes of that image.
+    const ImageAnalysis& Analysis() const { return analysis_; }
+    const ImageBuffer& Buffer() const { return filebuf_; }
     // The disk of the image shown, the DOS directory read from it (both empty
     // after a refusal), and its sectors by track, side and sector as the DOS
     // reads them (none after a refusal).
@@ -140,25 +175,27 @@ class MainWindowLogic {
     // The steps of GetDispSector, in the order it takes them.
     void ShowNoDirectoryNotice();
     void ShowDiskSummary();
-    void LocateSector();
+    void LocateSector(const IndexedSector& s);
     void ShowSectorIdentity();
-    void TakeDataPosition();
+    void TakeDataPosition(const IndexedSector& s);
     void ShowDensity();
-    bool ClassifySector();
+    bool ClassifySector(const IndexedSector& s);
     void ShowTypeFields(bool dirSector);
-    void ShowCrc();
+    void ShowCrc(const IndexedSector& s);
     void ShowMissingSector();
     void ClearDumpArea(int rows);
     void AddNotices();
     // The dump of the sector's data bytes, row by row.
-    void DumpSector(bool dirSector, int rows);
-    void DumpRow(int r, int stride, bool coloured, int& entryFirst);
+    void DumpSector(const IndexedSector& s, bool dirSector, int rows);
+    void DumpRow(const SectorBytes& bytes, int r, bool coloured, int& entryFirst);
     void StepToTrack();
 
     Host& host_;
     FileNumber1 file1_;
     bool imageShown_ = false;
+    ImageBuffer filebuf_;
     disk::Disk model_;
+    ImageAnalysis analysis_;
     std::optional<dos::DiskSectors> sectors_;
     dos::Disk disk_;
     int generation_ = 0;
