@@ -180,6 +180,7 @@ inline constexpr std::uint8_t kIdAddressMark = 0xFE;
 // in single density; gap bytes between the fields.
 inline constexpr std::uint8_t kSyncDouble = 0xA1;
 inline constexpr std::uint8_t kSyncSingle = 0x00;
+inline constexpr int kSyncBytes = 3;
 inline constexpr std::uint8_t kGapDouble = 0x4E;
 inline constexpr std::uint8_t kGapSingle = 0xFF;
 

@@ -3,7 +3,7 @@
 // The viewer takes from the disk model what the model knows of the file: the
 // layout, where the model recognises one the viewer marks (DMK, DMK for real
 // drives, JV1); the DMK track length; and where the track records the file
-// holds begin. It reads the model once, when it loads the file.
+// holds begin. It reads them once, when it loads the file.
 //
 // Its own rules, all kept in this unit, are those by which it marks bytes the
 // model does not describe, or describes otherwise. The viewer shows the raw
@@ -28,6 +28,7 @@
 
 #include "hex_bytes.h"
 #include "image/dmk.h"
+#include "image/jv1.h"
 #include "image/jv3.h"
 #include "image/recognition.h"
 
@@ -45,10 +46,12 @@ enum class HexFormat { None, Dmk, DmkRealDisk, Jv1, Jv3 };
 
 namespace hexrules {
 
-// The JV3 test reads the track bytes of the entries within the first 16 bytes.
+// The viewer tells a layout the model does not by the file's first bytes:
+// JV3 by the track bytes of the entries that lie there.
+inline constexpr std::int64_t kRecognitionBytes = 16;
 inline constexpr int kJv3TestEntries = 6;
-static_assert(jv3::EntryOffset(kJv3TestEntries - 1) < 16 &&
-              jv3::EntryOffset(kJv3TestEntries) >= 16);
+static_assert(jv3::EntryOffset(kJv3TestEntries - 1) < kRecognitionBytes &&
+              jv3::EntryOffset(kJv3TestEntries) >= kRecognitionBytes);
 
 // The page format: the model's layout where it is one the viewer marks, else
 // JV3 by the viewer's own test, else none. Missing bytes read as 0, so an
@@ -59,19 +62,25 @@ HexFormat FormatOf(Layout modelLayout, const HexBytes& filebuf);
 // 0xA1 sync bytes (double density), or after three 0x00 (single density,
 // where the sync bytes are not kept).
 inline bool IsIdMarkAfterSync(const HexBytes& filebuf, std::int64_t p) {
-    const auto threeBefore = [&](std::uint8_t b) {
-        return filebuf.At(p - 1) == b && filebuf.At(p - 2) == b && filebuf.At(p - 3) == b;
+    const auto syncBefore = [&](std::uint8_t sync) {
+        for (int k = 1; k <= dmk::kSyncBytes; ++k) {
+            if (filebuf.At(p - k) != sync) {
+                return false;
+            }
+        }
+        return true;
     };
     return filebuf.At(p) == dmk::kIdAddressMark &&
-           (threeBefore(dmk::kSyncDouble) || threeBefore(dmk::kSyncSingle));
+           (syncBefore(dmk::kSyncDouble) || syncBefore(dmk::kSyncSingle));
 }
 
 // The blue marking of an ID field counts 2 at its mark and one more for every
-// byte after it, and ends when the count reaches this length: it covers the
-// mark up to the size code, the mark and 4 bytes, or with every byte doubled
+// byte after it, and ends when the count reaches this length, one byte after
+// the size code: it covers the mark and 4 bytes, or with every byte doubled
 // the mark pair and 8 bytes.
 constexpr std::int64_t IdFieldLength(bool doubled) {
-    return dmk::IdOffsetsFor(doubled).sizeCode + 3;
+    constexpr int kCountAtMark = 2;
+    return kCountAtMark + dmk::IdOffsetsFor(doubled).sizeCode + 1;
 }
 static_assert(IdFieldLength(false) == 7 && IdFieldLength(true) == 11);
 
@@ -109,7 +118,8 @@ constexpr Jv3Byte Jv3EntryByte(std::int64_t p) {
 // Whether p lies in an odd-numbered 256-byte block counted from the start of
 // the file (JV1 sectors, JV3 data blocks; the JV3 header is whole blocks).
 constexpr bool OddBlock(std::int64_t p) {
-    static_assert(jv3::kDataBlockSize == 256 && jv3::kHeaderSize % jv3::kDataBlockSize == 0);
+    static_assert(jv1::kSectorSize == jv3::kDataBlockSize &&
+                  jv3::kHeaderSize % jv3::kDataBlockSize == 0);
     return (p / jv3::kDataBlockSize) % 2 == 1;
 }
 

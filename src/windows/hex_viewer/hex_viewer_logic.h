@@ -60,7 +60,7 @@ class HexViewerLogic {
     // Window state.
     std::string Filename;
     int openflag = 0;
-    HexBytes filebuf;
+    HexBytes filebuf;           // the file; loaded with structure_
     std::int64_t fpa = 0;       // page start handed to DispHexPage; then the next byte
     std::int64_t stepval = 0;   // the scroll-bar value last taken
     std::int64_t fpasave2 = 0;  // first position of the last page drawn
