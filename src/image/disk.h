@@ -16,8 +16,10 @@
 #include "image_buffer.h"
 #include "recognition.h"
 
+#include <charconv>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ss::disk {
@@ -151,6 +153,22 @@ struct SectorRef {
     int sector = 0;
 };
 
+// A diagnostic's text from words and whole numbers, made in one allocation
+// (a damaged file may have something wrong with every sector).
+inline void AppendWord(std::string& text, std::string_view word) {
+    text += word;
+}
+inline void AppendWord(std::string& text, std::int64_t n) {
+    char digits[24];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
+}
+template <typename... Parts> std::string Words(const Parts&... parts) {
+    std::string text;
+    text.reserve(96);
+    (AppendWord(text, parts), ...);
+    return text;
+}
+
 // Something the reader met that the image should not hold.
 struct Diagnostic {
     std::int64_t pos = 0; // where in the file
@@ -180,6 +198,7 @@ struct Disk {
     // Lists what text() says of position pos, or counts it when the list is full.
     template <typename Text> void Diagnose(std::int64_t pos, Text&& text) {
         if (diagnostics.size() < kListedDiagnostics) {
+            diagnostics.reserve(kListedDiagnostics);
             diagnostics.push_back({pos, text()});
         } else {
             ++unlistedDiagnostics;

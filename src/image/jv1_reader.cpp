@@ -39,10 +39,8 @@ Disk ReadJv1(const ImageBuffer& buf) {
             sec.directoryMark = jv1::IsDirectorySector(i);
             sec.dataInFile = buf.Has(sec.dataPos, sec.dataSize);
             if (!sec.dataInFile) {
-                d.Diagnose(sec.dataPos, [&] {
-                    return "the file ends inside track " + std::to_string(t) + " sector " +
-                           std::to_string(s);
-                });
+                d.Diagnose(sec.dataPos,
+                           [&] { return Words("the file ends inside track ", t, " sector ", s); });
             }
         }
     }

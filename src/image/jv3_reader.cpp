@@ -93,8 +93,8 @@ Disk ReadJv3(const ImageBuffer& buf) {
         const Sector& s = sectors.emplace_back(SectorOf(buf, p));
         if (!s.dataInFile) {
             d.Diagnose(s.dataPos, [&] {
-                return "the file ends inside the data of track " + std::to_string(s.cylinder) +
-                       " side " + std::to_string(s.head) + " sector " + std::to_string(s.sector);
+                return Words("the file ends inside the data of track ", s.cylinder, " side ",
+                             s.head, " sector ", s.sector);
             });
         }
     });
