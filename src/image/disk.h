@@ -136,14 +136,15 @@ struct ImageHeader {
     int jv3Tables = 0;           // JV3: 1, or 2 when a second table follows the first's data
     int jv3UsedEntries = 0;
     int jv3FreeEntries = 0;
-    // JV3: for each entry of the first table from 0 on, whether the header
-    // test passes read from that entry (its track byte and the next three
-    // entries' are equal), as long as the file holds the four; entry 0's is
-    // the recognition of the layout. Past the end the test fails.
-    std::vector<bool> jv3HeaderTest;
+    // JV3: for each entry of the first table from 0 up to its last used
+    // one (a walk over the header starts from no later entry), 1 when the
+    // header test passes read from that entry (its track byte and the next
+    // three entries' are equal), as long as the file holds the four; entry
+    // 0's is the recognition of the layout. Past the end the test fails.
+    std::vector<std::uint8_t> jv3HeaderTest;
     bool Jv3HeaderTestAt(std::int64_t entry) const {
         return entry >= 0 && entry < static_cast<std::int64_t>(jv3HeaderTest.size()) &&
-               jv3HeaderTest[static_cast<std::size_t>(entry)];
+               jv3HeaderTest[static_cast<std::size_t>(entry)] != 0;
     }
 };
 

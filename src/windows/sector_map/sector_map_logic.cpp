@@ -76,6 +76,7 @@ OpenResult SectorMapLogic::ReadAndCheckFile() {
             disk_ = disk::ReadDisk(filebuf);
             diskRead_ = true;
             jv3Entries_.clear();
+            jv3Entries_.reserve(disk_.headerOrder.size());
             for (const disk::SectorRef r : disk_.headerOrder) {
                 jv3Entries_.push_back(&disk_.At(r));
             }
