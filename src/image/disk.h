@@ -16,8 +16,10 @@
 #include "image_buffer.h"
 #include "recognition.h"
 
+#include <charconv>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ss::disk {
@@ -140,14 +142,15 @@ struct ImageHeader {
     // the directory. Other layouts: 0 and -1.
     int jv1SectorsPerTrack = 0;
     int jv1DirectoryTrack = -1;
-    // JV3: for each entry of the first table from 0 on, whether the header
-    // test passes read from that entry (its track byte and the next three
-    // entries' are equal), as long as the file holds the four; entry 0's is
-    // the recognition of the layout. Past the end the test fails.
-    std::vector<bool> jv3HeaderTest;
+    // JV3: for each entry of the first table from 0 up to its last used
+    // one (a walk over the header starts from no later entry), 1 when the
+    // header test passes read from that entry (its track byte and the next
+    // three entries' are equal), as long as the file holds the four; entry
+    // 0's is the recognition of the layout. Past the end the test fails.
+    std::vector<std::uint8_t> jv3HeaderTest;
     bool Jv3HeaderTestAt(std::int64_t entry) const {
         return entry >= 0 && entry < static_cast<std::int64_t>(jv3HeaderTest.size()) &&
-               jv3HeaderTest[static_cast<std::size_t>(entry)];
+               jv3HeaderTest[static_cast<std::size_t>(entry)] != 0;
     }
 };
 
@@ -156,6 +159,22 @@ struct SectorRef {
     int track = 0;
     int sector = 0;
 };
+
+// A diagnostic's text from words and whole numbers, made in one allocation
+// (a damaged file may have something wrong with every sector).
+inline void AppendWord(std::string& text, std::string_view word) {
+    text += word;
+}
+inline void AppendWord(std::string& text, std::int64_t n) {
+    char digits[24];
+    text.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
+}
+template <typename... Parts> std::string Words(const Parts&... parts) {
+    std::string text;
+    text.reserve(96);
+    (AppendWord(text, parts), ...);
+    return text;
+}
 
 // Something the reader met that the image should not hold.
 struct Diagnostic {
@@ -186,6 +205,7 @@ struct Disk {
     // Lists what text() says of position pos, or counts it when the list is full.
     template <typename Text> void Diagnose(std::int64_t pos, Text&& text) {
         if (diagnostics.size() < kListedDiagnostics) {
+            diagnostics.reserve(kListedDiagnostics);
             diagnostics.push_back({pos, text()});
         } else {
             ++unlistedDiagnostics;

@@ -30,10 +30,6 @@ CrcState StateOf(dmk::FieldCrc c) {
     return CrcState::NotRecorded;
 }
 
-std::string RecordText(int record) {
-    return "track record " + std::to_string(record);
-}
-
 class DmkReader {
   public:
     DmkReader(const ImageBuffer& buf, Disk& d) : buf_(buf), d_(d) {}
@@ -46,8 +42,9 @@ class DmkReader {
         track.pos = start;
         track.length = std::min(length_, buf_.Size() - start);
         if (track.length < length_) {
-            d_.Diagnose(start,
-                        [&] { return RecordText(k) + " is cut off by the end of the file"; });
+            d_.Diagnose(start, [&] {
+                return Words("track record ", k, " is cut off by the end of the file");
+            });
         }
         if (depth == Depth::Tracks) {
             return;
@@ -62,15 +59,15 @@ class DmkReader {
             }
             if (!buf_.Has(start + p.offset)) {
                 d_.Diagnose(start + 2LL * j, [&] {
-                    return RecordText(k) + ": ID pointer " + std::to_string(j) +
-                           " points past the end of the file";
+                    return Words("track record ", k, ": ID pointer ", j,
+                                 " points past the end of the file");
                 });
                 continue;
             }
             if (p.offset < dmk::kPointerTableSize || p.offset >= length_) {
                 d_.Diagnose(start + 2LL * j, [&] {
-                    return RecordText(k) + ": ID pointer " + std::to_string(j) +
-                           " points outside its record";
+                    return Words("track record ", k, ": ID pointer ", j,
+                                 " points outside its record");
                 });
             }
             pointers_[static_cast<std::size_t>(count)] = p;
@@ -186,9 +183,9 @@ Disk ReadDmk(const ImageBuffer& buf, Depth depth) {
     h.dmkRecords = static_cast<int>((after + length - 1) / length);
     if (h.dmkRecords != h.dmk.tracks * h.dmkHeads) {
         d.Diagnose(dmk::kHeaderSize, [&] {
-            return "the header counts " + std::to_string(h.dmk.tracks) + " tracks of " +
-                   std::to_string(h.dmkHeads) + (h.dmkHeads == 1 ? " side" : " sides") +
-                   ", the file holds " + std::to_string(h.dmkRecords) + " track records";
+            return Words("the header counts ", h.dmk.tracks, " tracks of ", h.dmkHeads,
+                         h.dmkHeads == 1 ? " side" : " sides", ", the file holds ", h.dmkRecords,
+                         " track records");
         });
     }
     d.tracks.reserve(static_cast<std::size_t>(h.dmkRecords));

@@ -44,10 +44,8 @@ Disk ReadJv1(const ImageBuffer& buf, Depth depth) {
             sec.directoryMark = jv1::IsDirectorySector(i);
             sec.dataInFile = buf.Has(sec.dataPos, sec.dataSize);
             if (!sec.dataInFile) {
-                d.Diagnose(sec.dataPos, [&] {
-                    return "the file ends inside track " + std::to_string(t) + " sector " +
-                           std::to_string(s);
-                });
+                d.Diagnose(sec.dataPos,
+                           [&] { return Words("the file ends inside track ", t, " sector ", s); });
             }
         }
     }

@@ -165,25 +165,29 @@ inline bool FourEqualTrackBytes(const ImageBuffer& buf, std::int64_t at = 0) {
     return true;
 }
 
-// The header test read from each entry of the first table from 0 on, as far
-// as the file holds the bytes it reads: FourEqualTrackBytes at each entry.
-inline std::vector<bool> HeaderTestAtEachEntry(const ImageBuffer& buf) {
+// The header test read from each of the first `entries` entries of the first
+// table, as far as the file holds the bytes it reads: FourEqualTrackBytes at
+// each entry, 1 where it holds.
+inline std::vector<std::uint8_t> HeaderTestAtEachEntry(const ImageBuffer& buf,
+                                                       int entries = kEntries) {
     const std::int64_t size = buf.Size();
-    if (size < kHeaderTestBytes) {
+    if (size < kHeaderTestBytes || entries <= 0) {
         return {};
     }
-    const auto tests = static_cast<std::size_t>(
-        std::min<std::int64_t>(kEntries, (size - kHeaderTestBytes) / kEntrySize + 1));
-    const std::uint8_t* bytes = buf.Bytes().data();
+    const auto tests = static_cast<std::size_t>(std::min<std::int64_t>(
+        std::min(entries, kEntries), (size - kHeaderTestBytes) / kEntrySize + 1));
     // The test at n holds when the track bytes of entries n and n + 1, n + 1
-    // and n + 2, n + 2 and n + 3 are equal: count the equal pairs in a row.
-    std::vector<bool> out(tests);
+    // and n + 2, n + 2 and n + 3 are equal: count the equal pairs in a row,
+    // from the last pair the tests read back to the first.
+    std::vector<std::uint8_t> out(tests);
+    std::uint8_t* test = out.data();
+    const std::uint8_t* bytes = buf.Bytes().data();
     int run = 0;
     for (std::size_t n = tests + 2; n-- > 0;) {
-        const std::size_t p = static_cast<std::size_t>(EntryOffset(static_cast<int>(n)));
+        const std::size_t p = kEntrySize * n;
         run = bytes[p] == bytes[p + kEntrySize] ? run + 1 : 0;
         if (n < tests) {
-            out[n] = run >= 3;
+            test[n] = run >= 3 ? 1 : 0;
         }
     }
     return out;

@@ -50,26 +50,37 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
     if (!buf.Has(0, jv3::kHeaderSize)) {
         d.Diagnose(buf.Size(), [] { return std::string("the file ends inside the header"); });
     }
-    d.header.jv3HeaderTest = jv3::HeaderTestAtEachEntry(buf);
 
-    // Each track and side's sectors, counted first so that each track's
-    // sectors take one allocation.
+    // The used entries, and each track and side's sectors counted, so that
+    // each track's sectors take one allocation.
+    std::vector<jv3::PlacedEntry> used;
     std::array<int, kTrackBytes * kHeads> count{};
-    int entries = 0;
-    int firstTable = 0; // used entries of the first table
+    int entries = 0;     // entries the file holds, used and free
+    int firstTable = 0;  // used entries of the first table
+    int lastOfFirst = 0; // the first table's last used entry (0 when none)
+    int tracks = 0;
     jv3::ForEachEntry(buf, [&](const jv3::PlacedEntry& p) {
-        ++entries;
+        entries = p.number + 1;
         if (p.entry.IsFree()) {
-            ++d.header.jv3FreeEntries;
-        } else {
-            ++count[static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side())];
-            firstTable += p.number < jv3::kEntries ? 1 : 0;
+            return;
         }
-        d.header.jv3Tables = p.number / jv3::kEntries + 1;
+        used.push_back(p);
+        int& n = count[static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side())];
+        tracks += n == 0 ? 1 : 0;
+        ++n;
+        if (p.number < jv3::kEntries) {
+            ++firstTable;
+            lastOfFirst = p.number;
+        }
     });
-    d.header.jv3UsedEntries = entries - d.header.jv3FreeEntries;
+    d.header.jv3Tables = (entries + jv3::kEntries - 1) / jv3::kEntries;
+    d.header.jv3UsedEntries = static_cast<int>(used.size());
+    d.header.jv3FreeEntries = entries - d.header.jv3UsedEntries;
+    // A walk over the header can start from no entry after the last used one.
+    d.header.jv3HeaderTest = jv3::HeaderTestAtEachEntry(buf, lastOfFirst + 1);
 
     std::array<int, kTrackBytes * kHeads> trackOf{};
+    d.tracks.reserve(static_cast<std::size_t>(tracks));
     for (std::size_t k = 0; k < count.size(); ++k) {
         if (count[k] == 0) {
             continue;
@@ -86,10 +97,7 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
         return d;
     }
     d.headerOrder.reserve(static_cast<std::size_t>(firstTable));
-    jv3::ForEachEntry(buf, [&](const jv3::PlacedEntry& p) {
-        if (p.entry.IsFree()) {
-            return;
-        }
+    for (const jv3::PlacedEntry& p : used) {
         const std::size_t k = static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side());
         std::vector<Sector>& sectors = d.tracks[static_cast<std::size_t>(trackOf[k])].sectors;
         if (p.number < jv3::kEntries) {
@@ -98,11 +106,11 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
         const Sector& s = sectors.emplace_back(SectorOf(buf, p));
         if (!s.dataInFile) {
             d.Diagnose(s.dataPos, [&] {
-                return "the file ends inside the data of track " + std::to_string(s.cylinder) +
-                       " side " + std::to_string(s.head) + " sector " + std::to_string(s.sector);
+                return Words("the file ends inside the data of track ", s.cylinder, " side ",
+                             s.head, " sector ", s.sector);
             });
         }
-    });
+    }
     return d;
 }
 

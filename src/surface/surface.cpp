@@ -1,6 +1,7 @@
 #include "surface.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <bit>
 #include <charconv>
@@ -85,7 +86,41 @@ void Surface::Print(const std::vector<PrintItem>& items, bool stayOnLine) {
     }
 }
 
+namespace {
+
+// The printed texts of 0 to 255 (" 0 " to " 255 "), the numbers windows print
+// most: sector, track and side numbers.
+constexpr int kSmallNumbers = 256;
+constexpr int kSmallNumberWidth = 5;
+constexpr std::array<char, kSmallNumbers* kSmallNumberWidth> kSmallNumberTexts = [] {
+    std::array<char, kSmallNumbers * kSmallNumberWidth> t{};
+    for (int n = 0; n < kSmallNumbers; ++n) {
+        char* p = &t[static_cast<std::size_t>(n * kSmallNumberWidth)];
+        *p++ = ' ';
+        if (n >= 100) {
+            *p++ = static_cast<char>('0' + n / 100);
+        }
+        if (n >= 10) {
+            *p++ = static_cast<char>('0' + n / 10 % 10);
+        }
+        *p++ = static_cast<char>('0' + n % 10);
+        *p = ' ';
+    }
+    return t;
+}();
+
+std::string_view SmallNumberText(int n) {
+    const std::size_t length = n >= 100 ? 5 : n >= 10 ? 4 : 3;
+    return {&kSmallNumberTexts[static_cast<std::size_t>(n * kSmallNumberWidth)], length};
+}
+
+} // namespace
+
 void Surface::PrintNumber(std::int64_t n, bool stayOnLine) {
+    if (n >= 0 && n < kSmallNumbers) {
+        Print(SmallNumberText(static_cast<int>(n)), stayOnLine);
+        return;
+    }
     // A blank or the minus sign, up to 19 digits, a blank.
     char digits[24];
     char* p = digits;

@@ -52,6 +52,34 @@ TEST(Surface, PrintKeepsOrEndsTheLine) {
     EXPECT_EQ(s.CurrentY, 0);
 }
 
+// Printed numbers: a blank or the minus sign, the digits, a blank, on either
+// side of 0 to 255, which print from a table.
+TEST(Surface, PrintedNumbers) {
+    FixedMetrics m;
+    Surface s(m);
+    const struct {
+        std::int64_t n;
+        const char* text;
+    } cases[] = {{0, " 0 "},
+                 {9, " 9 "},
+                 {10, " 10 "},
+                 {99, " 99 "},
+                 {100, " 100 "},
+                 {255, " 255 "},
+                 {256, " 256 "},
+                 {-1, "-1 "},
+                 {1000000007, " 1000000007 "},
+                 {INT64_MIN, "-9223372036854775808 "}};
+    for (const auto& c : cases) {
+        s.Cls();
+        s.PrintNumber(c.n, true);
+        ASSERT_EQ(s.TextsAt(0).size(), 1u);
+        EXPECT_EQ(s.TextsAt(0)[0].text, c.text);
+        EXPECT_EQ(s.CurrentX,
+                  static_cast<int>(std::string(c.text).size()) * FixedMetrics::kCharWidth);
+    }
+}
+
 TEST(Surface, RedrawingTheSameSpotDoesNotGrowTheList) {
     FixedMetrics m;
     Surface s(m);

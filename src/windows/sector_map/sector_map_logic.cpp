@@ -67,13 +67,20 @@ void SectorMapLogic::Form_Activate() {
 
 OpenResult SectorMapLogic::ReadAndCheckFile() {
     {
-        const ImageBuffer bytes(file1_.ReadAllAndClose());
-        fileend = bytes.Size();
-        disk_ = disk::ReadDisk(bytes);
-    }
-    jv3Entries_.clear();
-    for (const disk::SectorRef r : disk_.headerOrder) {
-        jv3Entries_.push_back(&disk_.At(r));
+        std::vector<std::uint8_t> bytes = file1_.ReadAllAndClose();
+        fileend = static_cast<std::int64_t>(bytes.size());
+        // The window reloads its file each time it is activated: the same
+        // bytes make the same disk.
+        if (!diskRead_ || bytes != filebuf.Bytes()) {
+            filebuf = ImageBuffer(std::move(bytes));
+            disk_ = disk::ReadDisk(filebuf);
+            diskRead_ = true;
+            jv3Entries_.clear();
+            jv3Entries_.reserve(disk_.headerOrder.size());
+            for (const disk::SectorRef r : disk_.headerOrder) {
+                jv3Entries_.push_back(&disk_.At(r));
+            }
+        }
     }
 
     fpa = 0;

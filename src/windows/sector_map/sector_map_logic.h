@@ -9,6 +9,7 @@
 #pragma once
 
 #include "image/disk.h"
+#include "image/image_buffer.h"
 #include "image/image_file.h"
 #include "surface/controls.h"
 #include "surface/host.h"
@@ -96,7 +97,8 @@ class SectorMapLogic {
     // The file and the window's state.
     std::string Filename;
     int openflag = 0;
-    std::int64_t fileend = 0; // the file's length
+    ImageBuffer filebuf;
+    std::int64_t fileend = 0;
     int jv1 = 0;
     int dmkflag = 0;
     int endflag = 0;
@@ -206,8 +208,9 @@ class SectorMapLogic {
     };
     std::optional<Shown> shown_;
 
-    // The disk of the file last loaded, read once at its load, and its JV3
-    // sectors in the order of their header entries.
+    // The disk of the file last loaded (filebuf), read once at its load, and
+    // its JV3 sectors in the order of their header entries.
+    bool diskRead_ = false;
     disk::Disk disk_;
     std::vector<const disk::Sector*> jv3Entries_;
 
