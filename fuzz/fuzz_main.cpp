@@ -1,11 +1,13 @@
 // Feeds arbitrary bytes to the main window as an image file: File > Open,
-// the display of sector indexes across the image, a navigation sequence and
-// Goto Track texts read from the input, the terminal layout of the surface,
-// then a second image (the input's back half) over what the first one left.
-
-#include "cli/commands.h"
+// the display of sector indexes across the image and a navigation sequence
+// with Goto Track texts read from the input, drawn on an unseen surface whose
+// metrics read every text printed; then, when the input's script asks for
+// them, a second image (the input's back half) over what the first one left,
+// and the sector shown last drawn on a kept surface and laid out for a
+// terminal.
 #include "cli/terminal.h"
 #include "fuzz_support.h"
+#include "windows/main_window/main_window_logic.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -22,13 +24,20 @@ constexpr std::size_t kEvents = 8;
 // this many indexes shown, spread evenly from the first to the last.
 constexpr int kMaxDisplays = 6;
 
-void ShowIndexes(ss::cli::Window& window) {
-    const int count = ss::cli::SectorCount(window);
-    const int shown = std::min(count, kMaxDisplays);
-    for (int k = 1; k < shown; ++k) {
-        const std::int64_t index =
-            shown == count ? k : static_cast<std::int64_t>(count - 1) * k / (shown - 1);
-        ss::cli::ShowSector(window, index);
+// The main window as the command-line program keeps it, measured by metrics
+// that read each text it prints.
+struct Window {
+    ss::RecordingHost host;
+    ss::fuzz::ReadingMetrics metrics;
+    ss::MainWindowLogic logic{host, metrics};
+};
+
+void ShowIndexes(ss::MainWindowLogic& w) {
+    const std::int64_t count = std::max<std::int64_t>(w.Analysis().indexes, 0);
+    const std::int64_t shown = std::min<std::int64_t>(count, kMaxDisplays);
+    for (std::int64_t k = 1; k < shown; ++k) {
+        w.PresSecnum = shown == count ? k : (count - 1) * k / (shown - 1);
+        w.GetDispSector();
     }
 }
 
@@ -74,30 +83,45 @@ void Navigate(ss::MainWindowLogic& w, ss::fuzz::Script& script) {
     }
 }
 
-void ShowImage(ss::cli::Window& window, const std::string& path, ss::fuzz::Script script,
+void ShowImage(ss::MainWindowLogic& w, const std::string& path, ss::fuzz::Script script,
                bool everyIndex) {
-    ss::MainWindowLogic& w = window.logic;
     w.MnuOpen(path);
     // A refused file: the window keeps running; its commands must stay safe.
     if (everyIndex) {
-        ShowIndexes(window);
+        ShowIndexes(w);
     }
     Navigate(w, script);
-    (void)ss::cli::SurfaceLines(w.surface, true);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static ss::fuzz::MemoryFile file;
-    ss::cli::Window window;
+    Window window;
+    ss::MainWindowLogic& w = window.logic;
+    w.surface.SetUnseen(true);
 
+    // The script's first byte says whether a second image follows and
+    // whether the last display is laid out (one run in four each); the rest
+    // are the first image's events.
+    ss::fuzz::Script script(data, size, kEvents + 1);
+    const std::uint8_t choice = script.Byte();
+    const bool again = (choice & 3) == 0;
+    const bool laidOut = (choice & 12) == 0;
     file.Write(data, size);
-    ShowImage(window, file.Path(), ss::fuzz::Script(data, size, kEvents), true);
+    ShowImage(w, file.Path(), script, true);
 
-    // A second image over the state the first one left: the back half.
-    const std::size_t half = size / 2;
-    file.Write(data + half, size - half);
-    ShowImage(window, file.Path(), ss::fuzz::Script(data, half, kEvents), false);
+    if (again) {
+        // A second image over the state the first one left: the back half.
+        const std::size_t half = size / 2;
+        file.Write(data + half, size - half);
+        ShowImage(w, file.Path(), ss::fuzz::Script(data, half, kEvents), false);
+    }
+
+    if (laidOut) {
+        w.surface.SetUnseen(false);
+        w.GetDispSector();
+        (void)ss::cli::SurfaceLines(w.surface, true);
+    }
     return 0;
 }

@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to the sector map window as a file: the load that
 // "Sector Display" starts, both orders, a sequence of presses read from the
-// input (Next, Previous, Resize, the two options, Activate again), and
-// File > Open of the input's back half over the first file.
+// input (Next, Previous, Resize, the two options, Activate again), and, when
+// the input asks for it, File > Open of the input's back half over the first
+// file. The pages are drawn on an unseen surface whose metrics read every
+// text printed.
 
 #include "fuzz_support.h"
 #include "windows/sector_map/sector_map_logic.h"
@@ -47,6 +49,6 @@ void Press(ss::SectorMapLogic& map, ss::fuzz::Script& script) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ss::fuzz::LoadTwice<ss::SectorMapLogic>(data, size, kEvents, Press);
+    ss::fuzz::LoadTwice<ss::SectorMapLogic>(data, size, kEvents, Press, true);
     return 0;
 }

@@ -112,10 +112,11 @@ class Script {
 };
 
 // One run of a secondary window: the window loads the input as the file the
-// main window shares, `events` acts on it with a script from the input's
-// tail; then File > Open loads the input's back half over it and `events` acts
-// again with a script from the front half. With `unseen`, the window draws on
-// an unseen surface (Surface::SetUnseen) measured by ReadingMetrics.
+// main window shares and `events` acts on it with a script from the input's
+// tail. When the script's first byte asks for it (one run in four), File >
+// Open then loads the input's back half over it and `events` acts again with
+// a script from the front half. With `unseen`, the window draws on an unseen
+// surface (Surface::SetUnseen) measured by ReadingMetrics.
 template <class Window, class Events>
 void LoadTwice(const std::uint8_t* data, std::size_t size, std::size_t most, Events events,
                bool unseen = false) {
@@ -129,15 +130,19 @@ void LoadTwice(const std::uint8_t* data, std::size_t size, std::size_t most, Eve
     window.surface.SetUnseen(unseen);
     host.SharedFilename = file.Path();
     window.Form_Activate();
-    Script script(data, size, most);
+    Script script(data, size, most + 1);
+    const bool again = (script.Byte() & 3) == 0;
     events(window, script);
+    if (!again) {
+        return;
+    }
 
     const std::size_t half = size / 2;
     file.Write(data + half, size - half);
     host.SharedFilename.clear();
     window.MnuOpen(file.Path());
-    Script again(data, half, most);
-    events(window, again);
+    Script second(data, half, most);
+    events(window, second);
 }
 
 } // namespace ss::fuzz

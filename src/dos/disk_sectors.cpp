@@ -109,6 +109,7 @@ DiskSectors::DiskSectors(const disk::Disk& disk, const ImageBuffer& buf)
             chosen_.push_back({at, c.sector});
             cylinders_ = std::max(cylinders_, at.track + 1);
             sides_ = std::max(sides_, at.side + 1);
+            lowest_ = std::min(lowest_, at.sector);
         }
     }
 }

@@ -7,14 +7,7 @@
 namespace ss::dos {
 
 SectorReader::SectorReader(const SectorSource& source) : src_(source) {
-    diskLowest_ = 255;
-    for (int c = 0; c < src_.Cylinders(); ++c) {
-        for (int h = 0; h < src_.Sides(); ++h) {
-            if (const auto shape = src_.Track(c, h)) {
-                diskLowest_ = std::min(diskLowest_, shape->lowest);
-            }
-        }
-    }
+    diskLowest_ = src_.LowestSector();
     if (diskLowest_ == 255) {
         diskLowest_ = 0;
     }

@@ -3,6 +3,7 @@
 // (disk_sectors.h); tests give their own.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -41,6 +42,20 @@ class SectorSource {
     virtual std::optional<TrackShape> Track(int cylinder, int side) const = 0;
     // The sector whose ID says this track, side and sector number.
     virtual SectorRead Read(int cylinder, int side, int sector) const = 0;
+    // The lowest sector number of any track side the source holds; 255 when
+    // it holds none. Sources that know it cheaper than a walk over every
+    // track give it themselves.
+    virtual int LowestSector() const {
+        int lowest = 255;
+        for (int c = 0; c < Cylinders(); ++c) {
+            for (int h = 0; h < Sides(); ++h) {
+                if (const auto shape = Track(c, h)) {
+                    lowest = std::min(lowest, shape->lowest);
+                }
+            }
+        }
+        return lowest;
+    }
 };
 
 // Where a sector lies on the disk.
