@@ -346,13 +346,7 @@ std::optional<Disk> CpmReader::Read() {
         }
     }
     disk.freeBytes = std::int64_t{disk.freeGranules} * f_.blockBytes;
-    for (std::size_t f = 0; f < disk.files.size(); ++f) {
-        const auto& sectors = disk.files[f].sectors;
-        for (std::size_t k = 0; k < sectors.size(); ++k) {
-            disk.owners[sectors[k]] =
-                Owner{Owner::Kind::File, static_cast<int>(f), static_cast<int>(k)};
-        }
-    }
+    MarkOwners(disk, false);
     return disk;
 }
 

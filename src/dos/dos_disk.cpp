@@ -686,19 +686,7 @@ void DiskReader::MapOwners(Disk& disk, const std::optional<std::vector<std::uint
             }
         }
     }
-    for (std::size_t f = 0; f < disk.files.size(); ++f) {
-        const auto& sectors = disk.files[f].sectors;
-        for (std::size_t k = 0; k < sectors.size(); ++k) {
-            disk.owners[sectors[k]] =
-                Owner{Owner::Kind::File, static_cast<int>(f), static_cast<int>(k)};
-        }
-    }
-    for (std::size_t k = 0; k < disk.directory.size(); ++k) {
-        disk.owners[disk.directory[k]].kind = k == 0   ? Owner::Kind::Gat
-                                              : k == 1 ? Owner::Kind::Hit
-                                                       : Owner::Kind::Directory;
-    }
-    disk.owners[disk.boot] = Owner{Owner::Kind::Boot, -1, 0};
+    MarkOwners(disk, true);
 }
 
 } // namespace

@@ -115,4 +115,23 @@ void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& gra
     }
 }
 
+void MarkOwners(Disk& disk, bool systemAreas) {
+    for (std::size_t f = 0; f < disk.files.size(); ++f) {
+        const auto& sectors = disk.files[f].sectors;
+        for (std::size_t k = 0; k < sectors.size(); ++k) {
+            disk.owners[sectors[k]] =
+                Owner{Owner::Kind::File, static_cast<int>(f), static_cast<int>(k)};
+        }
+    }
+    if (!systemAreas) {
+        return;
+    }
+    for (std::size_t k = 0; k < disk.directory.size(); ++k) {
+        disk.owners[disk.directory[k]].kind = k == 0   ? Owner::Kind::Gat
+                                              : k == 1 ? Owner::Kind::Hit
+                                                       : Owner::Kind::Directory;
+    }
+    disk.owners[disk.boot] = Owner{Owner::Kind::Boot, -1, 0};
+}
+
 } // namespace ss::dos

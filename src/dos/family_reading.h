@@ -61,6 +61,12 @@ struct GranuleChecks {
 void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& granules,
                    const GranuleChecks& checks);
 
+// What each sector is, over the allocation map's in-use and free marks
+// already set: each file's sectors; and, with `systemAreas`, the directory's
+// (its first the GAT, its second the HIT, the rest entries) and the boot
+// sector.
+void MarkOwners(Disk& disk, bool systemAreas);
+
 // The readers of the families whose directories are not TRSDOS 2.3's: each
 // gives the disk when its family's checks pass, else none.
 std::optional<Disk> ReadTrsdos13(const SectorSource& source);

@@ -184,19 +184,7 @@ std::optional<Disk> Trsdos13Reader::Read() {
         }
     }
     disk.freeBytes = std::int64_t{disk.freeGranules} * kGranuleSectors * kSectorBytes;
-    for (std::size_t f = 0; f < disk.files.size(); ++f) {
-        const auto& sectors = disk.files[f].sectors;
-        for (std::size_t k = 0; k < sectors.size(); ++k) {
-            disk.owners[sectors[k]] =
-                Owner{Owner::Kind::File, static_cast<int>(f), static_cast<int>(k)};
-        }
-    }
-    for (std::size_t k = 0; k < disk.directory.size(); ++k) {
-        disk.owners[disk.directory[k]].kind = k == 0   ? Owner::Kind::Gat
-                                              : k == 1 ? Owner::Kind::Hit
-                                                       : Owner::Kind::Directory;
-    }
-    disk.owners[disk.boot] = Owner{Owner::Kind::Boot, -1, 0};
+    MarkOwners(disk, true);
     return disk;
 }
 
