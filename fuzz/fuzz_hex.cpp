@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the hex viewer as a file: the load that "Hex
 // Editor" starts, a series of scroll-bar values read from the input (the last
-// page, past it and before the first among them), Resize, and File > Open of
-// the input's back half over the first file.
+// page, past it and before the first among them), Resize, and, when the input
+// asks for it, File > Open of the input's back half over the first file.
 //
 // The pages are drawn on an unseen surface: every page is the same 28 lines
 // of texts whatever the file (the tests check them), and keeping them would
