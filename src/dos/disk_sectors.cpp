@@ -144,6 +144,11 @@ const disk::Sector* DiskSectors::Find(const SectorAddress& at) const {
     return it != chosen_.end() && it->at == at ? it->sector : nullptr;
 }
 
+SectorStatus DiskSectors::Status(int cylinder, int side, int sector) const {
+    const disk::Sector* s = Find({cylinder, side, sector});
+    return s == nullptr ? SectorStatus::Missing : StatusOf(*s);
+}
+
 SectorRead DiskSectors::Read(int cylinder, int side, int sector) const {
     SectorRead read;
     const disk::Sector* s = Find({cylinder, side, sector});

@@ -23,6 +23,7 @@ class DiskSectors : public SectorSource {
     int Sides() const override { return sides_; }
     std::optional<TrackShape> Track(int cylinder, int side) const override;
     SectorRead Read(int cylinder, int side, int sector) const override;
+    SectorStatus Status(int cylinder, int side, int sector) const override;
     int LowestSector() const override { return lowest_; }
 
     // The copy of the sector at `at` that Read takes; null when the disk

@@ -115,6 +115,18 @@ void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& gra
     }
 }
 
+void NoteDamagedSectors(DirFile& f, const SectorSource& source) {
+    for (std::size_t k = 0; k < f.sectors.size(); ++k) {
+        const SectorAddress& at = f.sectors[k];
+        const SectorStatus status = source.Status(at.track, at.side, at.sector);
+        if (status != SectorStatus::Missing && status != SectorStatus::CrcError) {
+            continue;
+        }
+        f.problems.push_back("sector " + std::to_string(k + 1) + " (" + AddressText(at) + ")" +
+                             (status == SectorStatus::Missing ? " is missing" : " has a CRC error"));
+    }
+}
+
 void MarkOwners(Disk& disk, bool systemAreas) {
     for (std::size_t f = 0; f < disk.files.size(); ++f) {
         const auto& sectors = disk.files[f].sectors;

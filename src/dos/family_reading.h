@@ -61,6 +61,10 @@ struct GranuleChecks {
 void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& granules,
                    const GranuleChecks& checks);
 
+// Adds a problem to the file for each of its sectors that is missing or has
+// a CRC error: "sector 3 (track 5 side 0 sector 2) is missing".
+void NoteDamagedSectors(DirFile& f, const SectorSource& source);
+
 // What each sector is, over the allocation map's in-use and free marks
 // already set: each file's sectors; and, with `systemAreas`, the directory's
 // (its first the GAT, its second the HIT, the rest entries) and the boot

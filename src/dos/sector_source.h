@@ -42,6 +42,10 @@ class SectorSource {
     virtual std::optional<TrackShape> Track(int cylinder, int side) const = 0;
     // The sector whose ID says this track, side and sector number.
     virtual SectorRead Read(int cylinder, int side, int sector) const = 0;
+    // What a read of that sector would give, without its bytes.
+    virtual SectorStatus Status(int cylinder, int side, int sector) const {
+        return Read(cylinder, side, sector).status;
+    }
     // The lowest sector number of any track side the source holds; 255 when
     // it holds none. Sources that know it cheaper than a walk over every
     // track give it themselves.

@@ -246,16 +246,7 @@ DirFile Trsdos13Reader::ReadEntry(int i, std::vector<std::int64_t>& granules) co
         f.problems.push_back("the extents hold " + std::to_string(f.sectors.size()) +
                              " sectors of the " + std::to_string(needed) + " the size needs");
     }
-    for (std::size_t k = 0; k < f.sectors.size(); ++k) {
-        const SectorAddress& at = f.sectors[k];
-        const SectorRead r = rd_.Source().Read(at.track, at.side, at.sector);
-        const std::string which = "sector " + std::to_string(k + 1) + " (" + AddressText(at) + ")";
-        if (r.status == SectorStatus::Missing) {
-            f.problems.push_back(which + " is missing");
-        } else if (r.status == SectorStatus::CrcError) {
-            f.problems.push_back(which + " has a CRC error");
-        }
-    }
+    NoteDamagedSectors(f, rd_.Source());
     return f;
 }
 
