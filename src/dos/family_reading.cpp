@@ -122,8 +122,9 @@ void NoteDamagedSectors(DirFile& f, const SectorSource& source) {
         if (status != SectorStatus::Missing && status != SectorStatus::CrcError) {
             continue;
         }
-        f.problems.push_back("sector " + std::to_string(k + 1) + " (" + AddressText(at) + ")" +
-                             (status == SectorStatus::Missing ? " is missing" : " has a CRC error"));
+        f.problems.push_back(
+            "sector " + std::to_string(k + 1) + " (" + AddressText(at) + ")" +
+            (status == SectorStatus::Missing ? " is missing" : " has a CRC error"));
     }
 }
 
