@@ -181,7 +181,7 @@ TEST_F(CliTest, SectorsDataColumnOnEveryLine) {
     const std::vector<std::string> dir = Columns(lines[176]);
     EXPECT_EQ(dir[0], "175");
     EXPECT_EQ(dir[6], "Dir Sec.");
-    EXPECT_EQ(dir[7], "20");
+    EXPECT_EQ(dir[7], "FA");
     EXPECT_EQ(dir[8], "AF00");
     EXPECT_EQ(dir[9], HexOf(PatternData(17, 0, 5)));
 }
@@ -234,7 +234,7 @@ TEST_F(CliTest, ShowPrintsFieldsAndDumpRows) {
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
     for (const char* field : {"  format    JV3\n", "  index     23\n", "  track     1\n",
                               "  side      0\n", "  sector    3\n", "  density   D/D\n",
-                              "  type      Dir Sec.\n", "  dam       20\n", "  position  3900\n"}) {
+                              "  type      Dir Sec.\n", "  dam       F8\n", "  position  3900\n"}) {
         EXPECT_NE(run.out.find(field), std::string::npos) << field;
     }
 
@@ -469,7 +469,7 @@ TEST_F(CliTest, JsonGivesTheSameFactsAsRawValues) {
     EXPECT_EQ(dir.at("spt").get<std::int64_t>(), 10);
     EXPECT_EQ(dir.at("density").get<std::string>(), "double");
     EXPECT_EQ(dir.at("type").get<std::string>(), "directory");
-    EXPECT_EQ(dir.at("dam").get<std::int64_t>(), 0x20);
+    EXPECT_EQ(dir.at("dam").get<std::int64_t>(), 0xF8); // double density's directory mark
     EXPECT_EQ(dir.at("position").get<std::int64_t>(), 0x3900);
     EXPECT_EQ(dir.at("data").get<std::string>(), HexOf(PatternData(1, 0, 3)));
     EXPECT_EQ(sectors.at(0).at("density").get<std::string>(), "single");

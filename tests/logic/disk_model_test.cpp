@@ -177,13 +177,13 @@ TEST(DiskModel, Jv3EntriesGatheredByTrack) {
                                   "0/1/1 n1 256 SD id:-- data:ok",
                                   "1/0: 5 7",
                                   "1/0/0 n1 256 DD dir id:-- data:ok",
-                                  "1/0/1 n0 128 DD cut id:-- data:ok",
+                                  "1/0/1 n0 128 DD cut id:-- data:--",
                               }));
     // Blocks of 256 bytes but for the free entry's 512.
     const Sector& afterFree = d.tracks[2].sectors[0];
     EXPECT_EQ(afterFree.dataPos, jv3::kHeaderSize + 4 * 256 + 512);
     EXPECT_EQ(afterFree.idPos, jv3::EntryOffset(5));
-    EXPECT_EQ(afterFree.dataMark, jv3::kFlagDirectoryMark);
+    EXPECT_EQ(afterFree.dataMark, 0xF8); // the directory mark of a double-density sector
     EXPECT_EQ(disk::SectorData(r.buf, d.tracks[0].sectors[3]), testimg::PatternData(0, 0, 4));
     EXPECT_EQ(d.diagnostics.size(), 1u);
 
