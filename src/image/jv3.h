@@ -187,13 +187,14 @@ class Plausibility {
         highestTrack_ = std::max(highestTrack_, e.track);
     }
     bool Plausible() const {
-        if (used_ == 0) {
+        // A few entries say too little to judge by.
+        if (used_ < kFewestJudged) {
             return true;
         }
         // Signs alone: more than one entry in eight with a mark double
-        // density does not have, more than one in four repeating an earlier
-        // one's track, side and number.
-        const bool foreign = foreignMarks_ * 8 > used_ || repeated_ * 4 > used_;
+        // density does not have, more than three in four repeating an
+        // earlier one's track, side and number.
+        const bool foreign = foreignMarks_ * 8 > used_ || repeated_ * 4 > used_ * 3;
         // Signs with most of the data missing: a few such entries, a track
         // side's entries in more than one place for every other side, track
         // numbers more than twice as far apart as there are tracks.
@@ -205,6 +206,7 @@ class Plausibility {
 
   private:
     static constexpr int kFlagSingleDensityMarks = 0x40;
+    static constexpr std::int64_t kFewestJudged = 32;
     std::int64_t used_ = 0;
     std::int64_t described_ = 0;
     std::int64_t beyond_ = 0;

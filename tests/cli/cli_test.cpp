@@ -124,11 +124,11 @@ TEST_F(CliTest, SectorsStepsThroughEveryIndex) {
     ASSERT_EQ(lines.size(), 41u);
     // A JV3 entry records no ID field, and a data field read without a CRC error.
     EXPECT_EQ(lines[0], "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition\tsize\tcrc");
-    EXPECT_EQ(lines[1], "0\t0\t0\t0\t10\tS/D\tData Sec.\t0\t2200\t256\tnone/good");
-    EXPECT_EQ(lines[14], "13\t0\t1\t3\t10\tS/D\tData Sec.\t0\t2F00\t256\tnone/good");
-    EXPECT_EQ(lines[23], "22\t1\t0\t2\t10\tD/D\tData Sec.\t0\t3800\t256\tnone/good");
-    EXPECT_EQ(lines[24], "23\t1\t0\t3\t10\tD/D\tDir Sec.\t20\t3900\t256\tnone/good");
-    EXPECT_EQ(lines[40], "39\t1\t1\t9\t10\tD/D\tData Sec.\t0\t4900\t256\tnone/good");
+    EXPECT_EQ(lines[1], "0\t0\t0\t0\t10\tS/D\tData Sec.\tFB\t2200\t256\tnone/good");
+    EXPECT_EQ(lines[14], "13\t0\t1\t3\t10\tS/D\tData Sec.\tFB\t2F00\t256\tnone/good");
+    EXPECT_EQ(lines[23], "22\t1\t0\t2\t10\tD/D\tData Sec.\tFB\t3800\t256\tnone/good");
+    EXPECT_EQ(lines[24], "23\t1\t0\t3\t10\tD/D\tDir Sec.\tF8\t3900\t256\tnone/good");
+    EXPECT_EQ(lines[40], "39\t1\t1\t9\t10\tD/D\tData Sec.\tFB\t4900\t256\tnone/good");
 
     // DMK, single density stored doubled: the data column takes every second
     // byte of the 512 the sector occupies.

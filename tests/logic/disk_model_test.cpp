@@ -399,18 +399,22 @@ TEST_F(FortyPointers, TheDosReadsEverySectorTheMainWindowShowsItsOwn) {
     Open(bytes);
     ASSERT_TRUE(w.HasImage());
     EXPECT_EQ(w.DiskModel().SectorCount(), 40u);
-    EXPECT_EQ(w.Analysis().indexes, 31);
+    // Every pointer is a sector of the main window too: sector 2 written
+    // twice takes indexes 2 and 3, the numbers after it one index on.
+    EXPECT_EQ(w.Analysis().indexes, 40);
     EXPECT_EQ(w.Combo1.Items, (std::vector<std::string>{" 0"}));
-    EXPECT_EQ(w.List2.Items, (std::vector<std::string>{"1 sector with a data CRC error"}));
-    Show(30);
-    EXPECT_EQ(w.Txtsector.Text, "30");
+    EXPECT_EQ(w.List2.Items, (std::vector<std::string>{"1 sector with a data CRC error",
+                                                       "track 0 has two sectors numbered 2"}));
+    Show(39);
+    EXPECT_EQ(w.Txtsector.Text, "38");
     Show(2);
     EXPECT_EQ(w.Txtcrc.Text, "ID ok  Data BAD");
     EXPECT_EQ(w.DumpedBytes(), testimg::PatternData(0, 0, 2));
-    // A sector past the 31st pointer has no index in the main window.
-    EXPECT_FALSE(w.ShowSectorAt({0, 0, 35}));
-    EXPECT_TRUE(w.ShowSectorAt({0, 0, 30}));
-    EXPECT_EQ(w.PresSecnum, 30);
+    Show(3);
+    EXPECT_EQ(w.Txtsector.Text, "2");
+    EXPECT_EQ(w.DumpedBytes(), Bytes(256, 0x77));
+    EXPECT_TRUE(w.ShowSectorAt({0, 0, 35}));
+    EXPECT_EQ(w.PresSecnum, 36);
 }
 
 } // namespace
