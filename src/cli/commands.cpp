@@ -458,7 +458,9 @@ const Command kSectorsCommand{
     "FILE",
     "A header line, then one line per sector index from 0 to the last, as\n"
     "Next Sec steps through the image: index, track, side, sector, spt,\n"
-    "density, type, dam, position, size (bytes) and crc (ID/data, each\n"
+    "density, type, dam (the data address mark byte: FB, FA, F9 or F8; JV3\n"
+    "the mark its flag bits stand for, JV1 FA on track 17 and FB elsewhere),\n"
+    "position, size (bytes) and crc (ID/data, each\n"
     "good, bad or none where the image records none), separated by tabs.\n"
     "An index that no ID field or header entry describes has type \"missing\"\n"
     "and empty fields.\n"

@@ -251,7 +251,8 @@ int MostCommonCount(const std::vector<int>& counts) {
             firstMet[v] = k;
         }
         const auto b = static_cast<std::size_t>(best);
-        if (best == 0 || times[v] > times[b] || (times[v] == times[b] && firstMet[v] < firstMet[b])) {
+        if (best == 0 || times[v] > times[b] ||
+            (times[v] == times[b] && firstMet[v] < firstMet[b])) {
             best = c;
         }
     }

@@ -128,8 +128,8 @@ void BuildDmkTables(const disk::Disk& disk, ImageAnalysis& a) {
     // holds, whatever track numbers their ID fields carry: a drive that
     // stepped wrongly wrote later cylinders' IDs on earlier records.
     const std::size_t records =
-        std::min(disk.tracks.size(),
-                 static_cast<std::size_t>(header.tracks) * static_cast<std::size_t>(disk.header.dmkHeads));
+        std::min(disk.tracks.size(), static_cast<std::size_t>(header.tracks) *
+                                         static_cast<std::size_t>(disk.header.dmkHeads));
     walk.counts.reserve(records);
     for (std::size_t k = 0; k < records; ++k) {
         walk.WalkRecord(disk.tracks[k]);

@@ -169,7 +169,8 @@ class Plausibility {
         if (e.DoubleDensity() && (e.flags & kFlagSingleDensityMarks) != 0) {
             ++foreignMarks_;
         }
-        const std::size_t side = static_cast<std::size_t>(e.track) << 1 | static_cast<std::size_t>(e.Side());
+        const std::size_t side =
+            static_cast<std::size_t>(e.track) << 1 | static_cast<std::size_t>(e.Side());
         const std::size_t id = side << 8 | static_cast<std::size_t>(e.sector);
         if (seen_.empty()) {
             seen_.resize(std::size_t{1} << 17);

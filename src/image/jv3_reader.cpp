@@ -38,9 +38,9 @@ Sector SectorOf(const ImageBuffer& buf, const jv3::PlacedEntry& p) {
     s.dataMark = e.DataMark();
     s.directoryMark = e.DirectoryMark();
     s.dataInFile = buf.Has(p.dataPos, e.Size());
-    const CrcState data = !s.dataInFile ? CrcState::NotRecorded
-                          : e.CrcError()  ? CrcState::Bad
-                                          : CrcState::Good;
+    const CrcState data = !s.dataInFile  ? CrcState::NotRecorded
+                          : e.CrcError() ? CrcState::Bad
+                                         : CrcState::Good;
     s.crc = SectorCrc{CrcState::NotRecorded, data};
     return s;
 }

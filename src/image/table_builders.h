@@ -38,7 +38,9 @@ class NumberPlaces {
         slots_ = next;
     }
     // The index, from the side's first, of the next sector numbered n.
-    int Place(int n) { return first_[static_cast<std::size_t>(n)] + taken_[static_cast<std::size_t>(n)]++; }
+    int Place(int n) {
+        return first_[static_cast<std::size_t>(n)] + taken_[static_cast<std::size_t>(n)]++;
+    }
     // The indexes the side takes; its lowest and highest number (lowest above
     // highest when it has no sector); how many sectors carry number n.
     int Slots() const { return slots_; }

@@ -59,9 +59,10 @@ TEST_F(Jv3Tables, OneSidedInterleavedTracksAndARewrittenSector) {
         const int s = n < 350 ? kOrder10[static_cast<std::size_t>(n % 10)] : 5;
         const std::int64_t pos = 8704 + 256 * n;
         const int index = 10 * t + s + (n == 350 || (t == 34 && s > 5) ? 1 : 0);
-        Check(index,
-              {Dec(t), "0", Dec(s), t == 34 ? "11" : "10", "S/D  ", "FB", "Data Sec.", HexText(pos)},
-              n == 350 ? again.data : PatternData(t, 0, s));
+        Check(
+            index,
+            {Dec(t), "0", Dec(s), t == 34 ? "11" : "10", "S/D  ", "FB", "Data Sec.", HexText(pos)},
+            n == 350 ? again.data : PatternData(t, 0, s));
         EXPECT_EQ(w.fpa, pos); // the dump leaves the data position as it was
     }
 }
@@ -128,7 +129,8 @@ TEST_F(Jv3Tables, AllEntriesOfTheTableUsed) {
 
     EXPECT_EQ(w.Analysis().totalSectors, 2901);
     EXPECT_EQ(w.Text1.Text, " 162 Track");
-    Check(17 * 18 + 4, {"17", "0", "4", "18", "D/D  ", "FB", "Data Sec.", HexText(8704 + 256 * 310)},
+    Check(17 * 18 + 4,
+          {"17", "0", "4", "18", "D/D  ", "FB", "Data Sec.", HexText(8704 + 256 * 310)},
           PatternData(17, 0, 4));
     Check(2900, {"161", "0", "2", "3", "D/D  ", "FB", "Data Sec.", HexText(8704 + 256 * 2900)},
           PatternData(161, 0, 2));
@@ -634,8 +636,10 @@ TEST_F(SampleDisks, EverySectorOfTheJv3Sample) {
         const int t = at(3 * n), s = at(3 * n + 1), f = at(3 * n + 2);
         Check(t == 0 ? s : 10 + 18 * (t - 1) + s,
               {Dec(t), "0", Dec(s), t == 0 ? "10" : "18", (f & 0x80) ? "D/D  " : "S/D  ",
-               t != 17 ? "FB" : (f & 0x80) ? "F8" : "FA", t == 17 ? "Dir Sec." : "Data Sec.",
-               HexText(8704 + 256 * n)},
+               t != 17      ? "FB"
+               : (f & 0x80) ? "F8"
+                            : "FA",
+               t == 17 ? "Dir Sec." : "Data Sec.", HexText(8704 + 256 * n)},
               FileBytes(file, 8704 + 256 * n, 256));
     }
     w.CmndDirFind_Click();

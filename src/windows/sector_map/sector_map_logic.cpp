@@ -230,11 +230,10 @@ void SectorMapLogic::DrawDmkPage() {
 
     // The records the header counts (tracks of each side) that the file holds.
     const std::vector<disk::Track>& tracks = disk_.tracks;
-    const auto counted = tracks.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                              tracks.size(), static_cast<std::size_t>(
-                                                                 disk_.header.dmk.tracks) *
-                                                                 static_cast<std::size_t>(
-                                                                     disk_.header.dmkHeads)));
+    const auto counted =
+        tracks.begin() + static_cast<std::ptrdiff_t>(std::min(
+                             tracks.size(), static_cast<std::size_t>(disk_.header.dmk.tracks) *
+                                                static_cast<std::size_t>(disk_.header.dmkHeads)));
     auto record =
         std::lower_bound(tracks.begin(), counted, fpa,
                          [](const disk::Track& t, std::int64_t pos) { return t.pos < pos; });
