@@ -206,7 +206,8 @@ TEST_F(CliTest, SectorsGiveSizesCrcsAndMissingIndexes) {
     EXPECT_EQ(cols[9], HexOf(PatternData(0, 0, 0, 1024)));
     EXPECT_EQ(cols[10] + " " + cols[11], "1024 good/good");
     EXPECT_EQ(Columns(lines[2])[11], "good/bad");
-    EXPECT_EQ(lines[3], "2\t\t\t\t\t\tmissing\t\t\t\t\t");
+    // The missing sector says where it would be.
+    EXPECT_EQ(lines[3], "2\t0\t0\t2\t\t\tmissing\t\t\t\t\t");
 
     run = RunCli({"sectors", "--json", path});
     const Json sectors = Json::parse(run.out).at("sectors");
@@ -217,7 +218,8 @@ TEST_F(CliTest, SectorsGiveSizesCrcsAndMissingIndexes) {
     EXPECT_EQ(sectors.at(1).at("crc").at("id").get<std::string>(), "good");
     EXPECT_TRUE(sectors.at(2).at("missing").get<bool>());
     EXPECT_EQ(sectors.at(2).at("type").get<std::string>(), "missing");
-    EXPECT_TRUE(sectors.at(2).at("track").is_null());
+    EXPECT_EQ(sectors.at(2).at("sector").get<std::int64_t>(), 2);
+    EXPECT_TRUE(sectors.at(2).at("spt").is_null());
     EXPECT_TRUE(sectors.at(2).at("size").is_null());
 
     run = RunCli({"info", path});
