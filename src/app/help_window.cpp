@@ -109,11 +109,12 @@ QString MainWindowSection() {
                Row(QStringLiteral("Tracks"), QStringLiteral("the number of tracks, &quot;40 "
                                                             "Track&quot;")) +
                Row(QStringLiteral("Density"),
-                   QStringLiteral("Single/Density, Double/Density, or Dual/Density when the "
-                                  "disk has tracks of both")) +
+                   QStringLiteral("Single/Density or Double/Density when every sector is of "
+                                  "that density, Dual/Density when both occur")) +
                Row(QStringLiteral("Sides"), QStringLiteral("Single/Sided or Double/Sided")) +
                Row(QStringLiteral("Sec/Cyl."),
-                   QStringLiteral("sectors per cylinder: sectors per track times sides")) +
+                   QStringLiteral("sectors per cylinder: sectors per track (the most common "
+                                  "count over the disk's tracks) times sides")) +
                Row(QStringLiteral("Spg"), QStringLiteral("sectors per granule (Newdos/80 disks)")) +
                Row(Escaped(kNewdosMarkerText).trimmed(),
                    QStringLiteral("the disk holds a Newdos/80 drive-parameter sector; the "
@@ -124,7 +125,8 @@ QString MainWindowSection() {
                                                   Escaped(kFirstSectorOneNotice)) +
                Row(QStringLiteral("Trk, Side, Sec."),
                    QStringLiteral("the track, side and sector number of the sector on "
-                                  "display, as its ID field gives them")) +
+                                  "display, as its ID field gives them; for an index without "
+                                  "a sector, the ones it stands for")) +
                Row(QStringLiteral("Spt"), QStringLiteral("sectors on this track")) +
                Row(QStringLiteral("Sec Dens"), QStringLiteral("the sector's density: S/D "
                                                               "single, D/D double")) +
@@ -134,8 +136,9 @@ QString MainWindowSection() {
                Row(QStringLiteral("Dir Sec. / Data Sec."),
                    QStringLiteral("whether the sector belongs to the directory")) +
                Row(QStringLiteral("DAM"),
-                   QStringLiteral("the sector's data address mark, in hex (for JV3, the flag "
-                                  "bits that stand for it)")) +
+                   QStringLiteral("the sector's data address mark, in hex: FB data, F8 or FA "
+                                  "directory (JV3 from its flag bits; JV1, which keeps none, "
+                                  "FA on track 17 and FB elsewhere, as emulators read it)")) +
                Row(QStringLiteral("Lump"),
                    QStringLiteral("the Newdos/80 lump that holds the sector")) +
                Row(QStringLiteral("File position"),

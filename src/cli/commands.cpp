@@ -136,7 +136,8 @@ SectorLine LineOf(const ImageAnalysis& a, std::int64_t index) {
 std::array<std::string, std::size(kSectorFields)> FieldTexts(const SectorLine& line) {
     const IndexedSector& s = line.sector;
     if (!s.present) {
-        return {Dec(s.index), "", "", "", "", "", "missing", "", ""};
+        // Where the sector would be: the track, side and number the index stands for.
+        return {Dec(s.index), Dec(s.track), Dec(s.side), Dec(s.number), "", "", "missing", "", ""};
     }
     return {
         Dec(s.index),
@@ -310,7 +311,10 @@ void PrintSectorsJson(std::ostream& out, const Window& window, bool data) {
             sector["dam"] = s.dataMark & 0xFFFF;
             sector["position"] = s.dataPos;
         } else {
-            for (const char* name : {"track", "side", "sector", "spt", "density"}) {
+            sector["track"] = s.track;
+            sector["side"] = s.side;
+            sector["sector"] = s.number;
+            for (const char* name : {"spt", "density"}) {
                 sector[name] = nullptr;
             }
             sector["type"] = "missing";
@@ -458,10 +462,12 @@ const Command kSectorsCommand{
     "FILE",
     "A header line, then one line per sector index from 0 to the last, as\n"
     "Next Sec steps through the image: index, track, side, sector, spt,\n"
-    "density, type, dam, position, size (bytes) and crc (ID/data, each\n"
+    "density, type, dam (the data address mark byte: FB, FA, F9 or F8; JV3\n"
+    "the mark its flag bits stand for, JV1 FA on track 17 and FB elsewhere),\n"
+    "position, size (bytes) and crc (ID/data, each\n"
     "good, bad or none where the image records none), separated by tabs.\n"
-    "An index that no ID field or header entry describes has type \"missing\"\n"
-    "and empty fields.\n"
+    "An index that no ID field or header entry describes has type \"missing\",\n"
+    "the track, side and sector it stands for, and its other fields empty.\n"
     "With --json: {\"sectors\": [{\"index\", \"track\", ..., \"position\",\n"
     "\"missing\", \"size\", \"crc\": {\"id\", \"data\"}}, ...]}, dam and position as\n"
     "numbers, type as \"data\", \"directory\" or \"missing\".",

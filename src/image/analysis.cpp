@@ -1,5 +1,6 @@
 #include "analysis.h"
 
+#include "jv1.h"
 #include "table_builders.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ IndexedSector SectorTables::At(std::int64_t i) const {
         s.track = static_cast<int>(FloorDiv(i, positional_));
         s.number = static_cast<int>(i - static_cast<std::int64_t>(positional_) * s.track);
         s.directory = s.track == directoryTrack_;
-        s.dataMark = s.directory ? kDirectoryFlagMark : 0;
+        s.dataMark = s.directory ? jv1::kDirectoryDataMark : jv1::kOrdinaryDataMark;
         return s;
     }
     const auto run =
@@ -199,10 +200,63 @@ std::vector<std::string> DamageNotices(const DiskDamage& damage) {
         lines.push_back(std::to_string(more) + (more == 1 ? " more sector" : " more sectors") +
                         " missing");
     }
+    for (const DiskDamage::Duplicate& d : damage.duplicates) {
+        lines.push_back("track " + std::to_string(d.track) + (d.side == 1 ? " side 1" : "") +
+                        " has " + (d.count == 2 ? std::string("two") : std::to_string(d.count)) +
+                        " sectors numbered " + std::to_string(d.sector));
+    }
+    const std::int64_t moreTwice =
+        damage.duplicateCount - static_cast<std::int64_t>(damage.duplicates.size());
+    if (moreTwice > 0) {
+        lines.push_back(std::to_string(moreTwice) +
+                        (moreTwice == 1 ? " more sector number" : " more sector numbers") +
+                        " written more than once");
+    }
     if (damage.endsInsideTrack >= 0) {
         lines.push_back("image ends inside track " + std::to_string(damage.endsInsideTrack));
     }
     return lines;
+}
+
+void NoteNumbers(ImageAnalysis& a, const NumberPlaces& places, std::int64_t first, int track,
+                 int side) {
+    for (int n = places.Lowest(); n <= places.Highest(); ++n) {
+        const int count = places.CountOf(n);
+        if (count == 0) {
+            a.tables.AddRun(first + places.FirstOf(n), 1, track, side, n);
+            a.damage.AddMissing({track, side, n});
+        } else if (count > 1) {
+            a.damage.AddDuplicate({track, side, n, count});
+        }
+    }
+}
+
+int MostCommonCount(const std::vector<int>& counts) {
+    // Counts of one track side lie from 1 to 64 (DMK) or to a few thousand
+    // (a hostile JV3): tally them by value.
+    std::vector<int> times;
+    std::vector<std::size_t> firstMet;
+    int best = 0;
+    for (std::size_t k = 0; k < counts.size(); ++k) {
+        const int c = counts[k];
+        if (c <= 0) {
+            continue;
+        }
+        const auto v = static_cast<std::size_t>(c);
+        if (v >= times.size()) {
+            times.resize(v + 1, 0);
+            firstMet.resize(v + 1, 0);
+        }
+        if (times[v]++ == 0) {
+            firstMet[v] = k;
+        }
+        const auto b = static_cast<std::size_t>(best);
+        if (best == 0 || times[v] > times[b] ||
+            (times[v] == times[b] && firstMet[v] < firstMet[b])) {
+            best = c;
+        }
+    }
+    return best;
 }
 
 namespace {
@@ -245,7 +299,7 @@ void AnalyseJv1(const ImageBuffer& buf, const disk::Disk& disk, ImageAnalysis& a
             e.number = s.sector;
             e.dataPos = s.dataPos;
             e.directory = s.directoryMark;
-            e.dataMark = s.directoryMark ? kDirectoryFlagMark : 0;
+            e.dataMark = s.dataMark;
             e.size = s.dataSize;
             e.crc = s.crc;
             a.tables.Add(e);
@@ -315,6 +369,11 @@ ImageAnalysis AnalyseImage(const ImageBuffer& buf, const disk::Disk& disk) {
         ProbeDriveParameters(buf, a);
         break;
     case Layout::JV3:
+        // Entries that describe no disk: a file of other bytes.
+        if (!disk.header.jv3Plausible) {
+            a.outcome = AnalysisResult::RefusedNoHeader;
+            return a;
+        }
         BuildJv3Tables(disk, a);
         ProbeDriveParameters(buf, a);
         break;

@@ -17,10 +17,6 @@
 
 namespace ss {
 
-// The data-mark value the window shows for a directory sector of a JV3 or
-// JV1 image (a JV3 entry's directory flag); other sectors of theirs show 0.
-inline constexpr int kDirectoryFlagMark = 0x20;
-
 // What the main window knows of one sector index: the sector an ID field or
 // header entry put there, or, at an index none did (a gap in a damaged
 // track), the track, side and number the index stands for.
@@ -30,9 +26,9 @@ struct IndexedSector {
     int track = 0;            // as written in the ID field (JV1: by its place)
     int side = 0;             // 0 or 1
     int number = 0;           // sector number as written
-    // DMK: the data-mark byte (the last byte the search looked at when it
-    // found none). JV3 and JV1: kDirectoryFlagMark for a directory sector,
-    // else 0.
+    // The data address mark byte (disk::Sector::dataMark): DMK as found (the
+    // last byte the search looked at when it found none), JV3 as its flags
+    // give it, JV1 as emulators read it.
     int dataMark = 0;
     int size = 0;   // bytes of data: 128, 256, 512 or 1024; 0 without a sector
     int stride = 1; // distance between two data bytes in the file
@@ -63,10 +59,10 @@ class SectorBytes {
 };
 
 // The window's sector indexes. A track side (JV3) or track record (DMK) takes
-// a run of indexes from its lowest sector number on, or one each when it has
-// more sectors than numbers; its sectors go to their numbers' indexes, a
-// later one with the same index taking the place of the earlier. JV1 numbers
-// its sectors by their place. Only the sectors and runs are kept, so a
+// a run of indexes from its lowest sector number to its highest, one for
+// each number, or as many as sectors carry it: two sectors of one number
+// take consecutive indexes in their order on the track. JV1 numbers its
+// sectors by their place. Only the sectors and runs are kept, so a
 // hostile file of a few sectors spread over many numbers costs no more than
 // its sectors.
 class SectorTables {
@@ -165,6 +161,14 @@ struct DiskDamage {
     };
     std::vector<Missing> missing;
     std::int64_t missingCount = 0;
+    // Sector numbers that more than one sector of a track side carries, with
+    // how many do: the first kListedMissing; duplicateCount counts them all.
+    struct Duplicate {
+        int track, side, sector, count;
+        bool operator==(const Duplicate&) const = default;
+    };
+    std::vector<Duplicate> duplicates;
+    std::int64_t duplicateCount = 0;
     int endsInsideTrack = -1; // the track inside which the file ends, or -1
 
     void AddMissing(const Missing& m) {
@@ -173,9 +177,15 @@ struct DiskDamage {
         }
         ++missingCount;
     }
+    void AddDuplicate(const Duplicate& d) {
+        if (duplicates.size() < kListedMissing) {
+            duplicates.push_back(d);
+        }
+        ++duplicateCount;
+    }
     bool Any() const {
         return idCrcErrors + dataCrcErrors + noDataField > 0 || missingCount > 0 ||
-               endsInsideTrack >= 0;
+               duplicateCount > 0 || endsInsideTrack >= 0;
     }
 };
 
@@ -196,14 +206,14 @@ struct ImageAnalysis {
     Layout layout = Layout::Unknown;
     // DMK: the header's track length.
     std::int64_t trackLength = 0;
-    // JV1 single; DMK by the header's track length, or by the ID pointers'
-    // density bits when the window does not know that length; JV3 by its
-    // entries (None without a used one).
+    // By the sectors: Single or Double when every sector is of that density,
+    // Dual when both occur. JV1 single; a DMK image without a sector by its
+    // header's track length; JV3 without a used entry None.
     Density density = Density::Single;
     int sides = 1;
     int tracks = 0;
-    // JV1 10; JV3 track 0's side-0 sectors; DMK the sectors of the last
-    // track record walked.
+    // JV1 10; JV3 and DMK the most common count of sectors on a track side
+    // (track 0 often has another).
     int sectorsPerTrack = 0;
     // 5 or 6 (5 whenever drive parameters are found).
     int sectorsPerGranule = 5;

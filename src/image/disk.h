@@ -71,9 +71,10 @@ struct Sector {
     std::uint8_t head = 0;
     std::uint8_t sector = 0;
     std::uint8_t sizeCode = 0;
-    // DMK: the data mark byte, or when the search found none the last byte it
-    // looked at (as the main window shows it). JV3: its entry's data-mark
-    // flag bits. JV1: 0.
+    // The data address mark byte. DMK: as found, or when the search found
+    // none the last byte it looked at (as the main window shows it). JV3: the
+    // mark its entry's data-mark flag bits stand for. JV1, which keeps none:
+    // the mark emulators read it with (jv1::DataMarkOf).
     std::uint8_t dataMark = 0;
 
     bool doubleDensity = false;
@@ -148,6 +149,9 @@ struct ImageHeader {
     // three entries' are equal), as long as the file holds the four; entry
     // 0's is the recognition of the layout. Past the end the test fails.
     std::vector<std::uint8_t> jv3HeaderTest;
+    // JV3: the used entries read as those of a disk (jv3::Plausibility); a
+    // file of other bytes that passes the header test by chance does not.
+    bool jv3Plausible = true;
     bool Jv3HeaderTestAt(std::int64_t entry) const {
         return entry >= 0 && entry < static_cast<std::int64_t>(jv3HeaderTest.size()) &&
                jv3HeaderTest[static_cast<std::size_t>(entry)] != 0;

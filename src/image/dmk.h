@@ -155,8 +155,6 @@ inline constexpr int kPointers = 64;
 static_assert(kPointers * 2 == kPointerTableSize);
 inline constexpr unsigned kPointerDoubleDensity = 0x8000;
 inline constexpr unsigned kPointerOffsetMask = 0x7FFF;
-// The main window reads at most this many pointers of a record.
-inline constexpr int kMainWindowPointers = 31;
 
 struct Pointer {
     std::int64_t offset = 0;    // of the ID field's first 0xFE from the record's start

@@ -5,13 +5,10 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 
 namespace ss {
 
 namespace {
-
-constexpr int kSectorNumbers = 256;
 
 // The walk over a DMK image's track records: where it stands and what it read last.
 class DmkWalk {
@@ -24,57 +21,41 @@ class DmkWalk {
         tb.SetTrackStart(r_, b_);
 
         // The window reads the ID pointers in order up to the first zero one
-        // or one to a place past the end of the file, at most
-        // kMainWindowPointers of them: the model's first sectors, as long as
-        // their pointers follow one another.
+        // or one to a place past the end of the file: the model's first
+        // sectors, as long as their pointers follow one another.
         const std::vector<disk::Sector>& sectors = record.sectors;
-        const int most = std::min<int>(dmk::kMainWindowPointers, static_cast<int>(sectors.size()));
+        const int most = static_cast<int>(sectors.size());
         int count = 0;
         while (count < most && sectors[static_cast<std::size_t>(count)].entry == count) {
             ++count;
         }
-        a_.sectorsPerTrack = count;
-        // The record's lowest sector number takes its first index, or 20
-        // when that is lower.
-        int w = 20;
-        for (int k = 0; k < count; ++k) {
-            w = std::min<int>(w, sectors[static_cast<std::size_t>(k)].sector);
-        }
+        counts.push_back(count);
 
-        int lowest = kSectorNumbers;
-        int highest = -1;
-        std::bitset<kSectorNumbers> numbers;
+        // The record's sectors take indexes from its lowest sector number
+        // on (NumberPlaces).
+        NumberPlaces places;
+        for (int k = 0; k < count; ++k) {
+            places.Count(sectors[static_cast<std::size_t>(k)].sector);
+        }
+        places.Arrange();
         for (int k = 0; k < count; ++k) {
             const disk::Sector& s = sectors[static_cast<std::size_t>(k)];
-            Enter(s, count, w);
-            lowest = std::min<int>(lowest, s.sector);
-            highest = std::max<int>(highest, s.sector);
-            numbers.set(s.sector);
+            Enter(s, count, b_ + places.Place(s.sector));
         }
-        // Two sectors of one index: the later one's ID field takes it.
         tb.EndGroup();
 
-        // The record's sectors take its sector numbers from w on, or one
-        // index each when more of them than numbers (a sector written
-        // twice). The indexes that no ID field took stand for the track and
-        // side of the record's last ID field; a number between the lowest
-        // and the highest on the track is a missing sector.
-        const int slots = count == 0 ? 0 : std::max(count, highest - w + 1);
+        // The indexes that no ID field took stand for the track and side of
+        // the record's last ID field.
         const int side = lastSideByte == 1 ? 1 : 0;
-        tb.AddRun(b_, slots, lastTrack, side, w);
-        for (int n = lowest; n <= highest; ++n) {
-            if (!numbers.test(static_cast<std::size_t>(n))) {
-                a_.damage.AddMissing({lastTrack, side, n});
-            }
-        }
+        NoteNumbers(a_, places, b_, lastTrack, side);
         if (record.length < trackLength_ && a_.damage.endsInsideTrack < 0) {
             a_.damage.endsInsideTrack = count > 0 ? lastTrack : lastTrack + 1;
         }
 
-        if (w == 1) {
+        if (count > 0 && places.Lowest() == 1) {
             a_.firstSectorOne = true;
         }
-        b_ += slots;
+        b_ += places.Slots();
         if (lastSideByte == 0) {
             ++r_;
         }
@@ -84,11 +65,11 @@ class DmkWalk {
     int lastTrack = 0;    // track byte of the last ID field read
     bool anySingle = false;
     bool anyDouble = false;
+    std::vector<int> counts; // sectors of each record walked
 
   private:
-    // Enters the sector of one ID field; w is the record's lowest sector
-    // number, which takes the record's first index.
-    void Enter(const disk::Sector& s, int count, int w) {
+    // Enters the sector of one ID field at index i.
+    void Enter(const disk::Sector& s, int count, std::int64_t i) {
         lastSideByte = s.head;
         const int side = s.Side();
         if (side == 1) {
@@ -96,7 +77,6 @@ class DmkWalk {
         }
         lastTrack = s.cylinder;
         a_.tables.SetSectorsOnTrack(s.cylinder, count);
-        const std::int64_t i = b_ + s.sector - w;
 
         if (s.directoryMark && i < g_) {
             g_ = i;
@@ -140,40 +120,32 @@ void BuildDmkTables(const disk::Disk& disk, ImageAnalysis& a) {
     const dmk::Header& header = disk.header.dmk;
     a.tracks = header.tracks;
     a.sides = 1;
-    // An image without a track record has no sectors per track.
-    a.sectorsPerTrack = 0;
     a.totalSectors = 0;
 
     DmkWalk walk{a, header.trackLength};
     a.tables.Reserve(disk.SectorCount());
-    // The walk ends on the last track's record, or where the file ends.
-    std::size_t next = 0;
-    while (next < disk.tracks.size()) {
-        walk.WalkRecord(disk.tracks[next++]);
-        if (walk.lastTrack >= a.tracks - 1) {
-            break;
-        }
+    // Every record the header counts (tracks of each side) that the file
+    // holds, whatever track numbers their ID fields carry: a drive that
+    // stepped wrongly wrote later cylinders' IDs on earlier records.
+    const std::size_t records =
+        std::min(disk.tracks.size(), static_cast<std::size_t>(header.tracks) *
+                                         static_cast<std::size_t>(disk.header.dmkHeads));
+    walk.counts.reserve(records);
+    for (std::size_t k = 0; k < records; ++k) {
+        walk.WalkRecord(disk.tracks[k]);
     }
+    a.sectorsPerTrack = MostCommonCount(walk.counts);
 
-    // A two-sided image ends on the last cylinder's side 0; its side 1 is the
-    // record after it. Walk that one too when the file holds it whole, keeping
-    // the disk's sectors per track as the side-0 record gave them.
-    if (a.sides == 2 && walk.lastSideByte == 0 && walk.lastTrack >= a.tracks - 1 &&
-        next < disk.tracks.size() && disk.tracks[next].length == header.trackLength) {
-        const int keptSpt = a.sectorsPerTrack;
-        const int keptTrack = walk.lastTrack;
-        const int keptTrkspt = a.tables.SectorsOnTrack(keptTrack);
-        walk.WalkRecord(disk.tracks[next]);
-        a.sectorsPerTrack = keptSpt;
-        a.tables.SetSectorsOnTrack(keptTrack, keptTrkspt);
-    }
-
-    // A track length the program does not know says nothing of the density:
-    // the ID pointers' density bits do.
-    if (!header.knownTrackLength) {
+    // The density the sectors have; the header's track length says it for
+    // an image without a sector.
+    if (walk.anySingle || walk.anyDouble) {
         a.density = walk.anySingle && walk.anyDouble ? Density::Dual
                     : walk.anyDouble                 ? Density::Double
                                                      : Density::Single;
+    }
+    // A track length the program does not know says nothing of the
+    // sectors per granule: the density does.
+    if (!header.knownTrackLength) {
         a.sectorsPerGranule = a.density == Density::Double ? 6 : 5;
     }
 }

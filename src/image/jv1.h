@@ -51,6 +51,14 @@ constexpr bool IsDirectorySector(std::int64_t i) {
     return i >= kDirectoryFirst && i < kDirectoryEnd;
 }
 
+// The layout keeps no data marks: emulators read the directory track with the
+// directory mark 0xFA and every other sector with the ordinary mark 0xFB.
+inline constexpr std::uint8_t kDirectoryDataMark = 0xFA;
+inline constexpr std::uint8_t kOrdinaryDataMark = 0xFB;
+constexpr std::uint8_t DataMarkOf(std::int64_t i) {
+    return IsDirectorySector(i) ? kDirectoryDataMark : kOrdinaryDataMark;
+}
+
 // Where a Newdos/80 disk keeps its drive parameters: track 0, sector 2.
 inline constexpr std::int64_t kPdriveSectorOffset = SectorOffset(SectorIndex(0, 2));
 static_assert(kPdriveSectorOffset == 512);

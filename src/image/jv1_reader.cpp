@@ -42,6 +42,7 @@ Disk ReadJv1(const ImageBuffer& buf, Depth depth) {
             sec.dataPos = jv1::SectorOffset(i);
             sec.dataField = true;
             sec.directoryMark = jv1::IsDirectorySector(i);
+            sec.dataMark = jv1::DataMarkOf(i);
             sec.dataInFile = buf.Has(sec.dataPos, sec.dataSize);
             if (!sec.dataInFile) {
                 d.Diagnose(sec.dataPos,

@@ -12,7 +12,9 @@
 //   +2  flags:
 //         0x80  double density (clear: single density)
 //         0x60  data-mark bits; 0x20 set marks a sector written with the
-//               directory data mark
+//               directory data mark. The mark they stand for: single
+//               density 0x00 FB, 0x20 FA, 0x40 F9, 0x60 F8; double density
+//               0x00 FB, 0x20 F8 (0x40 is not used there)
 //         0x10  side 1 (clear: side 0)
 //         0x08  the sector was read with a CRC error
 //         0x04  non-IBM sector
@@ -29,6 +31,7 @@
 #include "image_buffer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -63,6 +66,14 @@ struct Entry {
     int DensityBit() const { return flags & kFlagDoubleDensity; }
     int DirectoryMarkBit() const { return flags & kFlagDirectoryMark; }
     bool CrcError() const { return (flags & kFlagCrcError) != 0; }
+    // The data address mark byte the data-mark bits stand for.
+    std::uint8_t DataMark() const {
+        static constexpr std::uint8_t kSingle[4] = {0xFB, 0xFA, 0xF9, 0xF8};
+        if (DoubleDensity()) {
+            return DirectoryMark() ? 0xF8 : 0xFB;
+        }
+        return kSingle[(flags & kFlagDataMarkBits) >> 5];
+    }
     // Bytes of data the entry's block holds, used or free.
     int Size() const {
         // 128 << n: a used entry's code 0 is 256 bytes (n = 1), a free one's 512 (n = 2).
@@ -137,6 +148,80 @@ inline std::vector<PlacedEntry> ReadAllEntries(const ImageBuffer& buf) {
     ForEachEntry(buf, [&](const PlacedEntry& p) { out.push_back(p); });
     return out;
 }
+
+// What a table's used entries say of themselves, to tell a JV3 image from a
+// file of other bytes whose first four track bytes happen to be equal (a raw
+// dump of a disk's sectors, say): count every used entry with Add, then ask
+// Plausible. A real image gives double-density sectors only the two marks
+// that density has and seldom writes one sector number twice on a track
+// side; when most of the data its entries describe lies past the end of the
+// file (an image cut off early), its entries are still those of a disk: each
+// track side's together, its tracks numbered from 0 without wide gaps. The
+// bytes of sectors read as entries are none of this.
+class Plausibility {
+  public:
+    void Add(const PlacedEntry& p, std::int64_t fileSize) {
+        const Entry& e = p.entry;
+        ++used_;
+        described_ += e.Size();
+        beyond_ += std::clamp<std::int64_t>(p.dataPos + e.Size() - fileSize, 0, e.Size());
+        // Double density knows only FB and F8: the 0x40 bit stays clear.
+        if (e.DoubleDensity() && (e.flags & kFlagSingleDensityMarks) != 0) {
+            ++foreignMarks_;
+        }
+        const std::size_t side =
+            static_cast<std::size_t>(e.track) << 1 | static_cast<std::size_t>(e.Side());
+        const std::size_t id = side << 8 | static_cast<std::size_t>(e.sector);
+        if (seen_.empty()) {
+            seen_.resize(std::size_t{1} << 17);
+        }
+        repeated_ += seen_[id] ? 1 : 0;
+        seen_[id] = true;
+        if (static_cast<int>(side) != lastSide_) {
+            ++runs_;
+            lastSide_ = static_cast<int>(side);
+        }
+        sides_ += sideSeen_[side] ? 0 : 1;
+        sideSeen_[side] = true;
+        tracks_ += trackSeen_[static_cast<std::size_t>(e.track)] ? 0 : 1;
+        trackSeen_[static_cast<std::size_t>(e.track)] = true;
+        highestTrack_ = std::max(highestTrack_, e.track);
+    }
+    bool Plausible() const {
+        // A few entries say too little to judge by.
+        if (used_ < kFewestJudged) {
+            return true;
+        }
+        // Signs alone: more than one entry in eight with a mark double
+        // density does not have, more than three in four repeating an
+        // earlier one's track, side and number.
+        const bool foreign = foreignMarks_ * 8 > used_ || repeated_ * 4 > used_ * 3;
+        // Signs with most of the data missing: a few such entries, a track
+        // side's entries in more than one place for every other side, track
+        // numbers more than twice as far apart as there are tracks.
+        const bool scattered = foreignMarks_ * 32 > used_ || repeated_ * 16 > used_ ||
+                               runs_ * 2 > sides_ * 3 || highestTrack_ + 1 > tracks_ * 2;
+        const bool mostlyMissing = beyond_ * 2 > described_;
+        return !foreign && !(mostlyMissing && scattered);
+    }
+
+  private:
+    static constexpr int kFlagSingleDensityMarks = 0x40;
+    static constexpr std::int64_t kFewestJudged = 32;
+    std::int64_t used_ = 0;
+    std::int64_t described_ = 0;
+    std::int64_t beyond_ = 0;
+    std::int64_t foreignMarks_ = 0;
+    std::int64_t repeated_ = 0;
+    std::int64_t runs_ = 0;
+    int lastSide_ = -1;
+    std::int64_t sides_ = 0;
+    std::int64_t tracks_ = 0;
+    int highestTrack_ = 0;
+    std::vector<bool> seen_;
+    std::array<bool, 512> sideSeen_{};
+    std::array<bool, 256> trackSeen_{};
+};
 
 // The number of used entries: they end at the first free one, after the
 // 2901st, or where the file ends (an entry the file does not hold is not there).

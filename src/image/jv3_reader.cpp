@@ -6,7 +6,8 @@
 // from wherever their entries stand, in entry order. JV3 keeps no ID fields
 // and only the data-mark bits of the flags: a sector's ID CRC is NotRecorded,
 // its data CRC Bad when the entry's flag says it was read with an error, else
-// Good (whether or not the file holds the data). The first table's sectors
+// Good; a sector whose data the file ends inside has no data CRC to speak of
+// (NotRecorded, as for DMK), whatever its flag says. The first table's sectors
 // are listed in entry order too, and the header test is taken from every
 // entry, as the sector map walks and tests the header.
 #include "disk.h"
@@ -34,10 +35,13 @@ Sector SectorOf(const ImageBuffer& buf, const jv3::PlacedEntry& p) {
     s.sizeCode = static_cast<std::uint8_t>(SizeCodeOf(s.dataSize));
     s.doubleDensity = e.DoubleDensity();
     s.dataField = true;
-    s.dataMark = static_cast<std::uint8_t>(e.flags & jv3::kFlagDataMarkBits);
+    s.dataMark = e.DataMark();
     s.directoryMark = e.DirectoryMark();
     s.dataInFile = buf.Has(p.dataPos, e.Size());
-    s.crc = SectorCrc{CrcState::NotRecorded, e.CrcError() ? CrcState::Bad : CrcState::Good};
+    const CrcState data = !s.dataInFile  ? CrcState::NotRecorded
+                          : e.CrcError() ? CrcState::Bad
+                                         : CrcState::Good;
+    s.crc = SectorCrc{CrcState::NotRecorded, data};
     return s;
 }
 
@@ -59,12 +63,14 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
     int firstTable = 0;  // used entries of the first table
     int lastOfFirst = 0; // the first table's last used entry (0 when none)
     int tracks = 0;
+    jv3::Plausibility plausibility;
     jv3::ForEachEntry(buf, [&](const jv3::PlacedEntry& p) {
         entries = p.number + 1;
         if (p.entry.IsFree()) {
             return;
         }
         used.push_back(p);
+        plausibility.Add(p, buf.Size());
         int& n = count[static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side())];
         tracks += n == 0 ? 1 : 0;
         ++n;
@@ -73,6 +79,10 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
             lastOfFirst = p.number;
         }
     });
+    d.header.jv3Plausible = plausibility.Plausible();
+    if (!d.header.jv3Plausible) {
+        d.Diagnose(0, [] { return std::string("the header entries do not describe a disk"); });
+    }
     d.header.jv3Tables = (entries + jv3::kEntries - 1) / jv3::kEntries;
     d.header.jv3UsedEntries = static_cast<int>(used.size());
     d.header.jv3FreeEntries = entries - d.header.jv3UsedEntries;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <limits>
 #include <vector>
 
@@ -13,48 +12,48 @@ namespace ss {
 namespace {
 
 constexpr int kTrackNumbers = 256;
-constexpr int kSectorNumbers = 256;
 
 // What one side of one track holds, over all its entries wherever they stand.
 struct TrackSide {
     const disk::Track* track = nullptr;
     int count = 0;
-    int lowest = kSectorNumbers;
-    int highest = -1;
-    std::bitset<kSectorNumbers> numbers;
-    // Sector indexes the side takes: its sector numbers from the track's
-    // lowest on, or its entries when more of them than numbers (a sector written twice).
-    int Slots(int trackLowest) const {
-        return count == 0 ? 0 : std::max(count, highest - trackLowest + 1);
-    }
+    int slots = 0; // the indexes it takes (NumberPlaces)
+    int lowest = 0, highest = -1;
 };
 
 struct TrackInfo {
     std::array<TrackSide, 2> side{};
-    int Lowest() const { return std::min(side[0].lowest, side[1].lowest); }
 };
 
-// Per track and side: its sectors, how many, their lowest and highest numbers.
+// Where the sectors of one track side take their indexes.
+NumberPlaces PlacesOf(const disk::Track& t) {
+    NumberPlaces places;
+    for (const disk::Sector& s : t.sectors) {
+        places.Count(s.sector);
+    }
+    places.Arrange();
+    return places;
+}
+
+// Per track and side: its sectors, how many, the indexes they take.
 std::array<TrackInfo, kTrackNumbers> CountTracks(const disk::Disk& disk) {
     std::array<TrackInfo, kTrackNumbers> info{};
     for (const disk::Track& t : disk.tracks) {
         TrackSide& ts =
             info[static_cast<std::size_t>(t.cylinder)].side[static_cast<std::size_t>(t.head)];
         ts.track = &t;
-        for (const disk::Sector& s : t.sectors) {
-            ++ts.count;
-            ts.lowest = std::min<int>(ts.lowest, s.sector);
-            ts.highest = std::max<int>(ts.highest, s.sector);
-            ts.numbers.set(s.sector);
-        }
+        ts.count = static_cast<int>(t.sectors.size());
+        const NumberPlaces places = PlacesOf(t);
+        ts.slots = places.Slots();
+        ts.lowest = places.Lowest();
+        ts.highest = places.Highest();
     }
     return info;
 }
 
-// Each track's first sector index and its side-0 sectors, and the index
-// runs of tracks in ascending order: a track's side-1 sectors follow its
-// side-0 ones, the next track follows both sides. Tracks without entries
-// take no index.
+// Each track's first sector index and its side-0 sectors: a track's side-1
+// sectors follow its side-0 ones, the next track follows both sides. Tracks
+// without entries take no index.
 void PlaceTracks(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumbers>& info) {
     SectorTables& tb = a.tables;
     std::int64_t b = 0;
@@ -62,38 +61,32 @@ void PlaceTracks(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumbers>& i
         const TrackInfo& ti = info[static_cast<std::size_t>(t)];
         tb.SetTrackStart(t, b);
         tb.SetSectorsOnTrack(t, ti.side[0].count);
-        if (ti.side[0].count + ti.side[1].count == 0) {
-            continue;
-        }
-        const int lowest = ti.Lowest();
-        const int slots0 = ti.side[0].Slots(lowest);
-        for (int h = 0; h < 2; ++h) {
-            tb.AddRun(b + h * slots0, ti.side[static_cast<std::size_t>(h)].Slots(lowest), t, h,
-                      lowest);
-        }
-        b += std::max<std::int64_t>(a.sides * slots0, slots0 + ti.side[1].Slots(lowest));
+        const int slots0 = ti.side[0].slots;
+        b += std::max<std::int64_t>(a.sides * slots0, slots0 + ti.side[1].slots);
     }
 }
 
-// The sectors into the tables, track by track, each side's by index (a later
-// entry of one index taking the earlier one's place); the lowest directory
-// index; the damage the entries record.
+// The sectors into the tables, track by track, each side's by index (two
+// entries of one number at consecutive indexes); the lowest directory index;
+// the damage the entries record.
 void FillSectorTables(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumbers>& info) {
     SectorTables& tb = a.tables;
     std::int64_t m = 100000; // lowest directory index so far
     bool single = false, dual = false;
     int firstCutOff = std::numeric_limits<int>::max(); // entry number of the first cut off
+    std::vector<int> counts;
     for (int t = 0; t < a.tracks; ++t) {
         const TrackInfo& ti = info[static_cast<std::size_t>(t)];
-        const int lowest = ti.Lowest();
         for (int h = 0; h < 2; ++h) {
             const TrackSide& ts = ti.side[static_cast<std::size_t>(h)];
             if (ts.track == nullptr) {
                 continue;
             }
-            const std::int64_t first = tb.TrackStart(t) + (h == 1 ? ti.side[0].Slots(lowest) : 0);
+            counts.push_back(ts.count);
+            const std::int64_t first = tb.TrackStart(t) + (h == 1 ? ti.side[0].slots : 0);
+            NumberPlaces places = PlacesOf(*ts.track);
             for (const disk::Sector& s : ts.track->sectors) {
-                const std::int64_t i = first + s.sector - lowest;
+                const std::int64_t i = first + places.Place(s.sector);
                 IndexedSector e;
                 e.index = i;
                 e.present = true;
@@ -101,7 +94,7 @@ void FillSectorTables(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumber
                 e.side = h;
                 e.number = s.sector;
                 e.dataPos = s.dataPos;
-                e.dataMark = s.directoryMark ? kDirectoryFlagMark : 0;
+                e.dataMark = s.dataMark;
                 e.doubleDensity = s.doubleDensity;
                 e.directory = s.directoryMark;
                 e.size = s.dataSize;
@@ -123,28 +116,23 @@ void FillSectorTables(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumber
                 ++a.totalSectors;
             }
             tb.EndGroup();
+            NoteNumbers(a, places, first, t, h);
+        }
+        // On a two-sided disk a track's side 1 has as many indexes as its
+        // side 0: those its sectors do not take stand for the side-1 numbers
+        // after its highest (from side 0's lowest when it has none).
+        const TrackSide& s0 = ti.side[0];
+        const TrackSide& s1 = ti.side[1];
+        if (a.sides == 2 && s1.slots < s0.slots) {
+            tb.AddRun(tb.TrackStart(t) + s0.slots + s1.slots, s0.slots - s1.slots, t, 1,
+                      s1.count == 0 ? s0.lowest : s1.highest + 1);
         }
     }
     a.density = single && dual ? Density::Dual
                 : dual         ? Density::Double
                 : single       ? Density::Single
                                : Density::None;
-}
-
-// Sector numbers between a track side's lowest and highest that no entry has:
-// the index each such number stands for holds no sector.
-void FindMissing(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumbers>& info) {
-    for (int t = 0; t < a.tracks; ++t) {
-        const TrackInfo& ti = info[static_cast<std::size_t>(t)];
-        for (int h = 0; h < 2; ++h) {
-            const TrackSide& ts = ti.side[static_cast<std::size_t>(h)];
-            for (int n = ts.lowest; n <= ts.highest; ++n) {
-                if (!ts.numbers.test(static_cast<std::size_t>(n))) {
-                    a.damage.AddMissing({t, h, n});
-                }
-            }
-        }
-    }
+    a.sectorsPerTrack = MostCommonCount(counts);
 }
 
 } // namespace
@@ -162,9 +150,6 @@ void BuildJv3Tables(const disk::Disk& disk, ImageAnalysis& a) {
     PlaceTracks(a, info);
     a.tables.Reserve(disk.SectorCount());
     FillSectorTables(a, info);
-    FindMissing(a, info);
-
-    a.sectorsPerTrack = a.tables.SectorsOnTrack(0);
     a.sectorsPerGranule = a.sectorsPerTrack == 18 ? 6 : 5;
 }
 

@@ -5,7 +5,69 @@
 
 #include "analysis.h"
 
+#include <array>
+#include <cstdint>
+#include <vector>
+
 namespace ss {
+
+// Where the sectors of one track side (a JV3 track side, a DMK track record)
+// take their indexes: from the side's lowest sector number on, each number
+// one index, or as many as sectors carry it (a sector written twice takes
+// the index after the first). A number between the lowest and the highest
+// that no sector carries keeps its one index: a missing sector.
+class NumberPlaces {
+  public:
+    static constexpr int kNumbers = 256;
+
+    // Counts a sector numbered n; then Place() the same sectors in their order.
+    void Count(int n) {
+        if (count_[static_cast<std::size_t>(n)]++ == 0) {
+            lowest_ = n < lowest_ ? n : lowest_;
+            highest_ = n > highest_ ? n : highest_;
+        }
+    }
+    // After the counting: the first index of each number, from 0.
+    void Arrange() {
+        int next = 0;
+        for (int n = lowest_; n <= highest_; ++n) {
+            first_[static_cast<std::size_t>(n)] = next;
+            const int c = count_[static_cast<std::size_t>(n)];
+            next += c > 1 ? c : 1;
+        }
+        slots_ = next;
+    }
+    // The index, from the side's first, of the next sector numbered n.
+    int Place(int n) {
+        return first_[static_cast<std::size_t>(n)] + taken_[static_cast<std::size_t>(n)]++;
+    }
+    // The indexes the side takes; its lowest and highest number (lowest above
+    // highest when it has no sector); how many sectors carry number n.
+    int Slots() const { return slots_; }
+    int Lowest() const { return lowest_; }
+    int Highest() const { return highest_; }
+    int CountOf(int n) const { return count_[static_cast<std::size_t>(n)]; }
+    int FirstOf(int n) const { return first_[static_cast<std::size_t>(n)]; }
+
+  private:
+    std::array<std::uint16_t, kNumbers> count_{};
+    std::array<std::uint16_t, kNumbers> taken_{};
+    std::array<int, kNumbers> first_{};
+    int lowest_ = kNumbers;
+    int highest_ = -1;
+    int slots_ = 0;
+};
+
+// Enters what a track side's numbers show into the tables and the damage:
+// an index run for each number no sector carries (a missing sector, with
+// its notice), and a notice for each number more than one sector carries.
+// `first` is the side's first index.
+void NoteNumbers(ImageAnalysis& a, const NumberPlaces& places, std::int64_t first, int track,
+                 int side);
+
+// The most common of the sector counts of a disk's track sides that have
+// sectors (on a tie the one met first); 0 when none has.
+int MostCommonCount(const std::vector<int>& counts);
 
 // The sector tables and geometry of a JV3 image, from the model's sectors.
 void BuildJv3Tables(const disk::Disk& disk, ImageAnalysis& a);

@@ -157,7 +157,8 @@ TEST_F(MainWindowTest, ShowsTheJv1SampleAndStepsWithTheButtons) {
     Click(w, "CmndDirFind");
     EXPECT_EQ(Text(w, "Txtsecnum"), QStringLiteral("170"));
     EXPECT_EQ(Text(w, "Txtsectype"), QStringLiteral("Dir Sec."));
-    EXPECT_EQ(Text(w, "Txtdam"), QStringLiteral("20"));
+    // JV1 keeps no marks: its directory track reads with the directory mark.
+    EXPECT_EQ(Text(w, "Txtdam"), QStringLiteral("FA"));
     EXPECT_EQ(Back(w, "Txtsecnum"), Rgb(colour::Pink));
     EXPECT_EQ(Text(w, "Text6"), QStringLiteral("AA00"));
     EXPECT_TRUE(answerer.boxes.empty());

@@ -124,11 +124,11 @@ TEST_F(CliTest, SectorsStepsThroughEveryIndex) {
     ASSERT_EQ(lines.size(), 41u);
     // A JV3 entry records no ID field, and a data field read without a CRC error.
     EXPECT_EQ(lines[0], "index\ttrack\tside\tsector\tspt\tdensity\ttype\tdam\tposition\tsize\tcrc");
-    EXPECT_EQ(lines[1], "0\t0\t0\t0\t10\tS/D\tData Sec.\t0\t2200\t256\tnone/good");
-    EXPECT_EQ(lines[14], "13\t0\t1\t3\t10\tS/D\tData Sec.\t0\t2F00\t256\tnone/good");
-    EXPECT_EQ(lines[23], "22\t1\t0\t2\t10\tD/D\tData Sec.\t0\t3800\t256\tnone/good");
-    EXPECT_EQ(lines[24], "23\t1\t0\t3\t10\tD/D\tDir Sec.\t20\t3900\t256\tnone/good");
-    EXPECT_EQ(lines[40], "39\t1\t1\t9\t10\tD/D\tData Sec.\t0\t4900\t256\tnone/good");
+    EXPECT_EQ(lines[1], "0\t0\t0\t0\t10\tS/D\tData Sec.\tFB\t2200\t256\tnone/good");
+    EXPECT_EQ(lines[14], "13\t0\t1\t3\t10\tS/D\tData Sec.\tFB\t2F00\t256\tnone/good");
+    EXPECT_EQ(lines[23], "22\t1\t0\t2\t10\tD/D\tData Sec.\tFB\t3800\t256\tnone/good");
+    EXPECT_EQ(lines[24], "23\t1\t0\t3\t10\tD/D\tDir Sec.\tF8\t3900\t256\tnone/good");
+    EXPECT_EQ(lines[40], "39\t1\t1\t9\t10\tD/D\tData Sec.\tFB\t4900\t256\tnone/good");
 
     // DMK, single density stored doubled: the data column takes every second
     // byte of the 512 the sector occupies.
@@ -181,7 +181,7 @@ TEST_F(CliTest, SectorsDataColumnOnEveryLine) {
     const std::vector<std::string> dir = Columns(lines[176]);
     EXPECT_EQ(dir[0], "175");
     EXPECT_EQ(dir[6], "Dir Sec.");
-    EXPECT_EQ(dir[7], "20");
+    EXPECT_EQ(dir[7], "FA");
     EXPECT_EQ(dir[8], "AF00");
     EXPECT_EQ(dir[9], HexOf(PatternData(17, 0, 5)));
 }
@@ -206,7 +206,8 @@ TEST_F(CliTest, SectorsGiveSizesCrcsAndMissingIndexes) {
     EXPECT_EQ(cols[9], HexOf(PatternData(0, 0, 0, 1024)));
     EXPECT_EQ(cols[10] + " " + cols[11], "1024 good/good");
     EXPECT_EQ(Columns(lines[2])[11], "good/bad");
-    EXPECT_EQ(lines[3], "2\t\t\t\t\t\tmissing\t\t\t\t\t");
+    // The missing sector says where it would be.
+    EXPECT_EQ(lines[3], "2\t0\t0\t2\t\t\tmissing\t\t\t\t\t");
 
     run = RunCli({"sectors", "--json", path});
     const Json sectors = Json::parse(run.out).at("sectors");
@@ -217,7 +218,8 @@ TEST_F(CliTest, SectorsGiveSizesCrcsAndMissingIndexes) {
     EXPECT_EQ(sectors.at(1).at("crc").at("id").get<std::string>(), "good");
     EXPECT_TRUE(sectors.at(2).at("missing").get<bool>());
     EXPECT_EQ(sectors.at(2).at("type").get<std::string>(), "missing");
-    EXPECT_TRUE(sectors.at(2).at("track").is_null());
+    EXPECT_EQ(sectors.at(2).at("sector").get<std::int64_t>(), 2);
+    EXPECT_TRUE(sectors.at(2).at("spt").is_null());
     EXPECT_TRUE(sectors.at(2).at("size").is_null());
 
     run = RunCli({"info", path});
@@ -234,7 +236,7 @@ TEST_F(CliTest, ShowPrintsFieldsAndDumpRows) {
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
     for (const char* field : {"  format    JV3\n", "  index     23\n", "  track     1\n",
                               "  side      0\n", "  sector    3\n", "  density   D/D\n",
-                              "  type      Dir Sec.\n", "  dam       20\n", "  position  3900\n"}) {
+                              "  type      Dir Sec.\n", "  dam       F8\n", "  position  3900\n"}) {
         EXPECT_NE(run.out.find(field), std::string::npos) << field;
     }
 
@@ -469,7 +471,7 @@ TEST_F(CliTest, JsonGivesTheSameFactsAsRawValues) {
     EXPECT_EQ(dir.at("spt").get<std::int64_t>(), 10);
     EXPECT_EQ(dir.at("density").get<std::string>(), "double");
     EXPECT_EQ(dir.at("type").get<std::string>(), "directory");
-    EXPECT_EQ(dir.at("dam").get<std::int64_t>(), 0x20);
+    EXPECT_EQ(dir.at("dam").get<std::int64_t>(), 0xF8); // double density's directory mark
     EXPECT_EQ(dir.at("position").get<std::int64_t>(), 0x3900);
     EXPECT_EQ(dir.at("data").get<std::string>(), HexOf(PatternData(1, 0, 3)));
     EXPECT_EQ(sectors.at(0).at("density").get<std::string>(), "single");

@@ -97,12 +97,12 @@ TEST(ImageAnalysisTest, WhatEachLayoutGives) {
          5, 30, 30, 0, false, false},
         {"JV3 without a used entry", MakeJv3({}), Layout::JV3, Density::None, 1, 1, 0, 5, 0, 0, 0,
          false, false},
-        // The walk ends on cylinder 2 side 0 and takes its side 1 after it.
+        // Every record the header counts is walked, cylinder 2 side 1 the last.
         {"DMK, two sides", MakeDmk(DmkStandardTracks(3, 2, 18, true)).bytes, Layout::DMK,
          Density::Double, 2, 3, 18, 6, 108, 108, 0, false, false},
-        // Its track length stands for double density, whatever its sectors.
+        // The density its sectors have, whatever its track length stands for.
         {"DMK numbered from 1", MakeDmk(DmkStandardTracks(3, 1, 10, false, 1), OneSide()).bytes,
-         Layout::DMK, Density::Double, 1, 3, 10, 6, 30, 30, 170, false, true},
+         Layout::DMK, Density::Single, 1, 3, 10, 6, 30, 30, 170, false, true},
         {"DMK of an unknown track length", MakeDmk(mixed, unknown).bytes, Layout::DMK,
          Density::Dual, 1, 2, 8, 5, 16, 16, 0, false, false},
     };
@@ -188,7 +188,7 @@ TEST(SectorTablesTest, WhereAnIndexWithoutASectorStands) {
         EXPECT_FALSE(s.present);
         EXPECT_EQ((std::array{s.track, s.side, s.number}), (std::array{c.track, c.side, c.number}));
         EXPECT_EQ(s.directory, c.directory);
-        EXPECT_EQ(s.dataMark, c.directory ? kDirectoryFlagMark : 0);
+        EXPECT_EQ(s.dataMark, &c.tables != &jv1 ? 0 : c.directory ? 0xFA : 0xFB);
         EXPECT_EQ(s.size, 0);
     }
     EXPECT_EQ(jv1.TrackStart(7), 70);

@@ -52,12 +52,25 @@ TEST_F(RealDisks, IndexesWithoutASectorAreShownMissing) {
     Show(13);
     w.CmndNextsec_Click();
     EXPECT_EQ(w.PresSecnum, 14);
-    EXPECT_EQ(Fields(), (Shown{"", "", "", "", "", "", "No Sector", ""}));
+    // The track, side and number the index stands for; no field of a sector's own.
+    EXPECT_EQ(Fields(), (Shown{"1", "0", "4", "", "", "", "No Sector", ""}));
     EXPECT_EQ(w.Txtsecnum.Text, "14");
     EXPECT_TRUE(w.DumpedBytes().empty());
     ASSERT_NE(w.surface.TextAt(540, 2490), nullptr);
     EXPECT_EQ(w.surface.TextAt(540, 2490)->text, kMissingSectorNotice);
     EXPECT_EQ(w.surface.TextAt(1100, 2490), nullptr);
+    // Nothing of the sector dumped before stays beside the blank area: not
+    // its row labels, left of where the dump's bytes stand.
+    for (int y = 2490; y < 5600; y += FixedMetrics::kLineHeight) {
+        const TextItem* left = w.surface.TextAt(540, y);
+        EXPECT_TRUE(left == nullptr || left->text == kMissingSectorNotice) << y;
+    }
+    // Nor does the notice stay under the next sector's dump.
+    w.CmndNextsec_Click();
+    ASSERT_NE(w.surface.TextAt(540, 2490), nullptr);
+    EXPECT_EQ(w.surface.TextAt(540, 2490)->text, "  00");
+    EXPECT_EQ(w.surface.TextsAt(2490).size(), 1u + 2 * 16);
+    w.CmndPrevsec_Click();
     // The track steps count from the track the index stands for.
     w.CmndNexTrack_Click();
     EXPECT_EQ(Where(), "2/0/0");
@@ -115,7 +128,7 @@ TEST_F(RealDisks, EverySectorAtItsSize) {
     for (int s = 0; s < 4; ++s) {
         SCOPED_TRACE(s);
         const std::size_t size = static_cast<std::size_t>(e[static_cast<std::size_t>(s)].size);
-        Check(s, {"0", "0", Dec(s), "4", "S/D  ", "0", "Data Sec.", HexText(pos[s])},
+        Check(s, {"0", "0", Dec(s), "4", "S/D  ", "FB", "Data Sec.", HexText(pos[s])},
               PatternData(0, 0, s, size));
         EXPECT_EQ(w.DumpedBytes().size(), size);
     }
@@ -193,10 +206,10 @@ TEST_F(RealDisks, Jv3TracksFormattedAgainAndASecondTable) {
     EXPECT_EQ(w.Text2.Text, " Dual/Density");
     const std::int64_t again = 8704 + 10 * 256 + 512 + 4 * 256;
     for (int s = 0; s < 5; ++s) {
-        Check(5 + s, {"1", "0", Dec(s), "5", "D/D  ", "0", "Data Sec.", HexText(again + 256 * s)},
+        Check(5 + s, {"1", "0", Dec(s), "5", "D/D  ", "FB", "Data Sec.", HexText(again + 256 * s)},
               std::vector<std::uint8_t>(256, static_cast<std::uint8_t>(0x40 + s)));
         Check(10 + s,
-              {"2", "0", Dec(s), "5", "S/D  ", "0", "Data Sec.",
+              {"2", "0", Dec(s), "5", "S/D  ", "FB", "Data Sec.",
                HexText(8704 + 256 * (10 + s) + 256)},
               PatternData(2, 0, s));
     }
@@ -210,7 +223,7 @@ TEST_F(RealDisks, Jv3TracksFormattedAgainAndASecondTable) {
     EXPECT_EQ(w.Analysis().totalSectors, jv3::kEntries + 20);
     const std::int64_t second = 8704 + 2901 * 256 + 8704;
     Check(jv3::kEntries + 5,
-          {"145", "0", "6", "20", "D/D  ", "0", "Data Sec.", HexText(second + 5 * 256)},
+          {"145", "0", "6", "20", "D/D  ", "FB", "Data Sec.", HexText(second + 5 * 256)},
           PatternData(145, 0, 6));
 }
 

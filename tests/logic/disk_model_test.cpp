@@ -177,13 +177,13 @@ TEST(DiskModel, Jv3EntriesGatheredByTrack) {
                                   "0/1/1 n1 256 SD id:-- data:ok",
                                   "1/0: 5 7",
                                   "1/0/0 n1 256 DD dir id:-- data:ok",
-                                  "1/0/1 n0 128 DD cut id:-- data:ok",
+                                  "1/0/1 n0 128 DD cut id:-- data:--",
                               }));
     // Blocks of 256 bytes but for the free entry's 512.
     const Sector& afterFree = d.tracks[2].sectors[0];
     EXPECT_EQ(afterFree.dataPos, jv3::kHeaderSize + 4 * 256 + 512);
     EXPECT_EQ(afterFree.idPos, jv3::EntryOffset(5));
-    EXPECT_EQ(afterFree.dataMark, jv3::kFlagDirectoryMark);
+    EXPECT_EQ(afterFree.dataMark, 0xF8); // the directory mark of a double-density sector
     EXPECT_EQ(disk::SectorData(r.buf, d.tracks[0].sectors[3]), testimg::PatternData(0, 0, 4));
     EXPECT_EQ(d.diagnostics.size(), 1u);
 
@@ -399,18 +399,22 @@ TEST_F(FortyPointers, TheDosReadsEverySectorTheMainWindowShowsItsOwn) {
     Open(bytes);
     ASSERT_TRUE(w.HasImage());
     EXPECT_EQ(w.DiskModel().SectorCount(), 40u);
-    EXPECT_EQ(w.Analysis().indexes, 31);
+    // Every pointer is a sector of the main window too: sector 2 written
+    // twice takes indexes 2 and 3, the numbers after it one index on.
+    EXPECT_EQ(w.Analysis().indexes, 40);
     EXPECT_EQ(w.Combo1.Items, (std::vector<std::string>{" 0"}));
-    EXPECT_EQ(w.List2.Items, (std::vector<std::string>{"1 sector with a data CRC error"}));
-    Show(30);
-    EXPECT_EQ(w.Txtsector.Text, "30");
+    EXPECT_EQ(w.List2.Items, (std::vector<std::string>{"1 sector with a data CRC error",
+                                                       "track 0 has two sectors numbered 2"}));
+    Show(39);
+    EXPECT_EQ(w.Txtsector.Text, "38");
     Show(2);
     EXPECT_EQ(w.Txtcrc.Text, "ID ok  Data BAD");
     EXPECT_EQ(w.DumpedBytes(), testimg::PatternData(0, 0, 2));
-    // A sector past the 31st pointer has no index in the main window.
-    EXPECT_FALSE(w.ShowSectorAt({0, 0, 35}));
-    EXPECT_TRUE(w.ShowSectorAt({0, 0, 30}));
-    EXPECT_EQ(w.PresSecnum, 30);
+    Show(3);
+    EXPECT_EQ(w.Txtsector.Text, "2");
+    EXPECT_EQ(w.DumpedBytes(), Bytes(256, 0x77));
+    EXPECT_TRUE(w.ShowSectorAt({0, 0, 35}));
+    EXPECT_EQ(w.PresSecnum, 36);
 }
 
 } // namespace

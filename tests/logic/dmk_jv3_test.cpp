@@ -51,14 +51,18 @@ TEST_F(Jv3Tables, OneSidedInterleavedTracksAndARewrittenSector) {
     ASSERT_NE(NoticeLine(), nullptr);
     EXPECT_EQ(NoticeLine()->text, kNoDirectoryNotice);
 
-    for (int n = 0; n < 350; ++n) {
-        const int t = n / 10, s = kOrder10[static_cast<std::size_t>(n % 10)];
-        const bool rewritten = t == 34 && s == 5;
-        const std::int64_t pos = 8704 + 256 * (rewritten ? 350 : n);
-        // The rewritten sector makes the last run of track 34 one entry longer.
-        Check(10 * t + s,
-              {Dec(t), "0", Dec(s), t == 34 ? "11" : "10", "S/D  ", "0", "Data Sec.", HexText(pos)},
-              rewritten ? again.data : PatternData(t, 0, s));
+    // Track 34 holds sector 5 twice: both are shown, the later entry at the
+    // index after the earlier one's, and the track's higher numbers one on.
+    EXPECT_EQ(w.List2.Items, (std::vector<std::string>{"track 34 has two sectors numbered 5"}));
+    for (int n = 0; n <= 350; ++n) {
+        const int t = n < 350 ? n / 10 : 34;
+        const int s = n < 350 ? kOrder10[static_cast<std::size_t>(n % 10)] : 5;
+        const std::int64_t pos = 8704 + 256 * n;
+        const int index = 10 * t + s + (n == 350 || (t == 34 && s > 5) ? 1 : 0);
+        Check(
+            index,
+            {Dec(t), "0", Dec(s), t == 34 ? "11" : "10", "S/D  ", "FB", "Data Sec.", HexText(pos)},
+            n == 350 ? again.data : PatternData(t, 0, s));
         EXPECT_EQ(w.fpa, pos); // the dump leaves the data position as it was
     }
 }
@@ -90,7 +94,7 @@ TEST_F(Jv3Tables, TwoSidedNumberedFromZeroOrOne) {
                 continue; // the tracks in between are built alike
             const int h = x.side1 ? 1 : 0;
             Check(36 * x.track + 18 * h + x.sector - first,
-                  {Dec(x.track), Dec(h), Dec(x.sector), "18", "D/D  ", x.dirMark ? "20" : "0",
+                  {Dec(x.track), Dec(h), Dec(x.sector), "18", "D/D  ", x.dirMark ? "F8" : "FB",
                    x.dirMark ? "Dir Sec." : "Data Sec.",
                    HexText(8704 + 256 * static_cast<std::int64_t>(n))},
                   PatternData(x.track, h, x.sector));
@@ -111,7 +115,7 @@ TEST_F(Jv3Tables, TwoSidedNumberedFromZeroOrOne) {
     EXPECT_EQ(w.Analysis().totalSectors, 46);
     Show(10);
     EXPECT_EQ(Where(), "1/0/1");
-    Check(45, {"2", "0", "18", "18", "D/D  ", "0", "Data Sec.", HexText(8704 + 256 * 45)},
+    Check(45, {"2", "0", "18", "18", "D/D  ", "FB", "Data Sec.", HexText(8704 + 256 * 45)},
           PatternData(2, 0, 18));
 }
 
@@ -125,9 +129,10 @@ TEST_F(Jv3Tables, AllEntriesOfTheTableUsed) {
 
     EXPECT_EQ(w.Analysis().totalSectors, 2901);
     EXPECT_EQ(w.Text1.Text, " 162 Track");
-    Check(17 * 18 + 4, {"17", "0", "4", "18", "D/D  ", "0", "Data Sec.", HexText(8704 + 256 * 310)},
+    Check(17 * 18 + 4,
+          {"17", "0", "4", "18", "D/D  ", "FB", "Data Sec.", HexText(8704 + 256 * 310)},
           PatternData(17, 0, 4));
-    Check(2900, {"161", "0", "2", "3", "D/D  ", "0", "Data Sec.", HexText(8704 + 256 * 2900)},
+    Check(2900, {"161", "0", "2", "3", "D/D  ", "FB", "Data Sec.", HexText(8704 + 256 * 2900)},
           PatternData(161, 0, 2));
     const int draws = Draws();
     w.CmndNextsec_Click();
@@ -155,7 +160,7 @@ TEST_F(Jv3Tables, EachAnalysisStartsFromClearedTables) {
 
     // A JV3 without a directory, track 0 first: not shifted, no directory left over.
     Open(MakeJv3(Jv3Tracks(35, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9})));
-    EXPECT_EQ(Fields(), (Shown{"0", "0", "0", "10", "S/D  ", "0", "Data Sec.", "2200"}));
+    EXPECT_EQ(Fields(), (Shown{"0", "0", "0", "10", "S/D  ", "FB", "Data Sec.", "2200"}));
     EXPECT_EQ(Dumped(), PatternData(0, 0, 0));
     Show(13);
     EXPECT_EQ(Where(), "1/0/3");
@@ -172,7 +177,7 @@ TEST_F(Jv3Tables, EachAnalysisStartsFromClearedTables) {
     recs[0].sectors.erase(recs[0].sectors.begin() + 5);
     const DmkImage gap = MakeDmk(recs, OneSide());
     Open(gap.bytes);
-    Check(5, {"", "", "", "", "", "", "No Sector", ""}, {});
+    Check(5, {"0", "0", "5", "", "", "", "No Sector", ""}, {});
     Show(9);
     EXPECT_EQ(Where(), "0/0/9");
     w.CmndDirFind_Click();
@@ -245,14 +250,16 @@ TEST_F(DmkTables, TwoSidedWalkTakesTheLastSideOneRecord) {
     EXPECT_EQ(w.PresSecnum, 1439);
     EXPECT_EQ(Draws(), draws);
 
-    // A shorter last side 1: the sectors per track stay those of its side 0.
+    // A shorter last side 1: the disk's sectors per track stay those most
+    // tracks have; the track's own count is its last record's, as on every
+    // cylinder.
     recs.resize(80);
     recs[79].sectors.resize(10);
     Open(MakeDmk(recs).bytes);
     EXPECT_EQ(w.Analysis().totalSectors, 1432);
     EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 36 ( 18 * 2)");
     Show(39 * 36 + 18 + 14);
-    EXPECT_EQ(Where() + "/" + w.Txttrkspt.Text, "39/1/14/18");
+    EXPECT_EQ(Where() + "/" + w.Txttrkspt.Text, "39/1/14/10");
 
     // The file ends after the last side 0: nothing more to walk.
     recs.resize(79);
@@ -315,7 +322,8 @@ TEST_F(DmkTables, SingleDensityFieldsStoredDoubled) {
         recs[2].sectors[1].dam = 0xFA;
         const DmkImage img = MakeDmk(recs, OneSide(len));
         Open(img.bytes);
-        EXPECT_EQ(w.Text2.Text, len == 6400 ? " Double/Density" : " Single/Density");
+        // The sectors' density, whatever the track length stands for.
+        EXPECT_EQ(w.Text2.Text, " Single/Density");
         EXPECT_EQ(w.Analysis().totalSectors, 35 * spt);
         EXPECT_EQ(NoticeLine(), nullptr);
         for (int t : {0, 2, 34}) {
@@ -369,8 +377,8 @@ TEST_F(DmkTables, SingleDensityFieldsStoredOnce) {
     const DmkImage mixed = MakeDmk(recs, OneSide());
     Open(mixed.bytes);
     EXPECT_EQ(w.Analysis().totalSectors, 10 + 39 * 18);
-    EXPECT_EQ(w.Text2.Text, " Double/Density"); // a DMK image never shows dual density
-    EXPECT_TRUE(w.List2.Items.empty());
+    EXPECT_EQ(w.Text2.Text, " Dual/Density"); // sectors of both densities
+    EXPECT_EQ(w.List2.Items, std::vector<std::string>{kDualDensityNotice});
     for (std::size_t k = 0; k < 10; ++k)
         Check(kOrder10[k],
               {"0", "0", Dec(kOrder10[k]), "10", "S/D  ", "FB", "Data Sec.",
@@ -384,8 +392,8 @@ TEST_F(DmkTables, SingleDensityFieldsStoredOnce) {
 }
 
 TEST_F(DmkTables, PointerTables) {
-    // Record 1 has no sectors; record 2 has 31 pointers, record 3 has 32 of
-    // which the walk reads 31.
+    // Record 1 has no sectors; record 2 has 31 pointers, record 3 has 32,
+    // all of which the walk reads.
     std::vector<DmkTrack> recs(4);
     recs[0] = DmkStandardTracks(1, 1, 10, true)[0];
     for (int r = 2; r <= 3; ++r) {
@@ -399,16 +407,17 @@ TEST_F(DmkTables, PointerTables) {
     }
     const DmkImage img = MakeDmk(recs, OneSide());
     Open(img.bytes);
-    EXPECT_EQ(w.Analysis().totalSectors, 10 + 31 + 31);
-    EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 31 ( 31 * 1)");
+    EXPECT_EQ(w.Analysis().totalSectors, 10 + 31 + 32);
+    // No count is more common than another: the first track's.
+    EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 10 ( 10 * 1)");
     Check(40,
           {"2", "0", "30", "31", "D/D  ", "FB", "Data Sec.", HexText(img.placed[2][30].dataPos)},
           PatternData(2, 0, 30, 128));
-    Check(71,
-          {"3", "0", "30", "31", "D/D  ", "FB", "Data Sec.", HexText(img.placed[3][30].dataPos)},
-          PatternData(3, 0, 30, 128));
+    Check(72,
+          {"3", "0", "31", "32", "D/D  ", "FB", "Data Sec.", HexText(img.placed[3][31].dataPos)},
+          PatternData(3, 0, 31, 128));
     w.CmndNextsec_Click();
-    EXPECT_EQ(w.PresSecnum, 71);
+    EXPECT_EQ(w.PresSecnum, 72);
     // The empty record moves nothing on: the next track starts where track 0 ended.
     Show(5);
     w.CmndNexTrack_Click();
@@ -426,7 +435,7 @@ TEST_F(DmkTables, PointerTables) {
     poke(2, 6, 0xFFF0);
     Open(cut.bytes);
     EXPECT_EQ(w.Analysis().totalSectors, 10 + 4 + 6);
-    EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 6 ( 6 * 1)");
+    EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 10 ( 10 * 1)");
     Show(13);
     EXPECT_EQ(Where(), "1/0/3");
     Show(19);
@@ -443,20 +452,25 @@ TEST_F(DmkTables, MissingMarksRewrittenSectorsAndUnusedIndexes) {
     recs[0].sectors[4].data = odd;
     DmkSector again = recs[0].sectors[7];
     again.data.assign(256, 0x77);
-    recs[0].sectors.push_back(again); // sector 7 written twice: 11 fields, index 10 unused
+    recs[0].sectors.push_back(again); // sector 7 written twice: 11 fields
     const DmkImage img = MakeDmk(recs, OneSide());
     Open(img.bytes);
 
     EXPECT_EQ(w.Analysis().totalSectors, 21);
+    EXPECT_EQ(w.List2.Items, (std::vector<std::string>{"1 sector without a data field",
+                                                       "track 0 has two sectors numbered 7"}));
     // The byte 50 after the ID field stands as the mark, the data follow two bytes later.
     Check(4,
           {"0", "0", "4", "11", "D/D  ", HexText(odd[5]), "Data Sec.",
            HexText(img.placed[0][4].idPos + 52)},
           std::vector<std::uint8_t>(odd.begin() + 7, odd.end()));
-    Check(7, {"0", "0", "7", "11", "D/D  ", "FB", "Data Sec.", HexText(img.placed[0][10].dataPos)},
+    // Both sectors 7, in their order on the track, and the numbers after them one index on.
+    Check(7, {"0", "0", "7", "11", "D/D  ", "FB", "Data Sec.", HexText(img.placed[0][7].dataPos)},
+          PatternData(0, 0, 7));
+    Check(8, {"0", "0", "7", "11", "D/D  ", "FB", "Data Sec.", HexText(img.placed[0][10].dataPos)},
           again.data);
-    // An index no ID field wrote is shown as one without a sector.
-    Check(10, {"", "", "", "", "", "", "No Sector", ""}, {});
+    Check(10, {"0", "0", "9", "11", "D/D  ", "FB", "Data Sec.", HexText(img.placed[0][9].dataPos)},
+          PatternData(0, 0, 9));
     Show(11);
     EXPECT_EQ(Where(), "1/0/0");
 }
@@ -472,7 +486,7 @@ TEST_F(BrokenImages, TruncatedDmk) {
         ASSERT_TRUE(w.HasImage());
         EXPECT_EQ(w.Combo1.Items.size(), 10u);
         EXPECT_EQ(w.Analysis().totalSectors, 5 * 18 + 5);
-        EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 5 ( 5 * 1)");
+        EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 18 ( 18 * 1)"); // as most tracks have
         Show(93);
         EXPECT_EQ(Dumped(), PatternData(5, 0, 3));
         if (cut > fifth.dataPos) {
@@ -524,7 +538,7 @@ TEST_F(BrokenImages, HugeTrackAndSectorNumbers) {
     e.push_back(Entry(200, 3, true));
     Open(MakeJv3(e));
     EXPECT_EQ(w.Analysis().totalSectors, 12);
-    Check(10 + 250 - 3, {"200", "0", "250", "2", "D/D  ", "0", "Data Sec.", HexText(8704 + 2560)},
+    Check(10 + 250 - 3, {"200", "0", "250", "2", "D/D  ", "FB", "Data Sec.", HexText(8704 + 2560)},
           PatternData(200, 0, 250));
     Show(10);
     EXPECT_EQ(Where(), "200/0/3");
@@ -537,7 +551,7 @@ TEST_F(BrokenImages, Jv3HeaderCutShort) {
     Open(std::vector<std::uint8_t>(full.begin(), full.begin() + 30));
     ASSERT_TRUE(w.HasImage());
     EXPECT_EQ(w.Analysis().totalSectors, 10);
-    Check(9, {"0", "0", "9", "10", "S/D  ", "0", "Data Sec.", "2B00"},
+    Check(9, {"0", "0", "9", "10", "S/D  ", "FB", "Data Sec.", "2B00"},
           std::vector<std::uint8_t>(256, 0));
 
     // Data for three sectors and a few bytes of the fourth.
@@ -547,7 +561,7 @@ TEST_F(BrokenImages, Jv3HeaderCutShort) {
     EXPECT_EQ(Dumped(), PatternData(0, 0, 2));
     std::vector<std::uint8_t> head = PatternData(0, 0, 3, 17);
     head.resize(256, 0);
-    Check(3, {"0", "0", "3", "10", "S/D  ", "0", "Data Sec.", "2500"}, head);
+    Check(3, {"0", "0", "3", "10", "S/D  ", "FB", "Data Sec.", "2500"}, head);
 
     // An entry whose flags byte is missing.
     e.push_back(Entry(0, 10));
@@ -615,13 +629,17 @@ TEST_F(SampleDisks, EverySectorOfTheJv3Sample) {
     EXPECT_EQ(w.Analysis().totalSectors, 712);
     EXPECT_EQ(w.Text2.Text, " Dual/Density");
     EXPECT_EQ(w.List2.Items, std::vector<std::string>{kDualDensityNotice});
-    EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 10 ( 10 * 1)");
+    // Sectors per track as most tracks have them, not as track 0 has.
+    EXPECT_EQ(w.Text4.Text, "  Sec/Cyl. = 18 ( 18 * 1)");
     for (std::int64_t n = 0; n < 712; ++n) {
         const auto at = [&](std::int64_t p) { return file[static_cast<std::size_t>(p)]; };
         const int t = at(3 * n), s = at(3 * n + 1), f = at(3 * n + 2);
         Check(t == 0 ? s : 10 + 18 * (t - 1) + s,
               {Dec(t), "0", Dec(s), t == 0 ? "10" : "18", (f & 0x80) ? "D/D  " : "S/D  ",
-               t == 17 ? "20" : "0", t == 17 ? "Dir Sec." : "Data Sec.", HexText(8704 + 256 * n)},
+               t != 17      ? "FB"
+               : (f & 0x80) ? "F8"
+                            : "FA",
+               t == 17 ? "Dir Sec." : "Data Sec.", HexText(8704 + 256 * n)},
               FileBytes(file, 8704 + 256 * n, 256));
     }
     w.CmndDirFind_Click();

@@ -84,7 +84,7 @@ TEST_F(Jv1Display, SectorFieldsAroundTheDirectoryTrack) {
         EXPECT_EQ(w.TxtDens.BackColor, colour::Lime);
         EXPECT_EQ(w.Text6.Text, c.pos);
         EXPECT_EQ(w.Txtsectype.Text, c.dir ? "Dir Sec." : "Data Sec.");
-        EXPECT_EQ(w.Txtdam.Text, c.dir ? "20" : "0");
+        EXPECT_EQ(w.Txtdam.Text, c.dir ? "FA" : "FB"); // the marks emulators read JV1 with
         const Colour back = c.dir ? colour::Pink : colour::Peach;
         EXPECT_EQ(w.Txtsecnum.BackColor, back);
         EXPECT_EQ(w.Txtsectype.BackColor, back);

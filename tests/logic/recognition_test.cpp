@@ -307,7 +307,7 @@ TEST_F(Recognition, NoHeaderRefusalKeepsThePreviousImage) {
     ASSERT_TRUE(w.HasImage());
     ASSERT_EQ(w.Analysis().density, Density::Dual);
     ASSERT_EQ(w.Analysis().sectorsPerGranule, 6);
-    ASSERT_EQ(w.datamarkjv, 32);
+    ASSERT_EQ(w.datamarkjv, 0xF8); // the directory mark of double density
     ASSERT_TRUE(w.Analysis().directoryFound);
     ASSERT_EQ(w.List2.Items, std::vector<std::string>{"    This Disk has Dual Density"});
     ASSERT_EQ(w.Combo1.Items, TrackTexts(2));

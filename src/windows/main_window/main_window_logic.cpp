@@ -143,6 +143,7 @@ OpenResult MainWindowLogic::AnalyseImage() {
     ImageBuffer buf(file1_.ReadAllAndClose());
     surface.Cls();
     dumpBottom_ = 0;
+    missingShown_ = false;
     List2.Clear();
     Combo1.Clear();
     fpa = 0;
@@ -239,7 +240,7 @@ void MainWindowLogic::GetDispSector() {
     ShowTypeFields(dirSector);
     ShowCrc(s);
     const int rows = s.size / kDumpColumns;
-    ClearDumpArea(rows);
+    ClearDumpArea(rows, s.present);
     if (s.present) {
         DumpSector(s, dirSector, rows);
     } else {
@@ -387,11 +388,11 @@ void MainWindowLogic::ShowCrc(const IndexedSector& s) {
     Txtcrc.BackColor = bad ? colour::Pink : colour::Peach;
 }
 
-// An index that no ID field or entry describes: its identity fields empty,
-// its type "No Sector", and one notice line where the dump would be.
+// An index that no ID field or entry describes: the track, side and number
+// it stands for, the fields of a sector's own empty, its type "No Sector",
+// and one notice line where the dump would be.
 void MainWindowLogic::ShowMissingSector() {
-    for (TextBox* box : {&Txttrk, &txtside, &Txtsector, &Txttrkspt, &TxtDens, &Txtdam, &Text6,
-                         &Txtcrc, &Txtowner}) {
+    for (TextBox* box : {&Txttrkspt, &TxtDens, &Txtdam, &Text6, &Txtcrc, &Txtowner}) {
         box->Text.clear();
         box->BackColor = TextBox{}.BackColor;
     }
@@ -405,12 +406,16 @@ void MainWindowLogic::ShowMissingSector() {
 }
 
 // Clears the dump area, down to the lowest row any dump since the last
-// clearing of the surface has drawn.
-void MainWindowLogic::ClearDumpArea(int rows) {
+// clearing of the surface has drawn. The row labels left of it go too when
+// no sector is to be dumped, and when the notice of one without a sector
+// stands there.
+void MainWindowLogic::ClearDumpArea(int rows, bool present) {
     const int extra = std::max(0, rows - kDumpRows) * surface.TextHeight("0");
     dumpBottom_ = std::max({dumpBottom_, mainlayout::kDumpBottom, mainlayout::kDumpBottom + extra});
-    surface.Line(mainlayout::kDumpLeft, mainlayout::kDumpTop, mainlayout::kDumpRight, dumpBottom_,
-                 colour::ButtonFace);
+    const bool labels = !present || missingShown_;
+    missingShown_ = !present;
+    surface.Line(labels ? mainlayout::kRowLabelX : mainlayout::kDumpLeft, mainlayout::kDumpTop,
+                 mainlayout::kDumpRight, dumpBottom_, colour::ButtonFace);
 }
 
 void MainWindowLogic::DumpSector(const IndexedSector& s, bool dirSector, int rows) {

@@ -183,7 +183,7 @@ class MainWindowLogic {
     void ShowTypeFields(bool dirSector);
     void ShowCrc(const IndexedSector& s);
     void ShowMissingSector();
-    void ClearDumpArea(int rows);
+    void ClearDumpArea(int rows, bool present);
     void AddNotices();
     // The dump of the sector's data bytes, row by row.
     void DumpSector(const IndexedSector& s, bool dirSector, int rows);
@@ -201,6 +201,9 @@ class MainWindowLogic {
     int generation_ = 0;
     std::vector<std::uint8_t> dumped_;
     int dumpBottom_ = 0;
+    // The last display since the surface was cleared was of an index
+    // without a sector: its notice stands left of the dump area.
+    bool missingShown_ = false;
     // The notice lines naming the damage the analysis found.
     std::vector<std::string> damageNotices_;
 };

@@ -10,8 +10,9 @@ namespace ss {
 
 namespace {
 
-// The most ID marks the window takes from one DMK track record.
-constexpr std::size_t kMapPointers = 31;
+// The most ID marks the window takes from one DMK track record: all a
+// record's pointer table holds.
+constexpr std::size_t kMapPointers = dmk::kPointers;
 
 // Pages.
 constexpr int kDmkRecordsPerPage = 21;
@@ -75,11 +76,6 @@ OpenResult SectorMapLogic::ReadAndCheckFile() {
             filebuf = ImageBuffer(std::move(bytes));
             disk_ = disk::ReadDisk(filebuf);
             diskRead_ = true;
-            jv3Entries_.clear();
-            jv3Entries_.reserve(disk_.headerOrder.size());
-            for (const disk::SectorRef r : disk_.headerOrder) {
-                jv3Entries_.push_back(&disk_.At(r));
-            }
         }
     }
 
@@ -178,6 +174,14 @@ void SectorMapLogic::RestorePageStart() {
         return;
     }
     filepsn = fpa = pagepsn[page];
+    if (dmkflag == 0 && jv1 == 0) {
+        // JV3: the page starts at a row; the header test reads from its
+        // first entry (from entry 0 on the first page).
+        const auto row = static_cast<std::size_t>(filepsn);
+        fpa = row == 0 || row >= disk_.tracks.size() || disk_.tracks[row].sectors.empty()
+                  ? 0
+                  : disk_.tracks[row].sectors.front().entry;
+    }
     const PageCounters& c = pagecounters[page];
     secnum = c.secnum;
     startchk = c.startchk;
@@ -224,11 +228,16 @@ void SectorMapLogic::DrawDmkPage() {
     RowNumbers row;
     bool rowOpen = false;
 
+    // The records the header counts (tracks of each side) that the file holds.
     const std::vector<disk::Track>& tracks = disk_.tracks;
+    const auto counted =
+        tracks.begin() + static_cast<std::ptrdiff_t>(std::min(
+                             tracks.size(), static_cast<std::size_t>(disk_.header.dmk.tracks) *
+                                                static_cast<std::size_t>(disk_.header.dmkHeads)));
     auto record =
-        std::lower_bound(tracks.begin(), tracks.end(), fpa,
+        std::lower_bound(tracks.begin(), counted, fpa,
                          [](const disk::Track& t, std::int64_t pos) { return t.pos < pos; });
-    for (; record != tracks.end(); ++record) {
+    for (; record != counted; ++record) {
         const std::size_t mapped = MappedSectors(*record);
         for (std::size_t j = 0; j < mapped; ++j) {
             const disk::Sector& s = record->sectors[j];
@@ -292,6 +301,10 @@ void SectorMapLogic::DrawDmkPage() {
             break;
         }
     }
+    // Past the last record the header counts there is no further page.
+    if (record == counted || std::next(record) == counted) {
+        endflag = 1;
+    }
 
     if (rowOpen) {
         DrawMissing(row, numeric);
@@ -311,7 +324,7 @@ void SectorMapLogic::DrawDmkPage() {
 }
 
 bool SectorMapLogic::DrawJv3Page() {
-    if (!disk_.header.Jv3HeaderTestAt(fpa)) {
+    if (!disk_.header.jv3Plausible || !disk_.header.Jv3HeaderTestAt(fpa)) {
         host_.MsgBox(kNoHeaderMessage, kMsgOk, kRefusalTitle);
         return false;
     }
@@ -325,8 +338,6 @@ bool SectorMapLogic::DrawJv3Page() {
     surface.Print(kMapDoubleDirLegend, true);
     Text1.Text = "JV3";
 
-    int prevTrack = 0;
-    int prevSide = kNoSide;
     int rows = 0;
     int y = maplayout::kRowsTopLines * h;
     int x = maplayout::kJv3FirstColumn;
@@ -334,72 +345,67 @@ bool SectorMapLogic::DrawJv3Page() {
     RowNumbers row;
     bool rowOpen = false;
 
-    // The used entries of the header from filepsn on: free entries may
-    // stand between them (a track formatted again is written at the end of
-    // the table), and the walk ends after the last.
-    auto next = std::lower_bound(
-        jv3Entries_.begin(), jv3Entries_.end(), filepsn,
-        [](const disk::Sector* s, std::int64_t entry) { return s->entry < entry; });
-    for (;; ++next) {
-        if (next == jv3Entries_.end()) {
+    // One row per track side, in track and side order, with all its sectors
+    // in the order of their header entries, wherever the entries stand (a
+    // track formatted again is written where free entries are). filepsn is
+    // the row the page goes on from.
+    const std::vector<disk::Track>& tracks = disk_.tracks;
+    for (;; ++filepsn) {
+        if (filepsn >= static_cast<std::int64_t>(tracks.size())) {
             endflag = 1;
             break;
         }
-        const disk::Sector& s = **next;
-        const int side = s.head;
-        const int track = s.cylinder;
-        if (track != prevTrack || side != prevSide) {
-            if (rowOpen) {
-                DrawMissing(row, numeric);
-            }
-            x = maplayout::kJv3FirstColumn;
-            y += maplayout::kRowPitch;
-            if (++rows > kJv3RowsPerPage) {
-                rowOpen = false;
-                break;
-            }
-            row.Start(x, y);
-            rowOpen = true;
-            surface.ForeColor = track % 2 == 0 ? colour::Black : mapcolour::RowLabel;
-            PrintRowLabel("Trk;", track, y);
-            surface.ForeColor = side == 1 ? mapcolour::DmkDoubleDir : colour::Black;
-            surface.Print(":", true);
-            surface.PrintNumber(side);
+        if (rowOpen) {
+            DrawMissing(row, numeric);
         }
+        x = maplayout::kJv3FirstColumn;
+        y += maplayout::kRowPitch;
+        if (++rows > kJv3RowsPerPage) {
+            rowOpen = false;
+            break;
+        }
+        const disk::Track& t = tracks[static_cast<std::size_t>(filepsn)];
+        row.Start(x, y);
+        rowOpen = true;
+        surface.ForeColor = t.cylinder % 2 == 0 ? colour::Black : mapcolour::RowLabel;
+        PrintRowLabel("Trk;", t.cylinder, y);
+        surface.ForeColor = t.head == 1 ? mapcolour::DmkDoubleDir : colour::Black;
+        surface.Print(":", true);
+        surface.PrintNumber(t.head);
 
-        if (s.directoryMark) {
-            surface.ForeColor = s.doubleDensity ? mapcolour::Jv3DoubleDir : mapcolour::SingleDir;
-            if (startchk == 1) {
-                ++direndsec;
+        for (const disk::Sector& s : t.sectors) {
+            if (s.directoryMark) {
+                surface.ForeColor =
+                    s.doubleDensity ? mapcolour::Jv3DoubleDir : mapcolour::SingleDir;
+                if (startchk == 1) {
+                    ++direndsec;
+                } else {
+                    dirstartsec = direndsec = secnum;
+                    startchk = 1;
+                }
             } else {
-                dirstartsec = direndsec = secnum;
-                startchk = 1;
+                surface.ForeColor =
+                    s.doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
             }
-        } else {
-            surface.ForeColor =
-                s.doubleDensity ? mapcolour::DoubleDensity : mapcolour::SingleDensity;
-        }
-        if (s.crc.data == CrcState::Bad) {
-            surface.ForeColor = mapcolour::Damaged;
-            damageShown_ = true;
-        }
+            if (s.crc.data == CrcState::Bad) {
+                surface.ForeColor = mapcolour::Damaged;
+                damageShown_ = true;
+            }
 
-        const int sector = s.sector;
-        surface.CurrentY = y;
-        if (numeric) {
-            surface.CurrentX = maplayout::kJv3FirstColumn + maplayout::kColumnPitch * sector;
-            surface.PrintNumber(sector);
-        } else {
-            surface.CurrentX = x;
-            surface.PrintNumber(sector);
-            x += maplayout::kColumnPitch;
+            const int sector = s.sector;
+            surface.CurrentY = y;
+            if (numeric) {
+                surface.CurrentX = maplayout::kJv3FirstColumn + maplayout::kColumnPitch * sector;
+                surface.PrintNumber(sector);
+            } else {
+                surface.CurrentX = x;
+                surface.PrintNumber(sector);
+                x += maplayout::kColumnPitch;
+            }
+            row.Add(sector);
+            row.x = x;
+            ++secnum;
         }
-        row.Add(sector);
-        row.x = x;
-        prevTrack = track;
-        prevSide = side;
-        filepsn = s.entry + 1;
-        ++secnum;
     }
     if (rowOpen) {
         DrawMissing(row, numeric);

@@ -102,7 +102,7 @@ class SectorMapLogic {
     int jv1 = 0;
     int dmkflag = 0;
     int endflag = 0;
-    std::int64_t filepsn = 0; // JV3: the header entry the walk goes on from
+    std::int64_t filepsn = 0; // JV3: the row (track side) the walk goes on from
     // DMK: where the next track record starts in the file; JV3: the header
     // entry the header test reads from.
     std::int64_t fpa = 0;
@@ -208,11 +208,9 @@ class SectorMapLogic {
     };
     std::optional<Shown> shown_;
 
-    // The disk of the file last loaded (filebuf), read once at its load, and
-    // its JV3 sectors in the order of their header entries.
+    // The disk of the file last loaded (filebuf), read once at its load.
     bool diskRead_ = false;
     disk::Disk disk_;
-    std::vector<const disk::Sector*> jv3Entries_;
 
     Host& host_;
     FileNumber1 file1_;
