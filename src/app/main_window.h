@@ -23,7 +23,8 @@ class MainWindow : public WindowFrame {
     QtHost& WindowHost() { return host_; }
 
   protected:
-    OpenResult Open(const std::string& name) override { return logic_.MnuOpen(name); }
+    // Opens the file, and the windows that show this window's image follow it.
+    OpenResult Open(const std::string& name) override;
     void Activate() override { logic_.Form_Activate(); }
     void Resize() override { logic_.Form_Resize(); }
 
