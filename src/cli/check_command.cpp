@@ -66,7 +66,9 @@ void PrintLine(std::ostream& out, const ImageCheck& c) {
     }
     const check::DiskCheck& k = c.check;
     out << LayoutText(k.layout) << '\t' << k.cylinders << 'x' << k.heads << '\t' << k.counts.sectors
-        << " sectors\t" << check::DamageText(k.counts);
+        << " sectors\t"
+        << (k.counts.Whole() && !c.files.empty() ? "every sector whole"
+                                                 : check::DamageText(k.counts));
     if (!c.files.empty()) {
         out << "\tfiles damaged:";
         for (std::size_t i = 0; i < c.files.size(); ++i) {
