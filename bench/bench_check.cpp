@@ -51,7 +51,20 @@ std::vector<std::vector<std::uint8_t>> Kinds() {
     return kinds;
 }
 
-// 1,000 images in a temporary folder, named in the order they are checked.
+// The 1,000 images, named in the order they are checked.
+std::vector<std::string> WriteImages(const fs::path& dir) {
+    const std::vector<std::vector<std::uint8_t>> kinds = Kinds();
+    std::vector<std::string> paths;
+    for (int k = 0; k < 1000; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "disk%04d.%s", k, k % 3 == 0 ? "dsk" : "dmk");
+        paths.push_back((dir / name).string());
+        WriteFile(paths.back(), kinds[static_cast<std::size_t>(k) % kinds.size()]);
+    }
+    return paths;
+}
+
+// The images in a temporary folder that goes when the program ends.
 struct CheckFolder {
     fs::path dir;
     std::vector<std::string> paths;
@@ -61,13 +74,7 @@ struct CheckFolder {
             std::abort();
         }
         dir = pattern;
-        const std::vector<std::vector<std::uint8_t>> kinds = Kinds();
-        for (int k = 0; k < 1000; ++k) {
-            char name[32];
-            std::snprintf(name, sizeof name, "disk%04d.%s", k, k % 3 == 0 ? "dsk" : "dmk");
-            paths.push_back((dir / name).string());
-            WriteFile(paths.back(), kinds[static_cast<std::size_t>(k) % kinds.size()]);
-        }
+        paths = WriteImages(dir);
     }
     ~CheckFolder() { fs::remove_all(dir); }
 };
@@ -105,3 +112,10 @@ BENCHMARK(BM_CheckImages)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+namespace ss::bench {
+void WriteCheckImages(const std::string& dir) {
+    fs::create_directories(dir);
+    WriteImages(dir);
+}
+} // namespace ss::bench

@@ -1,5 +1,6 @@
 #include "disk_check_window.h"
 
+#include "main_window.h"
 #include "open_dialog.h"
 
 #include <QHelpEvent>
@@ -39,12 +40,7 @@ void DiskCheckWindow::Follow() {
 }
 
 OpenResult DiskCheckWindow::Open(const std::string& name) {
-    const OpenResult result = main_.MnuOpen(name);
-    logic_.Refresh();
-    if (result.outcome != OpenResult::Outcome::CannotOpen) {
-        qtHost_.ImageChanged();
-    }
-    return result;
+    return OpenInMainWindow(main_, qtHost_, name);
 }
 
 void DiskCheckWindow::Activate() {

@@ -1,6 +1,7 @@
 #include "files_window.h"
 
 #include "contents_window.h"
+#include "main_window.h"
 #include "open_dialog.h"
 
 #include <QAction>
@@ -249,13 +250,7 @@ void FilesWindow::SaveAs() {
 }
 
 OpenResult FilesWindow::Open(const std::string& name) {
-    const OpenResult result = main_.MnuOpen(name);
-    logic_.Refresh();
-    ShowTable();
-    if (result.outcome != OpenResult::Outcome::CannotOpen) {
-        qtHost_.ImageChanged();
-    }
-    return result;
+    return OpenInMainWindow(main_, qtHost_, name);
 }
 
 void FilesWindow::Activate() {

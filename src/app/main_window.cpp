@@ -62,12 +62,16 @@ MainWindow::MainWindow(QWidget* parent)
     });
 }
 
-OpenResult MainWindow::Open(const std::string& name) {
-    const OpenResult result = logic_.MnuOpen(name);
+OpenResult OpenInMainWindow(MainWindowLogic& logic, QtHost& host, const std::string& name) {
+    const OpenResult result = logic.MnuOpen(name);
     if (result.outcome != OpenResult::Outcome::CannotOpen) {
-        host_.ImageChanged();
+        host.ImageChanged();
     }
     return result;
+}
+
+OpenResult MainWindow::Open(const std::string& name) {
+    return OpenInMainWindow(logic_, host_, name);
 }
 
 MainWindow::~MainWindow() {
