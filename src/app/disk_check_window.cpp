@@ -30,7 +30,10 @@ DiskCheckWindow::DiskCheckWindow(QtHost& host, MainWindowLogic& main, QWidget* p
 }
 
 void DiskCheckWindow::ShowDrawing() {
-    SurfaceView().SetDrawnSize(logic_.Width(), logic_.Height());
+    // A disk of another shape: the window takes the size it asks for.
+    if (SurfaceView().SetDrawnSize(logic_.Width(), logic_.Height()) && isVisible()) {
+        FitToDrawing();
+    }
     SyncFromModels();
 }
 

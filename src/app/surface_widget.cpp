@@ -189,14 +189,15 @@ double SurfaceWidget::Scale() const {
     return std::min(width() / naturalWidth, height() / naturalHeight);
 }
 
-void SurfaceWidget::SetDrawnSize(int widthTwips, int heightTwips) {
+bool SurfaceWidget::SetDrawnSize(int widthTwips, int heightTwips) {
     if (widthTwips == widthTwips_ && heightTwips == heightTwips_) {
-        return;
+        return false;
     }
     widthTwips_ = widthTwips;
     heightTwips_ = baseHeightTwips_ = heightTwips;
     updateGeometry();
     update();
+    return true;
 }
 
 int SurfaceWidget::PixelsToTwipsX(double x) const {

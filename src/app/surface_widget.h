@@ -88,8 +88,9 @@ class SurfaceWidget : public QWidget {
     // bytes), so that a scroll area around it can scroll to it.
     void GrowWithContent() { grows_ = true; }
     // A drawing whose size follows what it shows (the Disk Check window's,
-    // as large as the disk): the part drawn on from now on.
-    void SetDrawnSize(int widthTwips, int heightTwips);
+    // as large as the disk): the part drawn on from now on. False when it
+    // was that size already.
+    bool SetDrawnSize(int widthTwips, int heightTwips);
     // The twips of the surface under a point of the widget.
     int PixelsToTwipsX(double x) const;
     int PixelsToTwipsY(double y) const;

@@ -133,6 +133,9 @@ class WindowFrame : public QMainWindow {
     // Ctrl+Plus, Ctrl+Minus and Ctrl+0 zoom the window: its surface, or
     // without one its fonts (AddSurface calls it).
     void AddZoomKeys();
+    // The window takes the size its drawing asks for at its zoom, as the
+    // zoom keys size it.
+    void FitToDrawing() { FitWindowToSurface(); }
     // The window opens at the size its drawing asks for at its zoom, as
     // Ctrl+0 and the other zoom keys size it.
     void OpenAtDrawingSize() { fitAtFirstShow_ = true; }

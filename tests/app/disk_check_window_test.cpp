@@ -90,6 +90,9 @@ TEST(DiskCheckWindowTest, FollowsTheMainWindowShowsClickedSectorsAndClosesAlone)
     ASSERT_TRUE(main.OpenImage(whole).IsOpened());
     EXPECT_TRUE(check->Logic().Check().counts.Whole());
     EXPECT_TRUE(check->windowTitle().startsWith(QStringLiteral("check-whole.dmk")));
+    // The window fits the new disk's drawing: shown at its natural size.
+    Pump(20);
+    EXPECT_NEAR(check->SurfaceView().Scale(), 1.0, 0.02);
 
     // Every window's File menu has it, on Ctrl+K.
     QtHost host;

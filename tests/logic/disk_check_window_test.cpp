@@ -106,6 +106,13 @@ TEST_F(DiskCheckWindowTest, CellsLegendClicksAndTips) {
     EXPECT_EQ(host.shown[0], WindowId::MainWindow);
     check.Click(mx, my);
     EXPECT_EQ(host.shown.size(), 1u);
+
+    // Cells drawn for an image the main window has since left show nothing
+    // of the new one.
+    Open(MakeDmk(DmkStandardTracks(1, 1, 2, true), OneSide()).bytes);
+    EXPECT_EQ(check.TipAt(tx, ty), "");
+    check.Click(tx, ty);
+    EXPECT_EQ(host.shown.size(), 1u);
 }
 
 TEST_F(DiskCheckWindowTest, FollowsTheMainWindowAndSaysWhenItHasNoImage) {

@@ -189,7 +189,8 @@ void DiskCheckLogic::DrawLegend(int x, int y) {
 }
 
 std::optional<DiskCheckLogic::CellRef> DiskCheckLogic::CellAt(int x, int y) const {
-    if (!main_.HasImage() || blockWidth_ == 0) {
+    // Cells of an image the main window has since left name none of its sectors.
+    if (!main_.HasImage() || blockWidth_ == 0 || main_.ImageGeneration() != generation_) {
         return std::nullopt;
     }
     const int top = kMargin + 3 * kRowHeight;
