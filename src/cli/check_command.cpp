@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
@@ -273,7 +274,14 @@ void CheckImages(const std::vector<std::string>& paths, unsigned threads,
     std::size_t finished = 0;
     const auto work = [&] {
         for (std::size_t i; (i = next.fetch_add(1)) < paths.size();) {
-            ImageCheck c = CheckImageFile(paths[i]);
+            ImageCheck c;
+            try {
+                c = CheckImageFile(paths[i]);
+            } catch (const std::exception& e) {
+                // Out of memory, say: that image is not read, the others are.
+                c.path = paths[i];
+                c.error = std::string("cannot be read: ") + e.what();
+            }
             const std::lock_guard lock(mutex);
             done[i] = std::move(c);
             ++finished;
