@@ -2,26 +2,17 @@
 // each kind of damage:
 //   ss_check_screenshot OUT.png
 #include "app/disk_check_window.h"
-#include "app/main_window.h"
-#include "support/image_builder.h"
+#include "screenshot_support.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTest>
-#include <cstdio>
+#include <array>
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    ss::screenshot::PreferOffscreen();
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: ss_check_screenshot OUT.png\n");
+    const auto out = ss::screenshot::OutputPaths(argc, argv, 1, "ss_check_screenshot OUT.png");
+    if (!out) {
         return 2;
     }
-    const QString out = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
 
     using namespace ss::testimg;
     // 40 cylinders, two sides of 18 sectors in a 2:1 interleave.
@@ -57,15 +48,8 @@ int main(int argc, char* argv[]) {
             check = c;
         }
     }
-    if (check == nullptr || !QTest::qWaitForWindowExposed(check)) {
-        return 1;
-    }
-    QTest::qWait(50);
-    const bool saved = check->grab().save(out);
+    const bool saved = check != nullptr && QTest::qWaitForWindowExposed(check) &&
+                       ss::screenshot::Save(*check, out->front());
     QFile::remove(disk);
-    if (!saved) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
-        return 1;
-    }
-    return 0;
+    return saved ? 0 : 1;
 }
