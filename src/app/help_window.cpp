@@ -287,7 +287,7 @@ QString DiskCheckSection() {
     for (int k = 0; k < check::kCellClasses; ++k) {
         const auto cls = static_cast<check::CellClass>(k);
         legend +=
-            LegendRow(CellTextColour(cls), CellColour(cls), QStringLiteral("&nbsp;5&nbsp;"),
+            LegendRow(colour::Black, CellColour(cls), QStringLiteral("&nbsp;5&nbsp;"),
                       QStringLiteral("<b>%1</b>: %2")
                           .arg(QLatin1String(check::ClassName(cls)), QLatin1String(meanings[k])));
     }

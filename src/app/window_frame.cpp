@@ -155,11 +155,8 @@ void WindowFrame::AddZoomKeys() {
     zoomKeys_ = true;
     if (surfaceView_ == nullptr) {
         baseFont_ = font();
-        fontZoom_ = std::clamp(SavedZoom(objectName()), kMinZoom, kMaxZoom);
-        if (fontZoom_ != 1.0) {
-            QFont zoomed = baseFont_;
-            zoomed.setPointSizeF(baseFont_.pointSizeF() * fontZoom_);
-            setFont(zoomed);
+        if (const double kept = SavedZoom(objectName()); kept != 1.0) {
+            ZoomFonts(kept);
         }
     }
     const struct {
@@ -177,6 +174,14 @@ void WindowFrame::AddZoomKeys() {
         shortcut->setObjectName(QLatin1String(k.name) + QStringLiteral("_Key"));
         connect(shortcut, &QShortcut::activated, this, k.zoom);
     }
+}
+
+void WindowFrame::ZoomFonts(double zoom) {
+    // A window of text fields and tables: its fonts grow and shrink.
+    fontZoom_ = std::isfinite(zoom) ? std::clamp(zoom, kMinZoom, kMaxZoom) : 1.0;
+    QFont zoomed = baseFont_;
+    zoomed.setPointSizeF(baseFont_.pointSizeF() * fontZoom_);
+    setFont(zoomed);
 }
 
 double WindowFrame::Zoom() const {
@@ -200,11 +205,7 @@ void WindowFrame::SetZoom(double zoom) {
         if (!zoomKeys_) {
             return;
         }
-        // A window of text fields and tables: its fonts grow and shrink.
-        fontZoom_ = std::isfinite(zoom) ? std::clamp(zoom, kMinZoom, kMaxZoom) : 1.0;
-        QFont zoomed = baseFont_;
-        zoomed.setPointSizeF(baseFont_.pointSizeF() * fontZoom_);
-        setFont(zoomed);
+        ZoomFonts(zoom);
         SaveZoom(objectName(), fontZoom_);
         emit FontZoomed();
         return;

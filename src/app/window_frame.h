@@ -169,6 +169,8 @@ class WindowFrame : public QMainWindow {
     // A drag or drop over the window; true when the window took it.
     bool TakeDrag(QEvent* event);
     void FitWindowToSurface();
+    // The fonts of a window without a surface at `zoom` times their size.
+    void ZoomFonts(double zoom);
 
     ControlBindings bindings_;
     QString role_;

@@ -3,6 +3,7 @@
 // the cell's sector in the main window; the tooltips; and the main window's
 // refusal of a file.
 #include "support/image_builder.h"
+#include "surface/contrast.h"
 #include "window_fixture.h"
 #include "windows/disk_check/disk_check_logic.h"
 
@@ -79,6 +80,11 @@ TEST_F(DiskCheckWindowTest, CellsLegendClicksAndTips) {
     }
     EXPECT_FALSE(check.CellAt(Centre(3, 4).first, Centre(3, 4).second).has_value());
     EXPECT_FALSE(check.CellAt(10, 10).has_value());
+    // Every cell's number, black, stands out from its fill.
+    for (int k = 0; k < check::kCellClasses; ++k) {
+        EXPECT_GE(ContrastRatio(colour::Black, CellColour(static_cast<CellClass>(k))),
+                  kLeastContrast);
+    }
     EXPECT_TRUE(Printed("DMK, 3 cylinders, 2 heads, 23 sectors"));
     EXPECT_TRUE(Printed("Damage: 1 data CRC error, 1 missing"));
     EXPECT_TRUE(Printed("Head 1"));

@@ -15,8 +15,9 @@ constexpr Colour Rgb(int r, int g, int b) {
     return static_cast<Colour>(r | g << 8 | b << 16);
 }
 
-// Light fills under black numbers, each at least 4.5:1 against them; a
-// missing sector dark under a white number.
+// Light fills under black numbers, each at least 4.5:1 against them (the
+// numbers black, high contrast or not); a missing sector's pale fill has a
+// dark frame.
 constexpr Colour kCellColours[check::kCellClasses] = {
     Rgb(170, 220, 170), // good
     Rgb(235, 70, 70),   // ID CRC error
@@ -24,10 +25,22 @@ constexpr Colour kCellColours[check::kCellClasses] = {
     Rgb(190, 150, 235), // no data
     Rgb(240, 230, 60),  // ID track differs
     Rgb(110, 170, 255), // duplicate ID
-    Rgb(80, 80, 80),    // missing
+    Rgb(235, 235, 235), // missing
 };
 
 constexpr int kLegendLine = 285;
+constexpr Colour kMissingFrame = Rgb(80, 80, 80);
+constexpr int kFrame = 30; // twips of a missing cell's frame
+
+// A cell's box from (x, y) to (x2, y2), a missing one framed.
+void CellBox(Surface& surface, int x, int y, int x2, int y2, CellClass cls) {
+    if (cls == CellClass::Missing) {
+        surface.Line(x, y, x2, y2, kMissingFrame);
+        surface.Line(x + kFrame, y + kFrame, x2 - kFrame, y2 - kFrame, CellColour(cls));
+    } else {
+        surface.Line(x, y, x2, y2, CellColour(cls));
+    }
+}
 
 const char* CrcWord(CrcState c) {
     return c == CrcState::Good ? "ok" : c == CrcState::Bad ? "BAD" : "--";
@@ -61,10 +74,6 @@ std::string ProblemsText(std::uint8_t problems) {
 
 Colour CellColour(CellClass c) {
     return kCellColours[static_cast<int>(c)];
-}
-
-Colour CellTextColour(CellClass c) {
-    return c == CellClass::Missing ? colour::White : colour::Black;
 }
 
 DiskCheckLogic::DiskCheckLogic(Host& host, MainWindowLogic& main, const FontMetrics& metrics)
@@ -141,9 +150,9 @@ void DiskCheckLogic::Draw() {
         for (std::size_t k = 0; k < row.cells.size(); ++k) {
             const check::Cell& cell = row.cells[k];
             const int x = CellX(row, k);
-            surface.Line(x, y, x + cellW - 1, y + cellH - 1, CellColour(cell.cls));
+            CellBox(surface, x, y, x + cellW - 1, y + cellH - 1, cell.cls);
             const std::string number = std::to_string(cell.number);
-            surface.ForeColor = CellTextColour(cell.cls);
+            surface.ForeColor = colour::Black;
             surface.CurrentX = x + (cellW - surface.TextWidth(number)) / 2;
             surface.CurrentY = y + (cellH - surface.TextHeight(number)) / 2;
             surface.Print(number, true);
@@ -172,7 +181,7 @@ void DiskCheckLogic::DrawLegend(int x, int y) {
     };
     for (int k = 0; k < check::kCellClasses; ++k) {
         const auto cls = static_cast<CellClass>(k);
-        surface.Line(x, y, x + kSwatch - 1, y + kRowHeight - 31, CellColour(cls));
+        CellBox(surface, x, y, x + kSwatch - 1, y + kRowHeight - 31, cls);
         entry(check::ClassName(cls), n.OfClass(cls));
         y += kLegendLine;
     }

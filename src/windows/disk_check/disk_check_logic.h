@@ -28,10 +28,8 @@ inline constexpr int kLegendWidth = 3300;
 inline constexpr int kSwatch = 240; // a legend entry's colour box
 } // namespace checklayout
 
-// The colour of each class of cell, in check::CellClass order, and the
-// colour of the number printed on it.
+// The colour of each class of cell, under its number in black.
 Colour CellColour(check::CellClass c);
-Colour CellTextColour(check::CellClass c);
 
 inline constexpr const char* kCheckNoImage = "The main window shows no image.";
 
