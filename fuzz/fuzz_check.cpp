@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the disk check: the input opened in the main
-// window and shown in the Disk Check window, pointed at and clicked at places
-// read from the input, the check's line and JSON for sectorscope-cli; then
-// the input's back half over what the first image left.
+// window and shown in the Disk Check window (drawn on an unseen surface that
+// still measures every text), pointed at and clicked at places read from the
+// input, and read by sectorscope-cli check; then the input's back half over
+// what the first image left.
 
 #include "cli/check_command.h"
 #include "cli/commands.h"
@@ -18,7 +19,7 @@ namespace {
 constexpr std::size_t kEvents = 12;
 
 void CheckImage(ss::cli::Window& window, ss::DiskCheckLogic& check, const std::string& path,
-                ss::fuzz::Script script) {
+                ss::fuzz::Script script, bool cli) {
     window.logic.MnuOpen(path);
     check.Form_Activate();
     while (!script.Done()) {
@@ -30,21 +31,26 @@ void CheckImage(ss::cli::Window& window, ss::DiskCheckLogic& check, const std::s
             check.Click(x, y);
         }
     }
-    (void)ss::cli::CheckImageFile(path);
+    if (cli) {
+        (void)ss::cli::CheckImageFile(path);
+    }
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static ss::fuzz::MemoryFile file;
+    static const ss::fuzz::ReadingMetrics reading;
     ss::cli::Window window;
-    ss::DiskCheckLogic check(window.host, window.logic, window.metrics);
+    window.logic.surface.SetUnseen(true);
+    ss::DiskCheckLogic check(window.host, window.logic, reading);
+    check.surface.SetUnseen(true);
 
     file.Write(data, size);
-    CheckImage(window, check, file.Path(), ss::fuzz::Script(data, size, kEvents));
+    CheckImage(window, check, file.Path(), ss::fuzz::Script(data, size, kEvents), true);
 
     const std::size_t half = size / 2;
     file.Write(data + half, size - half);
-    CheckImage(window, check, file.Path(), ss::fuzz::Script(data, half, kEvents));
+    CheckImage(window, check, file.Path(), ss::fuzz::Script(data, half, kEvents), false);
     return 0;
 }

@@ -132,7 +132,7 @@ struct PlainList {
 };
 
 TEST(Surface, DrawingOverKeepsWhatAPlainListKeeps) {
-    // Texts and boxes on a few spots, drawn over one another in many orders,
+    // Texts and boxes (Line and Box) on a few spots, drawn over one another in many orders,
     // the list read now and then between (or only at the end, so that it
     // grows and compacts itself unread): the surface must hold the same items
     // in the same order as the plain list whenever it is read.
@@ -156,6 +156,11 @@ TEST(Surface, DrawingOverKeepsWhatAPlainListKeeps) {
                 const BoxItem& b = boxes[next(3)];
                 s.Line(b.x1, b.y1, b.x2, b.y2, b.colour);
                 plain.Box(b);
+            } else if (what == 4) {
+                // Box: over what is there, nothing taken out.
+                const BoxItem& b = boxes[next(3)];
+                s.Box(b.x1, b.y1, b.x2, b.y2, b.colour);
+                plain.items.emplace_back(std::in_place_type<BoxItem>, b);
             } else if (what == 2 && seed % 4 == 1) {
                 s.Cls();
                 plain.items.clear();

@@ -32,13 +32,15 @@ constexpr int kLegendLine = 285;
 constexpr Colour kMissingFrame = Rgb(80, 80, 80);
 constexpr int kFrame = 30; // twips of a missing cell's frame
 
-// A cell's box from (x, y) to (x2, y2), a missing one framed.
+// A cell's box from (x, y) to (x2, y2), a missing one framed. Cells lie side
+// by side, none over another: Box, not Line, whose search for what a box
+// covers would make a disk of thousands of sectors take the square of them.
 void CellBox(Surface& surface, int x, int y, int x2, int y2, CellClass cls) {
     if (cls == CellClass::Missing) {
-        surface.Line(x, y, x2, y2, kMissingFrame);
-        surface.Line(x + kFrame, y + kFrame, x2 - kFrame, y2 - kFrame, CellColour(cls));
+        surface.Box(x, y, x2, y2, kMissingFrame);
+        surface.Box(x + kFrame, y + kFrame, x2 - kFrame, y2 - kFrame, CellColour(cls));
     } else {
-        surface.Line(x, y, x2, y2, CellColour(cls));
+        surface.Box(x, y, x2, y2, CellColour(cls));
     }
 }
 
