@@ -22,10 +22,10 @@ struct Replacement {
     Colour to;
 };
 constexpr Replacement kReplacements[] = {
-    {Rgb(0, 255, 255), Rgb(0, 100, 110)},  // cyan: single-density directory sectors
+    {Rgb(0, 255, 255), Rgb(0, 80, 90)},    // cyan: single-density directory sectors
     {colour::White, Rgb(100, 0, 150)},     // DMK double-density directory sectors
     {Rgb(255, 240, 240), Rgb(150, 0, 90)}, // JV3 double-density directory sectors
-    {colour::Peach, Rgb(0, 100, 0)},       // the legend of double-density directory sectors
+    {colour::Peach, Rgb(0, 85, 0)},        // the legend of double-density directory sectors
     {Rgb(128, 128, 128), Rgb(70, 70, 70)}, // missing sectors
     {colour::Red, Rgb(160, 0, 0)},         // double density
     {colour::Brown, Rgb(110, 45, 0)},      // row labels
