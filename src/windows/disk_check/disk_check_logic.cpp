@@ -31,7 +31,7 @@ constexpr Colour kCellColours[check::kCellClasses] = {
 constexpr int kLegendLine = 285;
 constexpr Colour kMissingFrame = Rgb(80, 80, 80);
 constexpr Colour kWholeText = Rgb(0, 110, 0); // dark green, 6.5:1 on white
-constexpr int kFrame = 30; // twips of a missing cell's frame
+constexpr int kFrame = 30;                    // twips of a missing cell's frame
 
 // A cell's box from (x, y) to (x2, y2), a missing one framed. Cells lie side
 // by side, none over another: Box, not Line, whose search for what a box
