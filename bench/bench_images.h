@@ -80,6 +80,10 @@ inline const Images& TheImages() {
     return images;
 }
 
+// Writes the 1,000 images of 100 KB to 1 MB that BM_CheckImages checks into
+// the folder dir (made when missing).
+void WriteCheckImages(const std::string& dir);
+
 // Index of each image in TheImages().
 enum Image { kLargeDmk, kFullJv3, kJv1 };
 

@@ -323,13 +323,15 @@ BENCHMARK(BM_ListBasic48K)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 // With --write-images DIR the program writes the benchmark images into DIR
-// (large.dmk, full.jv3, plain.dsk) for timing whole processes, and ends.
+// (large.dmk, full.jv3, plain.dsk, and the images `check` is timed on in
+// DIR/check) for timing whole processes, and ends.
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--write-images") {
         const char* names[] = {"large.dmk", "full.jv3", "plain.dsk"};
         for (std::size_t i = 0; i < std::size(names); ++i) {
             ss::testimg::WriteFile(std::string(argv[2]) + "/" + names[i], TheImages().bytes[i]);
         }
+        ss::bench::WriteCheckImages(std::string(argv[2]) + "/check");
         return 0;
     }
     benchmark::Initialize(&argc, argv);

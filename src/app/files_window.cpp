@@ -1,6 +1,7 @@
 #include "files_window.h"
 
 #include "contents_window.h"
+#include "main_window.h"
 #include "open_dialog.h"
 
 #include <QAction>
@@ -27,14 +28,24 @@ QString Q(const std::string& text) {
 } // namespace
 
 FilesWindow::FilesWindow(QtHost& host, MainWindowLogic& main, QWidget* parent)
-    : WindowFrame("formFiles", QStringLiteral("files"), parent), main_(main), logic_(host, main) {
+    : WindowFrame("formFiles", QStringLiteral("files"), parent), qtHost_(host), main_(main),
+      logic_(host, main) {
+    CloseAlone();
     BuildMenus(kMainformFilter, 1, MenuHelp::None);
     BuildControls();
+    AddZoomKeys();
+    connect(this, &WindowFrame::FontZoomed, this, &FilesWindow::ShowTable);
     ShowFileNameInTitle(logic_.TxtFilename);
     logic_.Refresh();
     ShowTable();
+    host.FollowImages(this, [this] { Follow(); });
     Load(host, WindowId::Files);
     resize(760, 420);
+}
+
+void FilesWindow::Follow() {
+    Handle([this] { logic_.Refresh(); });
+    ShowTable();
 }
 
 void FilesWindow::BuildControls() {
@@ -60,10 +71,13 @@ void FilesWindow::BuildControls() {
         edit->setObjectName(QLatin1String(f.name));
         edit->setReadOnly(true);
         Bindings().Bind(f.model, edit);
+        fields_.push_back(edit);
         grid->addWidget(label, 0, column);
         grid->addWidget(edit, 1, column);
         ++column;
     }
+    // The disk's name takes what room is left over.
+    grid->setColumnStretch(1, 1);
     outer->addLayout(grid);
 
     // Why the disk has no directory the window reads: the whole text,
@@ -93,6 +107,11 @@ void FilesWindow::BuildControls() {
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->verticalHeader()->setVisible(false);
+    // Every column as wide as its contents; the damage, last, takes the rest.
+    for (int c = 0; c < FilesLogic::Columns; ++c) {
+        table_->horizontalHeader()->setSectionResizeMode(
+            c, c == FilesLogic::Damage ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+    }
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->horizontalHeader()->setSortIndicatorShown(true);
     table_->horizontalHeader()->setSectionsClickable(true);
@@ -168,11 +187,22 @@ void FilesWindow::ShowTable() {
     }
     table_->horizontalHeader()->setSortIndicator(
         logic_.SortColumn(), logic_.SortDescending() ? Qt::DescendingOrder : Qt::AscendingOrder);
-    table_->resizeColumnsToContents();
+    table_->resizeRowsToContents();
     all_->setChecked(logic_.ChkAll.Value);
     noDos_->setText(Q(logic_.TxtNoDos.Text));
     noDos_->setVisible(!logic_.TxtNoDos.Text.empty());
     SyncFromModels();
+    FitFields();
+}
+
+void FilesWindow::FitFields() {
+    for (QLineEdit* edit : fields_) {
+        // The text, the frame and the margins a line edit draws around it.
+        const int text = edit->fontMetrics().horizontalAdvance(edit->text());
+        const int least = edit->fontMetrics().horizontalAdvance(QString(8, QLatin1Char('0')));
+        edit->setMinimumWidth(std::max(text, least) + 2 * edit->fontMetrics().averageCharWidth() +
+                              12);
+    }
 }
 
 std::vector<int> FilesWindow::SelectedRows() const {
@@ -220,10 +250,7 @@ void FilesWindow::SaveAs() {
 }
 
 OpenResult FilesWindow::Open(const std::string& name) {
-    const OpenResult result = main_.MnuOpen(name);
-    logic_.Refresh();
-    ShowTable();
-    return result;
+    return OpenInMainWindow(main_, qtHost_, name);
 }
 
 void FilesWindow::Activate() {

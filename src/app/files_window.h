@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QTableWidget;
 
 namespace ss {
@@ -27,6 +28,8 @@ class FilesWindow : public WindowFrame {
     // View (also Enter in the table and its context menu): a contents window
     // for each selected file.
     void ViewSelected();
+    // Shows the main window's image again, at once.
+    void Follow();
 
   protected:
     // File > Open here opens the image in the main window, whose disk this shows.
@@ -37,11 +40,16 @@ class FilesWindow : public WindowFrame {
     void BuildControls();
     std::vector<int> SelectedRows() const;
 
+    // The disk's fields as wide as their texts.
+    void FitFields();
+
+    QtHost& qtHost_;
     MainWindowLogic& main_;
     FilesLogic logic_;
     QTableWidget* table_ = nullptr;
     QCheckBox* all_ = nullptr;
     QLabel* noDos_ = nullptr;
+    std::vector<QLineEdit*> fields_;
 };
 
 } // namespace ss

@@ -2,8 +2,10 @@
 
 #include "sectorscope_version.h"
 #include "surface/colours.h"
+#include "surface/contrast.h"
 #include "surface_widget.h"
 #include "window_frame.h"
+#include "windows/disk_check/disk_check_logic.h"
 #include "windows/hex_viewer/hex_marking.h"
 #include "windows/main_window/main_window_logic.h"
 #include "windows/sector_map/sector_map_logic.h"
@@ -28,6 +30,9 @@ QString Escaped(const char* text) {
 // A legend row: `sample` as the window shows it, in `ink` on `back`, and what
 // it means.
 QString LegendRow(Colour ink, Colour back, const QString& sample, const QString& meaning) {
+    if (HighContrast()) {
+        ink = HighContrastColour(ink, back);
+    }
     return QStringLiteral("<tr><td bgcolor=\"%1\"><font color=\"%2\"><b><tt>%3</tt></b></font>"
                           "</td><td>%4</td></tr>")
         .arg(HtmlColour(back), HtmlColour(ink), sample, meaning);
@@ -63,13 +68,21 @@ QString OpeningSection() {
                "nothing until the next image.</p>") +
            Table(Row(QStringLiteral("Ctrl+O"), QStringLiteral("File &gt; Open...")) +
                  Row(QStringLiteral("Ctrl+Q"),
-                     QStringLiteral("File &gt; Exit: ends the program; "
-                                    "so does closing any window but a contents window")) +
+                     QStringLiteral("File &gt; Exit: ends the program; so does closing the "
+                                    "main window, the sector map or the hex viewer (the Files, "
+                                    "Disk Check and contents windows close alone)")) +
+                 Row(QStringLiteral("Ctrl+K"),
+                     QStringLiteral("File &gt; Disk Check...: every sector of the main "
+                                    "window's disk at a glance")) +
                  Row(QStringLiteral("Ctrl+Plus, Ctrl+Minus"),
                      QStringLiteral("draw the window larger or smaller; the window grows or "
                                     "shrinks with its drawing, and keeps the zoom for the next "
-                                    "run")) +
+                                    "run (the Files window: its text)")) +
                  Row(QStringLiteral("Ctrl+0"), QStringLiteral("the drawing at its natural size")) +
+                 Row(QStringLiteral("View &gt; High contrast"),
+                     QStringLiteral("draws the texts of every window, and the colours of this "
+                                    "help, in colours that stand out from their background by "
+                                    "at least 4.5 to 1; kept for the next run")) +
                  Row(QStringLiteral("F1"), QStringLiteral("this help"))) +
            QStringLiteral("<p>Making the main window or the sector map window larger by hand "
                           "makes its drawing larger too.</p>");
@@ -262,6 +275,42 @@ QString HexViewerSection() {
                            QStringLiteral("JV3 header: the flags (density, data mark, side)")));
 }
 
+QString DiskCheckSection() {
+    QString legend;
+    const char* const meanings[check::kCellClasses] = {
+        "every field the image records of the sector is good",
+        "the ID field's CRC does not match: its track, side and number may be wrong",
+        "the data field's CRC does not match (JV3: the image flags it)",
+        "an ID field without a data field, or data the file does not hold whole",
+        "the ID names another track than the cylinder it was read on: a mis-stepped or "
+        "double-stepped reading",
+        "another sector of the track side carries the same ID",
+        "no sector carries this number, though lower and higher ones on the track side do",
+    };
+    for (int k = 0; k < check::kCellClasses; ++k) {
+        const auto cls = static_cast<check::CellClass>(k);
+        legend +=
+            LegendRow(colour::Black, CellColour(cls), QStringLiteral("&nbsp;5&nbsp;"),
+                      QStringLiteral("<b>%1</b>: %2")
+                          .arg(QLatin1String(check::ClassName(cls)), QLatin1String(meanings[k])));
+    }
+    return Section("formCheck", QStringLiteral("The Disk Check window")) +
+           QStringLiteral(
+               "<p><b>Disk Check...</b> in the main window (also Ctrl+K, and File &gt; Disk "
+               "Check... in every window) shows the whole of the main window's disk on one "
+               "screen, and follows it when it opens another image. Each line is a cylinder, "
+               "with a block of cells for each head; each cell is a sector, in the order the "
+               "sectors lie on the track, with its number; the cells of missing numbers come "
+               "after the track's sectors. A cell is coloured by its first problem; the "
+               "legend beside the cells counts each problem (a sector may have several). "
+               "Point at a cell for the sector's ID, size, data mark and CRC states; click "
+               "it to show the sector in the main window. The drawing grows with the window "
+               "and with Ctrl+Plus, Ctrl+Minus and Ctrl+0; closing the window closes only "
+               "it. <tt>sectorscope-cli check</tt> prints the same counts for any number of "
+               "images.</p>") +
+           Table(legend);
+}
+
 QString ContentsSection() {
     return Section("formContents", QStringLiteral("The contents window")) +
            QStringLiteral(
@@ -316,9 +365,10 @@ QString HelpHtml() {
                "computer: JV1, JV3 and DMK. Sections: <a href=\"#open\">Opening an "
                "image</a>, <a href=\"#Mainform\">the main window</a>, "
                "<a href=\"#form1\">the sector map window</a>, <a href=\"#form2\">the hex "
-               "viewer</a>, <a href=\"#formContents\">the contents window</a>.</p>") +
+               "viewer</a>, <a href=\"#formCheck\">the Disk Check window</a>, "
+               "<a href=\"#formContents\">the contents window</a>.</p>") +
            OpeningSection() + MainWindowSection() + SectorMapSection() + HexViewerSection() +
-           ContentsSection() + QStringLiteral("</body></html>");
+           DiskCheckSection() + ContentsSection() + QStringLiteral("</body></html>");
 }
 
 QTextBrowser* ShowHelp(QWidget* window) {
@@ -329,9 +379,10 @@ QTextBrowser* ShowHelp(QWidget* window) {
         help->setObjectName(QStringLiteral("HelpWindow"));
         help->setWindowTitle(QStringLiteral("Help \u2014 ") + QLatin1String(kProgramName));
         help->setOpenLinks(true);
-        help->setHtml(HelpHtml());
         help->resize(720, 640);
     }
+    // In the look now set.
+    help->setHtml(HelpHtml());
     help->show();
     help->raise();
     help->activateWindow();

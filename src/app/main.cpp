@@ -2,6 +2,7 @@
 #include "app/control_binding.h"
 #include "app/main_window.h"
 #include "app/program_settings.h"
+#include "app/surface_widget.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -64,6 +65,7 @@ int main(int argc, char* argv[]) {
     }
     const std::string path = ss::CommandLineFileName(argc, argv);
 
+    ss::SetHighContrast(ss::SavedHighContrast());
     ss::MainWindow window;
     window.show();
     if (!path.empty()) {

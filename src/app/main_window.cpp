@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "disk_check_window.h"
 #include "files_window.h"
 #include "hex_viewer_window.h"
 #include "open_dialog.h"
@@ -49,12 +50,28 @@ MainWindow::MainWindow(QWidget* parent)
     }
     BuildControls();
     ShowFileNameInTitle(logic_.TxtFilename);
+    OpenAtDrawingSize();
     Load(host_, WindowId::MainWindow);
     host_.SetWindowMaker(WindowId::SectorMap,
                          [](QtHost& host) { return std::make_unique<SectorMapWindow>(host); });
     host_.SetWindowMaker(WindowId::Files, [this](QtHost& host) {
         return std::make_unique<FilesWindow>(host, logic_);
     });
+    host_.SetWindowMaker(WindowId::DiskCheck, [this](QtHost& host) {
+        return std::make_unique<DiskCheckWindow>(host, logic_);
+    });
+}
+
+OpenResult OpenInMainWindow(MainWindowLogic& logic, QtHost& host, const std::string& name) {
+    const OpenResult result = logic.MnuOpen(name);
+    if (result.outcome != OpenResult::Outcome::CannotOpen) {
+        host.ImageChanged();
+    }
+    return result;
+}
+
+OpenResult MainWindow::Open(const std::string& name) {
+    return OpenInMainWindow(logic_, host_, name);
 }
 
 MainWindow::~MainWindow() {
@@ -242,6 +259,13 @@ void MainWindow::BuildControls() {
     cmndFiles->setToolTip(tr("The files on the disk (Ctrl+L)"));
     Bindings().Bind(logic_.CmndFiles, cmndFiles, [this] { logic_.CmndFiles_Click(); });
     navigation->addWidget(cmndFiles);
+    // The Disk Check window; its key is the File menu's.
+    auto* cmndCheck = new QPushButton;
+    cmndCheck->setObjectName(QStringLiteral("CmndCheck"));
+    cmndCheck->setAutoDefault(false);
+    cmndCheck->setToolTip(tr("Every sector of the disk at a glance, good or damaged (Ctrl+K)"));
+    Bindings().Bind(logic_.CmndCheck, cmndCheck, [this] { logic_.CmndCheck_Click(); });
+    navigation->addWidget(cmndCheck);
     navigation->addStretch(1);
     bottomRow->addLayout(navigation);
     outer->addLayout(bottomRow, 1);

@@ -13,6 +13,11 @@ class QPushButton;
 
 namespace ss {
 
+// File > Open of the main window's image, from any window that shows it:
+// opened in the main window, and every window that follows its image takes
+// the file in at once (unless it could not be opened: nothing changed).
+OpenResult OpenInMainWindow(MainWindowLogic& logic, QtHost& host, const std::string& name);
+
 class MainWindow : public WindowFrame {
     Q_OBJECT
   public:
@@ -23,7 +28,8 @@ class MainWindow : public WindowFrame {
     QtHost& WindowHost() { return host_; }
 
   protected:
-    OpenResult Open(const std::string& name) override { return logic_.MnuOpen(name); }
+    // Opens the file, and the windows that show this window's image follow it.
+    OpenResult Open(const std::string& name) override;
     void Activate() override { logic_.Form_Activate(); }
     void Resize() override { logic_.Form_Resize(); }
 

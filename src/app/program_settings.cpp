@@ -11,6 +11,7 @@ namespace ss {
 namespace {
 const QString kLastFolderKey = QStringLiteral("files/lastFolder");
 const QString kRecentFilesKey = QStringLiteral("files/recent");
+const QString kHighContrastKey = QStringLiteral("view/highContrast");
 
 QString ZoomKey(const QString& window) {
     return QStringLiteral("zoom/") + window;
@@ -64,6 +65,14 @@ void RemoveRecentFile(const QString& path) {
     if (files.removeAll(path) > 0) {
         QSettings().setValue(kRecentFilesKey, files);
     }
+}
+
+bool SavedHighContrast() {
+    return QSettings().value(kHighContrastKey, false).toBool();
+}
+
+void SaveHighContrast(bool on) {
+    QSettings().setValue(kHighContrastKey, on);
 }
 
 double SavedZoom(const QString& window) {

@@ -1,7 +1,7 @@
 // What the program keeps between runs, in the user's settings file (Qt's
 // settings under the program's organisation and application names): the
-// folder last used in a file dialog, the recently opened images and each
-// window's zoom.
+// folder last used in a file dialog, the recently opened images, each
+// window's zoom and the high-contrast look.
 #pragma once
 
 #include <QString>
@@ -30,6 +30,10 @@ void SetLastFolder(const QString& folder);
 QStringList RecentFiles();
 void AddRecentFile(const QString& path);
 void RemoveRecentFile(const QString& path);
+
+// Whether View > High contrast was on when last set.
+bool SavedHighContrast();
+void SaveHighContrast(bool on);
 
 // The zoom of the window named `window` (its object name) as last set, or 1.
 double SavedZoom(const QString& window);

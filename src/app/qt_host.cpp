@@ -62,6 +62,20 @@ void QtHost::SetWindowMaker(WindowId id, WindowMaker make) {
     makers_[id] = std::move(make);
 }
 
+void QtHost::FollowImages(QObject* window, std::function<void()> follow) {
+    followers_.push_back(Follower{window, std::move(follow)});
+}
+
+void QtHost::ImageChanged() {
+    // A window closed meanwhile has nothing to follow with.
+    const std::vector<Follower> followers = followers_;
+    for (const Follower& f : followers) {
+        if (!f.window.isNull()) {
+            f.follow();
+        }
+    }
+}
+
 void QtHost::DeleteWindows() {
     // Newest first: a window made later may lean on one made before it.
     while (!made_.empty()) {

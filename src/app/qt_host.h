@@ -36,6 +36,14 @@ class QtHost : public Host {
     // Destroys the windows the host made.
     void DeleteWindows();
 
+    // A window that shows the main window's image (the Files and Disk Check
+    // windows): `follow` runs each time the main window has opened a file,
+    // as long as `window` is there.
+    void FollowImages(QObject* window, std::function<void()> follow);
+    // The main window has opened a file (shown or refused): every window
+    // that follows it takes it in at once.
+    void ImageChanged();
+
     void MsgBox(std::string_view text, int buttons, std::string_view title) override;
     void Yield() override;
     void ShowWindow(WindowId id) override;
@@ -57,7 +65,13 @@ class QtHost : public Host {
     QWidget* BoxParent() const;
     QWidget* Find(WindowId id) const;
 
+    struct Follower {
+        QPointer<QObject> window;
+        std::function<void()> follow;
+    };
+
     std::vector<Window> windows_;
+    std::vector<Follower> followers_;
     std::map<WindowId, WindowMaker> makers_;
     std::vector<std::unique_ptr<QWidget>> made_;
 };

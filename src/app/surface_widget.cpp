@@ -1,5 +1,8 @@
 #include "surface_widget.h"
 
+#include "surface/contrast.h"
+
+#include <QApplication>
 #include <QBackingStore>
 #include <QFontInfo>
 #include <QGlyphRun>
@@ -184,6 +187,27 @@ double SurfaceWidget::Scale() const {
         return zoom_;
     }
     return std::min(width() / naturalWidth, height() / naturalHeight);
+}
+
+bool SurfaceWidget::SetDrawnSize(int widthTwips, int heightTwips) {
+    if (widthTwips == widthTwips_ && heightTwips == heightTwips_) {
+        return false;
+    }
+    widthTwips_ = widthTwips;
+    heightTwips_ = baseHeightTwips_ = heightTwips;
+    updateGeometry();
+    update();
+    return true;
+}
+
+int SurfaceWidget::PixelsToTwipsX(double x) const {
+    const double perTwip = TwipsToPixelsX(static_cast<int>(kTwipsPerInch)) / kTwipsPerInch;
+    return perTwip > 0.0 ? static_cast<int>(std::floor(x / perTwip)) : 0;
+}
+
+int SurfaceWidget::PixelsToTwipsY(double y) const {
+    const double perTwip = TwipsToPixelsY(static_cast<int>(kTwipsPerInch)) / kTwipsPerInch;
+    return perTwip > 0.0 ? static_cast<int>(std::floor(y / perTwip)) : 0;
 }
 
 double SurfaceWidget::NaturalX(int twips) const {
@@ -594,6 +618,35 @@ QRect SurfaceWidget::TakeChanges() {
     return changed;
 }
 
+namespace {
+bool highContrast = false;
+} // namespace
+
+bool HighContrast() {
+    return highContrast;
+}
+
+void SetHighContrast(bool on) {
+    if (on == highContrast) {
+        return;
+    }
+    highContrast = on;
+    for (QWidget* w : QApplication::allWidgets()) {
+        if (auto* surface = qobject_cast<SurfaceWidget*>(w)) {
+            surface->Restyle();
+        }
+    }
+}
+
+QColor SurfaceWidget::TextColour(Colour c) const {
+    return ToQColor(highContrast ? HighContrastColour(c, surface_.Background()) : c, palette());
+}
+
+void SurfaceWidget::Restyle() {
+    rowPictures_.Clear();
+    update();
+}
+
 void SurfaceWidget::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange) {
         rowPictures_.Clear(); // the button face may have another colour
@@ -755,7 +808,7 @@ void SurfaceWidget::PaintRows(QPainter& painter, const QRect& area, const Glyphs
                 const auto& text = std::get<TextItem>(items[i]);
                 if (text.colour != last) {
                     last = text.colour;
-                    colour = ToQColor(last, palette());
+                    colour = TextColour(last);
                 }
                 if (colour != runColour) {
                     flush();
@@ -839,7 +892,7 @@ void SurfaceWidget::paintEvent(QPaintEvent* event) {
     const double inkTop = glyphs.ink.top() - 2.0;
     const double inkBottom = glyphs.ink.bottom() + 2.0;
     Colour lastColour = surface_.Background();
-    QColor colour = ToQColor(lastColour, palette());
+    QColor colour = TextColour(lastColour);
 
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (skip_[i] != 0) {
@@ -864,7 +917,7 @@ void SurfaceWidget::paintEvent(QPaintEvent* event) {
         }
         if (text.colour != lastColour) {
             lastColour = text.colour;
-            colour = ToQColor(lastColour, palette());
+            colour = TextColour(lastColour);
         }
         // A text item's position is the top-left corner of its first glyph cell.
         const QPointF origin(m.X(text.x), top + glyphs.ascent);

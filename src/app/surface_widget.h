@@ -46,6 +46,12 @@ class QtFontMetrics final : public FontMetrics {
     int lineHeight_ = 0;
 };
 
+// The high-contrast look: every surface draws its texts in colours that
+// stand out from its background by at least 4.5 to 1 (HighContrastColour).
+// Setting it repaints every surface.
+bool HighContrast();
+void SetHighContrast(bool on);
+
 // The scales a surface can be zoomed to, as multiples of its natural size
 // (twips at the screen's logical inch).
 inline constexpr double kMinZoom = 0.5;
@@ -81,6 +87,13 @@ class SurfaceWidget : public QWidget {
     // drawn below it (the main window's dump of a sector longer than 256
     // bytes), so that a scroll area around it can scroll to it.
     void GrowWithContent() { grows_ = true; }
+    // A drawing whose size follows what it shows (the Disk Check window's,
+    // as large as the disk): the part drawn on from now on. False when it
+    // was that size already.
+    bool SetDrawnSize(int widthTwips, int heightTwips);
+    // The twips of the surface under a point of the widget.
+    int PixelsToTwipsX(double x) const;
+    int PixelsToTwipsY(double y) const;
 
     // The zoom asks for the widget's size: the drawn part at `zoom` times its
     // natural size (held within kMinZoom and kMaxZoom).
@@ -101,6 +114,8 @@ class SurfaceWidget : public QWidget {
     std::size_t RowPictureBytes() const { return rowPictures_.Bytes(); }
     std::size_t RowPictureCount() const { return rowPictures_.Count(); }
 
+    // Paints everything anew, in the look now set.
+    void Restyle();
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -192,6 +207,9 @@ class SurfaceWidget : public QWidget {
     // so that the paint's walk of the list leaves their texts out (skip_).
     void PaintRows(QPainter& painter, const QRect& area, const Glyphs& glyphs, Mapping m);
     Mapping MappingAt(double scale) const;
+    // A text's colour as painted: with the high-contrast look, against the
+    // surface's background.
+    QColor TextColour(Colour c) const;
     // Where painting `item` may put ink, and the whole pixels it may change.
     QRectF InkBounds(const DrawItem& item, const Glyphs& glyphs, Mapping m) const;
     QRect ItemArea(const DrawItem& item, const Glyphs& glyphs, Mapping m) const;

@@ -15,9 +15,11 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <cmath>
 
 namespace ss {
 
@@ -67,6 +69,10 @@ void WindowFrame::BuildMenus(std::string_view filter, int selectedEntry, MenuHel
     open->setObjectName(QStringLiteral("mnuFileOpen"));
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, &WindowFrame::MnuOpen_Click);
+    QAction* check = file->addAction(QStringLiteral("Disk Check..."));
+    check->setObjectName(QStringLiteral("mnuFileCheck"));
+    check->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    connect(check, &QAction::triggered, this, &WindowFrame::MnuCheck_Click);
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("mnuFileExit"));
@@ -75,6 +81,18 @@ void WindowFrame::BuildMenus(std::string_view filter, int selectedEntry, MenuHel
     // The list follows what any window opened, each time the menu opens.
     connect(file, &QMenu::aboutToShow, this, &WindowFrame::ListRecentFiles);
     ListRecentFiles();
+
+    // View > High contrast, for the whole program and kept for the next run.
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    QAction* contrast = view->addAction(tr("&High contrast"));
+    contrast->setObjectName(QStringLiteral("mnuViewContrast"));
+    contrast->setCheckable(true);
+    contrast->setChecked(HighContrast());
+    connect(contrast, &QAction::toggled, this, &WindowFrame::MnuContrast_Click);
+    // Set in another window meanwhile.
+    connect(view, &QMenu::aboutToShow, contrast,
+            [contrast] { contrast->setChecked(HighContrast()); });
 
     if (help == MenuHelp::Shown) {
         QMenu* helpMenu = menuBar()->addMenu(tr("&Help"));
@@ -126,6 +144,21 @@ SurfaceWidget* WindowFrame::AddSurface(const Surface& surface, int widthTwips, i
     surfaceView_->setObjectName(QStringLiteral("Surface"));
     surfaceView_->SetFit(fit);
     surfaceView_->SetZoom(SavedZoom(objectName()));
+    AddZoomKeys();
+    return surfaceView_;
+}
+
+void WindowFrame::AddZoomKeys() {
+    if (zoomKeys_) {
+        return;
+    }
+    zoomKeys_ = true;
+    if (surfaceView_ == nullptr) {
+        baseFont_ = font();
+        if (const double kept = SavedZoom(objectName()); kept != 1.0) {
+            ZoomFonts(kept);
+        }
+    }
     const struct {
         QKeySequence key;
         const char* name;
@@ -141,19 +174,26 @@ SurfaceWidget* WindowFrame::AddSurface(const Surface& surface, int widthTwips, i
         shortcut->setObjectName(QLatin1String(k.name) + QStringLiteral("_Key"));
         connect(shortcut, &QShortcut::activated, this, k.zoom);
     }
-    return surfaceView_;
+}
+
+void WindowFrame::ZoomFonts(double zoom) {
+    // A window of text fields and tables: its fonts grow and shrink.
+    fontZoom_ = std::isfinite(zoom) ? std::clamp(zoom, kMinZoom, kMaxZoom) : 1.0;
+    QFont zoomed = baseFont_;
+    zoomed.setPointSizeF(baseFont_.pointSizeF() * fontZoom_);
+    setFont(zoomed);
+}
+
+double WindowFrame::Zoom() const {
+    return surfaceView_ != nullptr ? surfaceView_->Zoom() : fontZoom_;
 }
 
 void WindowFrame::ZoomIn() {
-    if (surfaceView_ != nullptr) {
-        SetZoom(ZoomStepIn(surfaceView_->Scale()));
-    }
+    SetZoom(ZoomStepIn(surfaceView_ != nullptr ? surfaceView_->Scale() : fontZoom_));
 }
 
 void WindowFrame::ZoomOut() {
-    if (surfaceView_ != nullptr) {
-        SetZoom(ZoomStepOut(surfaceView_->Scale()));
-    }
+    SetZoom(ZoomStepOut(surfaceView_ != nullptr ? surfaceView_->Scale() : fontZoom_));
 }
 
 void WindowFrame::ZoomReset() {
@@ -162,6 +202,12 @@ void WindowFrame::ZoomReset() {
 
 void WindowFrame::SetZoom(double zoom) {
     if (surfaceView_ == nullptr) {
+        if (!zoomKeys_) {
+            return;
+        }
+        ZoomFonts(zoom);
+        SaveZoom(objectName(), fontZoom_);
+        emit FontZoomed();
         return;
     }
     surfaceView_->SetZoom(zoom);
@@ -200,6 +246,7 @@ void WindowFrame::ShowFileNameInTitle(const TextBox& fileName) {
 }
 
 void WindowFrame::Load(QtHost& host, WindowId id) {
+    host_ = &host;
     host.AddWindow(id, this, [this] { SyncFromModels(); });
     SyncFromModels();
     // A file dropped on any of the window's widgets is the window's, also
@@ -291,6 +338,19 @@ void WindowFrame::MnuExit_Click() {
     QCoreApplication::quit();
 }
 
+void WindowFrame::MnuContrast_Click(bool on) {
+    if (on != HighContrast()) {
+        SetHighContrast(on);
+        SaveHighContrast(on);
+    }
+}
+
+void WindowFrame::MnuCheck_Click() {
+    if (host_ != nullptr) {
+        host_->ShowWindow(WindowId::DiskCheck);
+    }
+}
+
 void WindowFrame::MnuHelp_Click() {
     ShowHelp(this);
 }
@@ -343,6 +403,22 @@ bool WindowFrame::event(QEvent* event) {
     return handled;
 }
 
+void WindowFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (fitAtFirstShow_ && surfaceView_ != nullptr && !event->spontaneous()) {
+        fitAtFirstShow_ = false;
+        // The size the zoom keys give: the drawing whole at the zoom kept,
+        // not shrunk to what the layouts first offer it; centred again.
+        FitWindowToSurface();
+        if (const QScreen* scr = screen()) {
+            const QRect area = scr->availableGeometry();
+            const QRect f = frameGeometry();
+            move(area.left() + std::max(0, (area.width() - f.width()) / 2),
+                 area.top() + std::max(0, (area.height() - f.height()) / 2));
+        }
+    }
+}
+
 void WindowFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Handle([this] { Resize(); });
@@ -350,9 +426,12 @@ void WindowFrame::resizeEvent(QResizeEvent* event) {
 
 void WindowFrame::closeEvent(QCloseEvent* event) {
     // The program's windows close only by the user's hand (close box, control
-    // menu) or the system's: either way the whole program ends.
+    // menu) or the system's: either way the whole program ends, but for the
+    // windows that close alone.
     event->accept();
-    DoUnLoadPreCheck(kUnloadFormControlMenu);
+    if (!closesAlone_) {
+        DoUnLoadPreCheck(kUnloadFormControlMenu);
+    }
 }
 
 void WindowFrame::SyncFromModels() {

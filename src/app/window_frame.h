@@ -3,7 +3,7 @@
 // file-open dialog, opening a file dropped on the window, the drawing surface
 // and its zoom keys, the Activate and Resize events, centring at load, the
 // title with the window's role and the file's name, and ending the program
-// when it is closed.
+// when one of the three first windows is closed.
 //
 // A window derives from WindowFrame, builds its controls in its constructor
 // (binding their models through Bindings()), ends the constructor with
@@ -30,6 +30,7 @@
 #include "surface/open_result.h"
 #include "surface_widget.h"
 
+#include <QFont>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
@@ -98,12 +99,22 @@ class WindowFrame : public QMainWindow {
     void SyncFromModels();
     // Ends the program when the window is closed by the user or the system.
     void DoUnLoadPreCheck(int UnloadMode);
+    // The zoom shown: the surface's, or that of the window's fonts.
+    double Zoom() const;
+
+  signals:
+    // The fonts of a window without a surface were zoomed.
+    void FontZoomed();
 
   public slots:
     // File > Open: asks for a file and opens it; a cancelled dialog does nothing.
     void MnuOpen_Click();
     // File > Exit: ends the program.
     void MnuExit_Click();
+    // File > Disk Check...: the check of the main window's disk.
+    void MnuCheck_Click();
+    // View > High contrast: the look of every window, kept for the next run.
+    void MnuContrast_Click(bool on);
     // Help > Help: the help window at this window's section.
     void MnuHelp_Click();
     // Help > About: the program's version.
@@ -119,6 +130,17 @@ class WindowFrame : public QMainWindow {
     // says whether the drawing grows into the room the window gives it.
     SurfaceWidget* AddSurface(const Surface& surface, int widthTwips, int heightTwips,
                               SurfaceFit fit = SurfaceFit::FillRoom);
+    // Ctrl+Plus, Ctrl+Minus and Ctrl+0 zoom the window: its surface, or
+    // without one its fonts (AddSurface calls it).
+    void AddZoomKeys();
+    // The window takes the size its drawing asks for at its zoom, as the
+    // zoom keys size it.
+    void FitToDrawing() { FitWindowToSurface(); }
+    // The window opens at the size its drawing asks for at its zoom, as
+    // Ctrl+0 and the other zoom keys size it.
+    void OpenAtDrawingSize() { fitAtFirstShow_ = true; }
+    // Closing the window closes it alone, the program going on.
+    void CloseAlone() { closesAlone_ = true; }
     // The title bar shows the last part of the file name that `fileName` holds.
     void ShowFileNameInTitle(const TextBox& fileName);
     // The window's Load, at the end of its constructor: joins `host`'s
@@ -137,6 +159,7 @@ class WindowFrame : public QMainWindow {
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -146,6 +169,8 @@ class WindowFrame : public QMainWindow {
     // A drag or drop over the window; true when the window took it.
     bool TakeDrag(QEvent* event);
     void FitWindowToSurface();
+    // The fonts of a window without a surface at `zoom` times their size.
+    void ZoomFonts(double zoom);
 
     ControlBindings bindings_;
     QString role_;
@@ -154,7 +179,14 @@ class WindowFrame : public QMainWindow {
     std::string filter_;
     int selectedEntry_ = 1;
     QMenu* fileMenu_ = nullptr;
+    QtHost* host_ = nullptr;
     bool syncing_ = false;
+    bool closesAlone_ = false;
+    bool fitAtFirstShow_ = false;
+    bool zoomKeys_ = false;
+    // The zoom of a window without a surface, and its font at zoom 1.
+    double fontZoom_ = 1.0;
+    QFont baseFont_;
 };
 
 } // namespace ss

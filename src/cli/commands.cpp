@@ -44,6 +44,7 @@ constexpr Field kSectorFields[] = {
 
 constexpr Field kLumpField = {"lump", &MainWindowLogic::Txtlumpnum};
 constexpr Field kCrcField = {"crc", &MainWindowLogic::Txtcrc};
+constexpr Field kOwnerField = {"owner", &MainWindowLogic::Txtowner};
 
 // The word of a CRC state in the `sectors` output.
 std::string_view CrcWord(CrcState state) {
@@ -357,6 +358,7 @@ void PrintShow(std::ostream& out, const Window& window, bool colour) {
     std::for_each(std::begin(kSectorFields), std::end(kSectorFields), print);
     print(kLumpField);
     print(kCrcField);
+    print(kOwnerField);
     out << '\n';
     PrintSurface(out, w.surface, colour);
 }
@@ -384,6 +386,7 @@ void PrintShowJson(std::ostream& out, const Window& window) {
                         {"Txtdam", &w.Txtdam},
                         {"Txtlumpnum", &w.Txtlumpnum},
                         {"Txtcrc", &w.Txtcrc},
+                        {"Txtowner", &w.Txtowner},
                         {"List2", &w.List2},
                         {"Combo1", &w.Combo1},
                     },

@@ -87,7 +87,7 @@ int RunExtract(const Invocation& call) {
     std::filesystem::create_directories(folder, ec);
     if (!std::filesystem::is_directory(folder)) {
         *call.err << "sectorscope-cli: cannot make the folder " << folder.string() << '\n';
-        return kExitMessage;
+        return kExitOutput;
     }
     const bool force = call.Has("--force");
     const auto saved = dos::SaveFiles(*window.logic.Sectors(), chosen, folder,
@@ -97,11 +97,11 @@ int RunExtract(const Invocation& call) {
         switch (s.result.outcome) {
         case dos::WriteOutcome::Exists:
             *call.err << "sectorscope-cli: " << path << " exists; --force replaces it\n";
-            status = kExitMessage;
+            status = std::max(status, kExitMessage);
             continue;
         case dos::WriteOutcome::Failed:
             *call.err << "sectorscope-cli: cannot write " << s.result.error << '\n';
-            status = kExitMessage;
+            status = kExitOutput;
             continue;
         case dos::WriteOutcome::Written:
             break;
@@ -109,7 +109,7 @@ int RunExtract(const Invocation& call) {
         *call.out << s.file->name << '\t' << EscapeName(path) << '\t' << s.content.bytes.size()
                   << '\n';
         if (PrintDamage(*call.err, *s.file, s.content, "written")) {
-            status = kExitMessage;
+            status = std::max(status, kExitMessage);
         }
     }
     return status;
@@ -133,7 +133,8 @@ const Command kExtractCommand{
     "Prints \"NAME/EXT<TAB>path<TAB>bytes\" for each file written. An existing\n"
     "file is kept unless --force is given. Exits 1 when a name is not on the\n"
     "disk, a file is kept or damaged (after writing what could be read, the\n"
-    "missing sectors as zeros, and saying which they were).",
+    "missing sectors as zeros, and saying which they were); exits 3 when\n"
+    "the folder cannot be made or a file cannot be written.",
     kExtractOptions,
     kNoSharedOptions,
     RunExtract};

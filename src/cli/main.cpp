@@ -2,6 +2,7 @@
 // scripts and for the project's own end-to-end tests. The commands and their
 // exit statuses are in the table below and in framework.h.
 
+#include "check_command.h"
 #include "commands.h"
 #include "dos_commands.h"
 #include "framework.h"
@@ -20,7 +21,7 @@ namespace {
 const ss::cli::Command* const kCommands[] = {
     &ss::cli::kInfoCommand,    &ss::cli::kSectorsCommand, &ss::cli::kShowCommand,
     &ss::cli::kHexCommand,     &ss::cli::kMapCommand,     &ss::cli::kFilesCommand,
-    &ss::cli::kExtractCommand, &ss::cli::kCatCommand,
+    &ss::cli::kExtractCommand, &ss::cli::kCatCommand,     &ss::cli::kCheckCommand,
 };
 
 } // namespace

@@ -11,7 +11,7 @@ namespace ss {
 inline constexpr int kMsgOk = 0;             // an OK button alone
 inline constexpr int kMsgOkExclamation = 48; // OK with an exclamation icon
 
-enum class WindowId { MainWindow, SectorMap, HexViewerWindow, Files };
+enum class WindowId { MainWindow, SectorMap, HexViewerWindow, Files, DiskCheck };
 
 class Host {
   public:

@@ -185,6 +185,24 @@ void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
     }
 }
 
+void Surface::Box(int x1, int y1, int x2, int y2, Colour colour) {
+    if (unseen_) {
+        return;
+    }
+    const BoxItem box{x1, y1, x2, y2, colour};
+    if (leftover_ != 0) {
+        items_[count_] = box;
+        --leftover_;
+    } else {
+        items_.emplace_back(std::in_place_type<BoxItem>, box);
+    }
+    ++count_;
+    ++revision_;
+    if (count_ >= compactAt_) {
+        Compact();
+    }
+}
+
 std::vector<TextItem> Surface::TextsAt(int y) const {
     std::vector<TextItem> out;
     for (const DrawItem& item : Items()) {

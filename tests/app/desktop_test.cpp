@@ -261,26 +261,28 @@ TEST_F(Desktop, RecentImagesStandBetweenTheSeparatorAndExitInEveryWindow) {
     const QString notAnImage = WriteImage(QStringLiteral("letter.txt"),
                                           std::vector<std::uint8_t>(letter.begin(), letter.end()));
     EXPECT_EQ(FileMenu(w), (QStringList{QStringLiteral("&Open..."), QStringLiteral("Files..."),
-                                        QStringLiteral("-"), QStringLiteral("E&xit")}));
+                                        QStringLiteral("Disk Check..."), QStringLiteral("-"),
+                                        QStringLiteral("E&xit")}));
 
     w.OpenChosenFile(first);
     w.OpenChosenFile(second);
     w.OpenChosenFile(notAnImage); // refused: no recent image
     ASSERT_EQ(answerer.boxes.size(), 1u);
     EXPECT_EQ(RecentFiles(), (QStringList{second, first}));
-    EXPECT_EQ(
-        FileMenu(w),
-        (QStringList{QStringLiteral("&Open..."), QStringLiteral("Files..."), QStringLiteral("-"),
-                     QStringLiteral("&1 second && more.dmk"), QStringLiteral("&2 first.dsk"),
-                     QStringLiteral("-"), QStringLiteral("E&xit")}));
+    EXPECT_EQ(FileMenu(w),
+              (QStringList{QStringLiteral("&Open..."), QStringLiteral("Files..."),
+                           QStringLiteral("Disk Check..."), QStringLiteral("-"),
+                           QStringLiteral("&1 second && more.dmk"), QStringLiteral("&2 first.dsk"),
+                           QStringLiteral("-"), QStringLiteral("E&xit")}));
 
     // Another window lists them too and opens one in itself.
     QtHost host;
     SectorMapWindow map(host);
     EXPECT_EQ(FileMenu(map),
-              (QStringList{QStringLiteral("&Open..."), QStringLiteral("-"),
-                           QStringLiteral("&1 second && more.dmk"), QStringLiteral("&2 first.dsk"),
-                           QStringLiteral("-"), QStringLiteral("E&xit")}));
+              (QStringList{QStringLiteral("&Open..."), QStringLiteral("Disk Check..."),
+                           QStringLiteral("-"), QStringLiteral("&1 second && more.dmk"),
+                           QStringLiteral("&2 first.dsk"), QStringLiteral("-"),
+                           QStringLiteral("E&xit")}));
     Action(map, QStringLiteral("mnuFileRecent2"))->trigger();
     Pump(20);
     EXPECT_EQ(Text(map, "TxtFilename"), first);

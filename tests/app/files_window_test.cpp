@@ -88,5 +88,55 @@ TEST(FilesWindowTest, ListsSortsAndShowsAFileInTheMainWindow) {
                                          "directory was found where the boot sector points");
 }
 
+TEST(FilesWindowTest, FollowsTheMainWindowAtOnceZoomsAndFitsItsFields) {
+    WindowActivation::Reset();
+    testimg::DosDiskBuilder b(testimg::LdosDdTwoSidedGeometry());
+    b.AddFile({"LONGNAMETXT", std::vector<std::uint8_t>(2000, 'z')});
+    const QString ldos = WriteImage(QStringLiteral("follow.dmk"), b.Dmk());
+    MainWindow main;
+    MakeActive(main);
+    ASSERT_TRUE(main.OpenImage(ldos).IsOpened());
+    main.findChild<QPushButton*>(QStringLiteral("CmndFiles"))->click();
+    FilesWindow* files = ActiveFilesWindow();
+    ASSERT_NE(files, nullptr);
+    EXPECT_TRUE(files->windowTitle().startsWith(QStringLiteral("follow.dmk")));
+
+    // The Free field shows its whole text; the columns fit, the damage takes the rest.
+    auto* free = files->findChild<QLineEdit*>(QStringLiteral("TxtFree"));
+    EXPECT_GE(free->width(), free->fontMetrics().horizontalAdvance(free->text()));
+    QHeaderView& header = *files->Table()->horizontalHeader();
+    EXPECT_EQ(header.sectionResizeMode(FilesLogic::Name), QHeaderView::ResizeToContents);
+    EXPECT_EQ(header.sectionResizeMode(FilesLogic::Damage), QHeaderView::Stretch);
+
+    // Ctrl+Plus and Ctrl+0 zoom its text.
+    const qreal natural = files->Table()->font().pointSizeF();
+    files->ZoomIn();
+    EXPECT_GT(files->Table()->font().pointSizeF(), natural);
+    EXPECT_GT(files->Zoom(), 1.0);
+    files->ZoomReset();
+    EXPECT_EQ(files->Table()->font().pointSizeF(), natural);
+
+    // The main window opens another image while the Files window stays in
+    // the back: its title and table follow at once.
+    const QString blank = WriteImage(QStringLiteral("follow.dsk"), testimg::PatternJv1());
+    ASSERT_TRUE(main.OpenImage(blank).IsOpened());
+    EXPECT_TRUE(files->windowTitle().startsWith(QStringLiteral("follow.dsk")));
+    EXPECT_EQ(files->Table()->rowCount(), 0);
+
+    // A refused file: the window says why it has nothing to show.
+    ModalAnswerer answerer;
+    const std::string letter = "Dear reader, this is a letter and no disk image at all.";
+    const QString text = WriteImage(QStringLiteral("follow.txt"),
+                                    std::vector<std::uint8_t>(letter.begin(), letter.end()));
+    EXPECT_EQ(main.OpenImage(text).outcome, OpenResult::Outcome::Refused);
+    EXPECT_TRUE(files->windowTitle().startsWith(QStringLiteral("follow.txt")));
+    QLabel* why = files->findChild<QLabel*>(QStringLiteral("TxtNoDos"));
+    EXPECT_FALSE(why->isHidden());
+    EXPECT_EQ(why->text().toStdString(),
+              "The main window refused this file: ** ERROR ** This file does not have an "
+              "EMULATOR Disk format HEADER It may be a Disk file for use with a dedicated "
+              "program");
+}
+
 } // namespace
 } // namespace ss

@@ -76,7 +76,7 @@ TEST_F(HexViewerWindowTest, OpensFromTheMainWindowAndPagesWithTheBarWheelAndKeys
     EXPECT_EQ(Text(*hex, "Text1"), QStringLiteral("7D010"));
     EXPECT_EQ(Text(*hex, "Text2"), QStringLiteral("DMK"));
     EXPECT_EQ(Text(*hex, "Text4"), QStringLiteral("Track Header in Green"));
-    EXPECT_EQ(hex->menuBar()->actions().size(), 1) << "a File menu and no Help menu";
+    EXPECT_EQ(hex->menuBar()->actions().size(), 2) << "File and View menus, no Help menu";
     EXPECT_NE(hex->findChild<QAction*>(QStringLiteral("mnuFileOpen")), nullptr);
     EXPECT_EQ(FirstAddress(*hex), "0000000");
 

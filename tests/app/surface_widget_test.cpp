@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 
 namespace ss {
@@ -96,6 +97,36 @@ TEST(SurfaceWidgetTest, PaintsBoxesAndTextsAtTheirTwipPositions) {
     EXPECT_NEAR(minX, left, 2);
     EXPECT_GE(minY, top);
     EXPECT_LE(maxY, top + lineHeight);
+}
+
+// The high-contrast look paints a cyan number of the sector map dark on the
+// grey; the default look paints it cyan, as it always has.
+TEST(SurfaceWidgetTest, HighContrastPaintsHardToReadTextsDarkerOnlyWhenOn) {
+    const QtFontMetrics metrics(SurfaceFont());
+    Surface surface(metrics, colour::LightGrey);
+    surface.ForeColor = 16776960; // cyan
+    surface.CurrentX = 100;
+    surface.CurrentY = 100;
+    surface.Print("8888");
+    SurfaceWidget view(surface, 1500, 600);
+    const auto inks = [&] {
+        std::set<QRgb> seen;
+        const QImage image = view.grab().toImage();
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                seen.insert(image.pixel(x, y) & 0xFFFFFF);
+            }
+        }
+        return seen;
+    };
+    ASSERT_FALSE(HighContrast());
+    EXPECT_TRUE(inks().count(0x00FFFF) == 1) << "cyan as given";
+    SetHighContrast(true);
+    const std::set<QRgb> high = inks();
+    SetHighContrast(false);
+    EXPECT_EQ(high.count(0x00FFFF), 0u);
+    EXPECT_EQ(high.count(0x00505A), 1u) << "the dark teal that replaces cyan";
+    EXPECT_TRUE(inks().count(0x00FFFF) == 1) << "back to cyan";
 }
 
 TEST(SurfaceWidgetTest, RepaintsOnlyWhenTheSurfaceHasChanged) {

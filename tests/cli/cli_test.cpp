@@ -483,7 +483,8 @@ TEST_F(CliTest, JsonGivesTheSameFactsAsRawValues) {
     EXPECT_EQ(run.status, 0);
     const Json window = Json::parse(run.out);
     EXPECT_EQ(window.at("window").get<std::string>(), "main");
-    EXPECT_EQ(window.at("fields").size(), 21u);
+    EXPECT_EQ(window.at("fields").size(), 22u);
+    EXPECT_EQ(window.at("fields").at("Txtowner").at("text").get<std::string>(), "");
     EXPECT_EQ(window.at("fields").at("Txtcrc").at("text").get<std::string>(), "ID --  Data ok");
     EXPECT_EQ(window.at("fields").at("Txtsecnum").at("text").get<std::string>(), "23");
     EXPECT_EQ(window.at("fields").at("Txtsecnum").at("back").get<std::int64_t>(), 8421631);

@@ -121,6 +121,34 @@ TEST_F(DosCliTest, ExtractWritesFilesAndSaysWhatIsMissing) {
 // window shows them, as the host names them, or without the extension when
 // only one file has that name. A file whose granule another file claims is
 // written but damaged: exit 1, and why.
+// A folder that cannot be made, or a file that cannot be written, is an
+// output error: status 3, as for any output the program cannot write.
+TEST_F(DosCliTest, ExtractThatCannotWriteExitsThree) {
+    const std::string disk = Disk();
+    const fs::path plain = dir_ / "plain";
+    WriteFile(plain.string(), {'x'});
+    Outcome run = RunCli({"extract", disk, "hello/txt", "-o", plain.string()});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, "sectorscope-cli: cannot make the folder " + plain.string() + "\n");
+
+    // HELLO.TXT there as a folder: --force cannot replace it.
+    fs::create_directories(dir_ / "out" / "HELLO.TXT" / "inside");
+    run = RunCli({"extract", disk, "hello/txt", "-o", (dir_ / "out").string(), "--force"});
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_NE(run.err.find("sectorscope-cli: cannot write"), std::string::npos) << run.err;
+}
+
+// show prints the Owner field as the main window shows it.
+TEST_F(DosCliTest, ShowPrintsTheOwner) {
+    const std::string disk = Disk();
+    Outcome run = RunCli({"show", disk, "0"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("\n  crc       ID --  Data ok\n  owner     boot\n"), std::string::npos)
+        << run.out;
+    run = RunCli({"show", "--json", disk, "0"});
+    EXPECT_EQ(Json::parse(run.out)["fields"]["Txtowner"]["text"], "boot") << run.out;
+}
+
 TEST_F(DosCliTest, ExtractAllNameFormsAndSharedGranules) {
     DosDiskBuilder b(LdosDdTwoSidedGeometry());
     b.AddFile({"README  TXT", Text("read me")});

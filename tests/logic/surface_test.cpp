@@ -1,8 +1,11 @@
+#include "surface/contrast.h"
 #include "surface/controls.h"
 #include "surface/numtext.h"
 #include "surface/surface.h"
+#include "windows/sector_map/sector_map_logic.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 namespace ss {
 namespace {
@@ -129,7 +132,7 @@ struct PlainList {
 };
 
 TEST(Surface, DrawingOverKeepsWhatAPlainListKeeps) {
-    // Texts and boxes on a few spots, drawn over one another in many orders,
+    // Texts and boxes (Line and Box) on a few spots, drawn over one another in many orders,
     // the list read now and then between (or only at the end, so that it
     // grows and compacts itself unread): the surface must hold the same items
     // in the same order as the plain list whenever it is read.
@@ -153,6 +156,11 @@ TEST(Surface, DrawingOverKeepsWhatAPlainListKeeps) {
                 const BoxItem& b = boxes[next(3)];
                 s.Line(b.x1, b.y1, b.x2, b.y2, b.colour);
                 plain.Box(b);
+            } else if (what == 4) {
+                // Box: over what is there, nothing taken out.
+                const BoxItem& b = boxes[next(3)];
+                s.Box(b.x1, b.y1, b.x2, b.y2, b.colour);
+                plain.items.emplace_back(std::in_place_type<BoxItem>, b);
             } else if (what == 2 && seed % 4 == 1) {
                 s.Cls();
                 plain.items.clear();
@@ -230,6 +238,41 @@ TEST(Surface, RasterKeepsByteGroupsApart) {
     }
     EXPECT_EQ(out.substr(0, 26), "       00  AB AB AB AB  AB");
     EXPECT_EQ(out.substr(out.size() - 2), "ab");
+}
+
+} // namespace
+} // namespace ss
+
+namespace ss {
+namespace {
+
+// The high-contrast look: every colour the sector map draws its numbers in
+// stands out from the grey drawing area by 4.5 to 1 or more, and colours that
+// told two things apart still do; colours that stand out already are kept.
+TEST(HighContrast, EveryMapColourStandsOutAndStaysApart) {
+    const Colour grey = colour::LightGrey;
+    EXPECT_NEAR(ContrastRatio(colour::Black, colour::White), 21.0, 0.01);
+    EXPECT_LT(ContrastRatio(mapcolour::SingleDir, grey), 2.0); // cyan, as the window has it
+    const Colour shown[] = {
+        mapcolour::SingleDensity, mapcolour::DoubleDensity,
+        mapcolour::SingleDir,     mapcolour::DmkDoubleDir,
+        mapcolour::Jv3DoubleDir,  mapcolour::DirDoubleLegend,
+        mapcolour::RowLabel,      mapcolour::Damaged,
+        mapcolour::Missing,       colour::Black,
+    };
+    std::set<Colour> seen;
+    for (const Colour c : shown) {
+        SCOPED_TRACE(c);
+        const Colour hc = HighContrastColour(c, grey);
+        EXPECT_GE(ContrastRatio(hc, grey), kLeastContrast);
+        if (ContrastRatio(c, grey) >= kLeastContrast) {
+            EXPECT_EQ(hc, c);
+        }
+        EXPECT_TRUE(seen.insert(hc).second) << "two colours became one";
+    }
+    // On a dark background a colour is lightened instead.
+    EXPECT_GE(ContrastRatio(HighContrastColour(colour::Blue, colour::Black), colour::Black),
+              kLeastContrast);
 }
 
 } // namespace

@@ -7,6 +7,26 @@ namespace ss {
 const char* const FilesLogic::kColumnTitles[Columns] = {"Name", "Attributes",   "Size",  "LRL",
                                                         "Date", "First sector", "Damage"};
 
+namespace {
+// A box's text on one line: its lines' words with one blank between them.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    bool blank = false;
+    for (const char c : text) {
+        if (c == ' ' || c == '\r' || c == '\n') {
+            blank = !line.empty();
+        } else {
+            if (blank) {
+                line += ' ';
+                blank = false;
+            }
+            line += c;
+        }
+    }
+    return line;
+}
+} // namespace
+
 FilesLogic::FilesLogic(Host& host, MainWindowLogic& main) : host_(host), main_(main) {}
 
 void FilesLogic::Form_Activate() {
@@ -18,7 +38,9 @@ void FilesLogic::Form_Activate() {
 void FilesLogic::Refresh() {
     generation_ = main_.ImageGeneration();
     const dos::Disk& disk = main_.DosDisk();
-    TxtFilename.Text = main_.HasImage() ? main_.Filename : std::string();
+    // The file the main window names, refused or not.
+    TxtFilename.Text =
+        main_.HasImage() || !main_.Refusal().empty() ? main_.Filename : std::string();
     TxtDos.Text = disk.dos;
     TxtDiskname.Text = disk.diskName;
     TxtDiskdate.Text = disk.diskDate;
@@ -26,7 +48,10 @@ void FilesLogic::Refresh() {
                        ? std::to_string(disk.freeBytes) + " bytes free (" +
                              std::to_string(disk.freeGranules) + " " + disk.freeUnit + ")"
                        : std::string();
-    TxtNoDos.Text = main_.HasImage() && !disk.Recognised() ? kFilesNoDos + disk.why : std::string();
+    TxtNoDos.Text = main_.HasImage() && !disk.Recognised() ? kFilesNoDos + disk.why
+                    : !main_.HasImage() && !main_.Refusal().empty()
+                        ? kFilesRefused + OneLine(main_.Refusal())
+                        : std::string();
     List1.Clear();
     for (const std::string& p : disk.problems) {
         List1.AddItem(p);

@@ -20,6 +20,7 @@ namespace ss {
 
 inline constexpr const char* kFilesNoDos = "Not a TRSDOS, LDOS, DOSPLUS, NEWDOS/80 or CP/M disk: ";
 inline constexpr const char* kFilesSaveTitle = "Save As";
+inline constexpr const char* kFilesRefused = "The main window refused this file: ";
 
 class FilesLogic {
   public:
@@ -36,7 +37,8 @@ class FilesLogic {
     FilesLogic(Host& host, MainWindowLogic& main);
 
     TextBox TxtFilename, TxtDos, TxtDiskname, TxtDiskdate, TxtFree;
-    // Why no directory was read, in full: empty when one was.
+    // Why no directory was read, in full (the main window's refusal of the
+    // file among the reasons): empty when one was.
     TextBox TxtNoDos;
     // The disk's own problems, then where the GAT disagrees with the sectors.
     ListBox List1;

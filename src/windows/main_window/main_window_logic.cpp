@@ -170,6 +170,7 @@ OpenResult MainWindowLogic::AnalyseImage() {
     }
     switch (analysis.outcome) {
     case AnalysisResult::RefusedRealDisk:
+        refusal_ = kRealDiskMessage;
         host_.MsgBox(kRealDiskMessage, kMsgOk, kRefusalTitle);
         return OpenResult::Refused(kRealDiskMessage);
     case AnalysisResult::RefusedNoHeader:
@@ -177,6 +178,7 @@ OpenResult MainWindowLogic::AnalyseImage() {
         // JV3 image, which starts by forgetting the directory found before:
         // To Directory then finds none. (A refused real-disk image leaves it.)
         analysis_.directoryFound = false;
+        refusal_ = kNoHeaderMessage;
         host_.MsgBox(kNoHeaderMessage, kMsgOk, kRefusalTitle);
         return OpenResult::Refused(kNoHeaderMessage);
     case AnalysisResult::Shown:
@@ -184,6 +186,7 @@ OpenResult MainWindowLogic::AnalyseImage() {
     }
 
     imageShown_ = true;
+    refusal_.clear();
     filebuf_ = std::move(buf);
     model_ = std::move(model);
     analysis_ = std::move(analysis);
@@ -572,11 +575,38 @@ void MainWindowLogic::CmndFiles_Click() {
     host_.ShowWindow(WindowId::Files);
 }
 
+void MainWindowLogic::CmndCheck_Click() {
+    host_.SharedFilename = Filename;
+    host_.ShowWindow(WindowId::DiskCheck);
+}
+
 bool MainWindowLogic::ShowSectorAt(const dos::SectorAddress& at) {
     if (!imageShown_) {
         return false;
     }
     const std::int64_t index = FindSector(analysis_, at.track, at.side, at.sector);
+    if (index < 0) {
+        return false;
+    }
+    PresSecnum = index;
+    GetDispSector();
+    return true;
+}
+
+bool MainWindowLogic::ShowModelSector(const disk::Sector& s) {
+    if (!imageShown_) {
+        return false;
+    }
+    std::int64_t index = -1;
+    for (std::size_t k = 0; k < analysis_.tables.SectorCount() && index < 0; ++k) {
+        const IndexedSector e = analysis_.tables.Sector(k);
+        if (e.dataPos == s.dataPos && e.number == s.sector) {
+            index = e.index;
+        }
+    }
+    if (index < 0) {
+        index = FindSector(analysis_, s.cylinder, s.Side(), s.sector);
+    }
     if (index < 0) {
         return false;
     }

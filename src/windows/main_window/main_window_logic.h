@@ -91,7 +91,7 @@ class MainWindowLogic {
     ComboBox Combo1;
     CommandButton CmndNextsec{"Next Sec"}, CmndPrevsec{"Prev Sec"}, CmndNexTrack{"Next Track"},
         CmndPrevTrk{"Prev. Track"}, CmndGotoTrk{"Goto Track"}, CmndDirFind{" To Directory"},
-        CmndFiles{"Files..."};
+        CmndFiles{"Files..."}, CmndCheck{"Disk Check..."};
     CommandButton Cmndsecdisp{"Sector Display"};
     CommandButton Cmndhexedit{"Hex Editor"};
     Surface surface;
@@ -139,6 +139,8 @@ class MainWindowLogic {
     void Cmndhexedit_Click();
     // File > Files... and its button: shows the files window on this window's disk.
     void CmndFiles_Click();
+    // File > Disk Check... and its button: shows the check of this window's disk.
+    void CmndCheck_Click();
 
     // The analysis of the image shown last (kept when a later file is
     // refused), and the bytes of that image.
@@ -155,6 +157,12 @@ class MainWindowLogic {
     // Shows the sector at `at` (the first sector index that carries its ID);
     // false when the window has no index for it.
     bool ShowSectorAt(const dos::SectorAddress& at);
+    // Shows a sector of DiskModel(): the index that holds it, else the
+    // first index with its ID; false when the window has none for it.
+    bool ShowModelSector(const disk::Sector& s);
+    // The text of the box that refused the file opened last (lines separated
+    // by carriage returns); empty when it was not refused.
+    const std::string& Refusal() const { return refusal_; }
 
     // Window events.
     void Form_Activate();
@@ -193,6 +201,7 @@ class MainWindowLogic {
     Host& host_;
     FileNumber1 file1_;
     bool imageShown_ = false;
+    std::string refusal_;
     ImageBuffer filebuf_;
     disk::Disk model_;
     ImageAnalysis analysis_;
