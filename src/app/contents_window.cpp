@@ -43,8 +43,9 @@ QString Q(std::string_view text) {
 
 } // namespace
 
-ContentsWindow::ContentsWindow(ContentsLogic logic, const QString& imageName, QWidget* parent)
-    : QMainWindow(parent), logic_(std::move(logic)) {
+ContentsWindow::ContentsWindow(ContentsLogic logic, const QString& imageName, QWidget* parent,
+                               std::function<void()> showCheck)
+    : QMainWindow(parent), logic_(std::move(logic)), showCheck_(std::move(showCheck)) {
     setObjectName(kWindowName);
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -159,6 +160,10 @@ void ContentsWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
     add(file, tr("&Save As..."), "mnuFileSaveAs", QKeySequence(Qt::CTRL | Qt::Key_S),
         [this] { SaveAs(); });
+    if (showCheck_) {
+        add(file, tr("Disk Check..."), "mnuFileCheck", QKeySequence(Qt::CTRL | Qt::Key_K),
+            [this] { showCheck_(); });
+    }
     file->addSeparator();
     add(file, tr("&Close"), "mnuFileClose", QKeySequence(Qt::CTRL | Qt::Key_W),
         [this] { close(); });

@@ -12,6 +12,8 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+#include <functional>
+
 class QWidget;
 
 namespace ss {
@@ -19,8 +21,10 @@ namespace ss {
 class ContentsWindow : public QMainWindow {
     Q_OBJECT
   public:
-    // `imageName`: the image file's name, for the title.
-    ContentsWindow(ContentsLogic logic, const QString& imageName, QWidget* parent = nullptr);
+    // `imageName`: the image file's name, for the title. `showCheck`, when
+    // given, opens the Disk Check window (File > Disk Check..., Ctrl+K).
+    ContentsWindow(ContentsLogic logic, const QString& imageName, QWidget* parent = nullptr,
+                   std::function<void()> showCheck = {});
 
     ContentsLogic& Logic() { return logic_; }
     QPlainTextEdit* TextView() { return text_; }
@@ -45,6 +49,7 @@ class ContentsWindow : public QMainWindow {
     void ShowView();
 
     ContentsLogic logic_;
+    std::function<void()> showCheck_;
     double zoom_ = 1.0;
     int naturalPoints_ = 10;
     QComboBox* views_ = nullptr;

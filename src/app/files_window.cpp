@@ -224,7 +224,8 @@ void FilesWindow::ViewSelected() {
             Activate();
             return;
         }
-        auto* window = new ContentsWindow(std::move(*contents), image, this);
+        auto* window = new ContentsWindow(std::move(*contents), image, this,
+                                          [this] { qtHost_.ShowWindow(WindowId::DiskCheck); });
         window->show();
         window->raise();
         window->activateWindow();

@@ -94,6 +94,18 @@ TEST_F(ContentsWindowTest, OpensOnAFileInTheViewAutoPicks) {
     ASSERT_NE(listing, nullptr);
     EXPECT_EQ(listing->windowTitle(),
               QStringLiteral("contents.dmk \u2014 PAYROLL/BAS \u2014 sectorscope"));
+    // File > Disk Check... (Ctrl+K) opens the Disk Check window, as in every window.
+    QAction* check = Action(*listing, "mnuFileCheck");
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
+    check->trigger();
+    Pump(20);
+    bool checkShown = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        checkShown =
+            checkShown || (w->objectName() == QStringLiteral("formCheck") && w->isVisible());
+    }
+    EXPECT_TRUE(checkShown);
     const QStringList lines = Shown(*listing).split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 12);
     EXPECT_EQ(lines[0], QStringLiteral("10 CLS:PRINT \"WEEKLY PAYROLL\":PRINT"));
