@@ -164,7 +164,16 @@ class ProgressBar {
 };
 
 int RunCheck(const Invocation& call) {
-    const std::vector<std::string> paths = ImagesToCheck(call.operands, call.Has("-r"));
+    std::vector<std::string> emptyFolders;
+    const std::vector<std::string> paths =
+        ImagesToCheck(call.operands, call.Has("-r"), &emptyFolders);
+    // A folder of no images is said, not passed over as if all were whole:
+    // most likely the wrong folder, or one whose images lie deeper (-r).
+    for (const std::string& folder : emptyFolders) {
+        *call.err << "sectorscope-cli: no disk images (.dsk, .dmk, .jv1, .jv3) in '"
+                  << EscapeName(folder) << "'"
+                  << (call.Has("-r") ? "" : " (-r looks in its folders)") << '\n';
+    }
     std::optional<ProgressBar> bar;
     if (call.err == &std::cerr && isatty(STDERR_FILENO) == 1) {
         bar.emplace(*call.err, paths.size());
@@ -196,7 +205,7 @@ int RunCheck(const Invocation& call) {
         WriteJson(*call.out, Json{{"images", std::move(images)}});
         *call.out << '\n';
     }
-    return unreadable ? kExitUsage : damaged ? kExitMessage : kExitDone;
+    return unreadable || !emptyFolders.empty() ? kExitUsage : damaged ? kExitMessage : kExitDone;
 }
 
 constexpr OptionSpec kCheckOptions[] = {
@@ -231,7 +240,8 @@ ImageCheck CheckImageFile(const std::string& path) {
     return c;
 }
 
-std::vector<std::string> ImagesToCheck(const std::vector<std::string>& operands, bool recursive) {
+std::vector<std::string> ImagesToCheck(const std::vector<std::string>& operands, bool recursive,
+                                       std::vector<std::string>* emptyFolders) {
     std::vector<std::string> paths;
     for (const std::string& given : operands) {
         std::error_code ec;
@@ -257,6 +267,9 @@ std::vector<std::string> ImagesToCheck(const std::vector<std::string>& operands,
                  !ec && it != fs::directory_iterator(); it.increment(ec)) {
                 take(*it);
             }
+        }
+        if (found.empty() && emptyFolders != nullptr) {
+            emptyFolders->push_back(given);
         }
         std::sort(found.begin(), found.end());
         paths.insert(paths.end(), found.begin(), found.end());
@@ -326,7 +339,7 @@ const Command kCheckCommand{
     ".jv1, .jv3). Images are checked on every core; a progress bar shows on\n"
     "stderr when it is a terminal and the work takes more than a second.\n"
     "Exits 0 when every image is whole, 1 when any is damaged, 2 when any\n"
-    "cannot be read.\n"
+    "cannot be read or a folder given holds no image.\n"
     "With --json: {\"images\": [{\"file\", \"status\" (\"whole\", \"damaged\" or\n"
     "\"unreadable\"), \"error\", \"layout\", \"cylinders\", \"heads\", \"sectors\",\n"
     "\"damage\": {...}, \"damaged_sectors\": [{\"cylinder\", \"head\", \"place\",\n"

@@ -38,8 +38,10 @@ ImageCheck CheckImageFile(const std::string& path);
 // The images the operands name: a file as it is; a folder's files with the
 // extensions of disk images (.dsk, .dmk, .jv1, .jv3, any case) by name, and
 // with `recursive` those of its folders as well. A name that is neither is
-// kept, for its check to say why it cannot be read.
-std::vector<std::string> ImagesToCheck(const std::vector<std::string>& operands, bool recursive);
+// kept, for its check to say why it cannot be read. Folders that hold no
+// image are added to `emptyFolders` when it is given.
+std::vector<std::string> ImagesToCheck(const std::vector<std::string>& operands, bool recursive,
+                                       std::vector<std::string>* emptyFolders = nullptr);
 
 // Checks every path on `threads` threads and hands each check to `take` in
 // the order of the paths, as soon as it and all before it are done.

@@ -83,6 +83,17 @@ TEST_F(CheckCliTest, FoldersAreWalkedAndTheOrderGivenKept) {
     EXPECT_EQ(Lines(run.out).size(), 3u);
     EXPECT_EQ(fs::path(Name(Lines(run.out)[2])).filename(), "c.dsk");
 
+    // A folder of no images says so and does not pass for whole.
+    fs::create_directories(dir_ / "empty" / "deeper");
+    Image("empty/deeper/d.dmk", WholeDmk());
+    run = RunCli({"check", (dir_ / "empty").string()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_NE(run.err.find("no disk images (.dsk, .dmk, .jv1, .jv3) in '"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("(-r looks in its folders)"), std::string::npos);
+    EXPECT_EQ(RunCli({"check", "-r", (dir_ / "empty").string()}).status, 0);
+
     // Many images of different sizes, checked on every core: the lines come
     // in the order the images were named.
     std::vector<std::string> args{"check"};
