@@ -135,7 +135,10 @@ class DmkReader {
             m.cylinder = s.cylinder;
             m.head = s.head;
             m.sector = s.sector;
-            m.crc = s.crc;
+            // Field by field: the two states were just written a byte each,
+            // and reading them back as one word would wait for both stores.
+            m.crc.id = s.crc.id;
+            m.crc.data = s.crc.data;
             distance = s.dataField ? static_cast<int>(s.dataMarkPos - pos) : -1;
         } else {
             const bool twice = s.idMarkTwice;

@@ -22,9 +22,10 @@ namespace {
 constexpr int kTrackBytes = 256;
 constexpr int kHeads = 2;
 
-Sector SectorOf(const ImageBuffer& buf, const jv3::PlacedEntry& p) {
+// Fills the sector in place: built apart and copied in, its fields would be
+// written and read back in pieces of different widths, which stalls.
+void FillSector(Sector& s, const ImageBuffer& buf, const jv3::PlacedEntry& p) {
     const jv3::Entry& e = p.entry;
-    Sector s;
     s.idPos = p.entryPos;
     s.dataPos = p.dataPos;
     s.entry = p.number;
@@ -42,7 +43,6 @@ Sector SectorOf(const ImageBuffer& buf, const jv3::PlacedEntry& p) {
                           : e.CrcError() ? CrcState::Bad
                                          : CrcState::Good;
     s.crc = SectorCrc{CrcState::NotRecorded, data};
-    return s;
 }
 
 } // namespace
@@ -58,6 +58,7 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
     // The used entries, and each track and side's sectors counted, so that
     // each track's sectors take one allocation.
     std::vector<jv3::PlacedEntry> used;
+    used.reserve(jv3::kEntries);
     std::array<int, kTrackBytes * kHeads> count{};
     int entries = 0;     // entries the file holds, used and free
     int firstTable = 0;  // used entries of the first table
@@ -113,7 +114,8 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
         if (p.number < jv3::kEntries) {
             d.headerOrder.push_back({trackOf[k], static_cast<int>(sectors.size())});
         }
-        const Sector& s = sectors.emplace_back(SectorOf(buf, p));
+        Sector& s = sectors.emplace_back();
+        FillSector(s, buf, p);
         if (!s.dataInFile) {
             d.Diagnose(s.dataPos, [&] {
                 return Words("the file ends inside the data of track ", s.cylinder, " side ",

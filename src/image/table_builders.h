@@ -38,11 +38,11 @@ class NumberPlaces {
         slots_ = next;
     }
     // The index, from the side's first, of the next sector numbered n.
-    int Place(int n) {
-        return first_[static_cast<std::size_t>(n)] + taken_[static_cast<std::size_t>(n)]++;
-    }
+    int Place(int n) { return first_[static_cast<std::size_t>(n)]++; }
     // The indexes the side takes; its lowest and highest number (lowest above
-    // highest when it has no sector); how many sectors carry number n.
+    // highest when it has no sector); how many sectors carry number n; the
+    // index of a number from the lowest to the highest that no sector
+    // carries.
     int Slots() const { return slots_; }
     int Lowest() const { return lowest_; }
     int Highest() const { return highest_; }
@@ -51,8 +51,9 @@ class NumberPlaces {
 
   private:
     std::array<std::uint16_t, kNumbers> count_{};
-    std::array<std::uint16_t, kNumbers> taken_{};
-    std::array<int, kNumbers> first_{};
+    // Set by Arrange from the lowest number to the highest, and only read
+    // there: left unset elsewhere, as a track side is counted twice an image.
+    std::array<int, kNumbers> first_;
     int lowest_ = kNumbers;
     int highest_ = -1;
     int slots_ = 0;

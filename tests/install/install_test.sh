@@ -109,7 +109,10 @@ for page in "$prefix"/share/man/man1/*.1; do
 done
 
 # The installed programs run.
-"$cli" --help | grep -q "^Usage: sectorscope-cli" || fail "sectorscope-cli --help"
+# Read whole first: grep -q leaves at its first match, and the help still
+# being written would end on a broken pipe.
+help=$("$cli" --help) || fail "sectorscope-cli --help exits with $?"
+grep -q "^Usage: sectorscope-cli" <<<"$help" || fail "sectorscope-cli --help"
 info=$("$cli" info "$samples/sample.dmk") || fail "sectorscope-cli info on the DMK sample"
 grep -q "^format	" <<<"$info" || fail "sectorscope-cli info prints no format line"
 if [ "$gui" = 1 ]; then
