@@ -81,16 +81,18 @@ class DmkReader {
         track.sectors.resize(static_cast<std::size_t>(count));
         for (int n = 0; n < count; ++n) {
             Sector& s = track.sectors[static_cast<std::size_t>(n)];
-            ReadSector(start, entries_[static_cast<std::size_t>(n)],
-                       pointers_[static_cast<std::size_t>(n)], s);
-            ReadAsMapped(s, mapDensity);
+            const SectorCrc crc = ReadSector(start, entries_[static_cast<std::size_t>(n)],
+                                             pointers_[static_cast<std::size_t>(n)], s);
+            ReadAsMapped(s, mapDensity, crc);
         }
     }
 
     std::int64_t length_ = 0;
 
   private:
-    void ReadSector(std::int64_t start, int j, const dmk::Pointer& p, Sector& s) {
+    // Reads the sector and gives its CRC states again, for the map's
+    // reading to take them without reading back the bytes just stored.
+    SectorCrc ReadSector(std::int64_t start, int j, const dmk::Pointer& p, Sector& s) {
         const std::int64_t pos = start + p.offset;
         s.idPos = pos;
         s.entry = j;
@@ -105,7 +107,8 @@ class DmkReader {
         s.dataSize = static_cast<std::uint16_t>(dmk::IdSectorSize(buf_, pos, s.doubled));
 
         const int stride = s.Stride();
-        s.crc.id =
+        SectorCrc crc;
+        crc.id =
             StateOf(dmk::CheckFieldCrc(buf_, pos, dmk::kIdFieldBytes, p.doubleDensity, stride));
         const int m = dmk::DataMarkDistance(buf_, pos, s.doubled);
         s.dataField = m >= 0;
@@ -113,7 +116,7 @@ class DmkReader {
             s.dataMarkPos = pos + m;
             s.dataMark = buf_.At(s.dataMarkPos);
             s.dataPos = s.dataMarkPos + dmk::DataAfterMark(s.doubled);
-            s.crc.data = StateOf(
+            crc.data = StateOf(
                 dmk::CheckFieldCrc(buf_, s.dataMarkPos, s.dataSize, p.doubleDensity, stride));
         } else {
             // No mark in the search window: its last byte stands as the mark
@@ -124,10 +127,12 @@ class DmkReader {
         s.directoryMark = s.dataField && dmk::IsDirectoryMark(s.dataMark);
         s.dataInFile =
             buf_.Has(s.dataPos, static_cast<std::int64_t>(stride) * (s.dataSize - 1) + 1);
+        s.crc = crc;
+        return crc;
     }
 
-    // The sector as the sector map reads it (MapReading).
-    void ReadAsMapped(Sector& s, bool mapDensity) const {
+    // The sector as the sector map reads it (MapReading); crc: the sector's.
+    void ReadAsMapped(Sector& s, bool mapDensity, const SectorCrc& crc) const {
         MapReading& m = s.sectorMap;
         const std::int64_t pos = s.idPos;
         int distance = -1;
@@ -135,10 +140,7 @@ class DmkReader {
             m.cylinder = s.cylinder;
             m.head = s.head;
             m.sector = s.sector;
-            // Field by field: the two states were just written a byte each,
-            // and reading them back as one word would wait for both stores.
-            m.crc.id = s.crc.id;
-            m.crc.data = s.crc.data;
+            m.crc = crc;
             distance = s.dataField ? static_cast<int>(s.dataMarkPos - pos) : -1;
         } else {
             const bool twice = s.idMarkTwice;
