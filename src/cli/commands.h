@@ -79,7 +79,7 @@ void PrintSectorsJson(std::ostream& out, const Window& window, bool data);
 void PrintShow(std::ostream& out, const Window& window, bool colour);
 void PrintShowJson(std::ostream& out, const Window& window);
 
-// The commands, for the table of main.cpp.
+// The commands, for the table of cli_main.cpp.
 extern const Command kInfoCommand;
 extern const Command kSectorsCommand;
 extern const Command kShowCommand;

@@ -4,7 +4,7 @@
 // the table.
 //
 // A window command is one file that defines a Command and one line in the
-// table of main.cpp:
+// table of cli_main.cpp:
 //
 //   constexpr OptionSpec kHexOptions[] = {
 //       {"--offset", "N[,N...]", "sets the scroll bar to line N / 16, for each N in turn"}};
