@@ -292,17 +292,7 @@ void AnalyseJv1(const ImageBuffer& buf, const disk::Disk& disk, ImageAnalysis& a
     a.tables.Reserve(disk.SectorCount());
     for (const disk::Track& track : disk.tracks) {
         for (const disk::Sector& s : track.sectors) {
-            IndexedSector e;
-            e.index = s.entry;
-            e.present = true;
-            e.track = s.cylinder;
-            e.number = s.sector;
-            e.dataPos = s.dataPos;
-            e.directory = s.directoryMark;
-            e.dataMark = s.dataMark;
-            e.size = s.dataSize;
-            e.crc = s.crc;
-            a.tables.Add(e);
+            a.tables.Add(IndexedFrom(s, s.entry, s.cylinder, 0));
             ++sectors;
         }
     }

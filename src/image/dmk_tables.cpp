@@ -83,20 +83,7 @@ class DmkWalk {
             a_.directoryStart = i;
             a_.directoryFound = true;
         }
-        IndexedSector e;
-        e.index = i;
-        e.present = true;
-        e.track = s.cylinder;
-        e.side = side;
-        e.number = s.sector;
-        e.dataPos = s.dataPos;
-        e.dataMark = s.dataMark;
-        e.doubleDensity = s.doubleDensity;
-        e.directory = s.directoryMark;
-        e.size = s.dataSize;
-        e.stride = s.Stride();
-        e.crc = s.crc;
-        a_.tables.Add(e);
+        a_.tables.Add(IndexedFrom(s, i, s.cylinder, side));
 
         DiskDamage& damage = a_.damage;
         damage.noDataField += s.dataField ? 0 : 1;

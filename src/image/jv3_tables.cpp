@@ -87,19 +87,7 @@ void FillSectorTables(ImageAnalysis& a, const std::array<TrackInfo, kTrackNumber
             NumberPlaces places = PlacesOf(*ts.track);
             for (const disk::Sector& s : ts.track->sectors) {
                 const std::int64_t i = first + places.Place(s.sector);
-                IndexedSector e;
-                e.index = i;
-                e.present = true;
-                e.track = t;
-                e.side = h;
-                e.number = s.sector;
-                e.dataPos = s.dataPos;
-                e.dataMark = s.dataMark;
-                e.doubleDensity = s.doubleDensity;
-                e.directory = s.directoryMark;
-                e.size = s.dataSize;
-                e.crc = s.crc;
-                tb.Add(e);
+                tb.Add(IndexedFrom(s, i, t, h));
 
                 a.indexes = std::max(a.indexes, i + 1);
                 if (s.directoryMark && i < m) {

@@ -59,6 +59,25 @@ class NumberPlaces {
     int slots_ = 0;
 };
 
+// A sector of the model as the main window's tables keep it, at `index`,
+// counted on `track` and `side` as the window counts them.
+inline IndexedSector IndexedFrom(const disk::Sector& s, std::int64_t index, int track, int side) {
+    IndexedSector e;
+    e.index = index;
+    e.present = true;
+    e.track = track;
+    e.side = side;
+    e.number = s.sector;
+    e.dataPos = s.dataPos;
+    e.dataMark = s.dataMark;
+    e.doubleDensity = s.doubleDensity;
+    e.directory = s.directoryMark;
+    e.size = s.dataSize;
+    e.stride = s.Stride();
+    e.crc = s.crc;
+    return e;
+}
+
 // Enters what a track side's numbers show into the tables and the damage:
 // an index run for each number no sector carries (a missing sector, with
 // its notice), and a notice for each number more than one sector carries.
