@@ -42,12 +42,7 @@ int main(int argc, char* argv[]) {
     main.OpenImage(disk);
     main.Logic().CmndCheck_Click();
     QTest::qWait(50);
-    ss::DiskCheckWindow* check = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* c = qobject_cast<ss::DiskCheckWindow*>(w)) {
-            check = c;
-        }
-    }
+    auto* check = ss::screenshot::TopLevelWindow<ss::DiskCheckWindow>();
     const bool saved = check != nullptr && QTest::qWaitForWindowExposed(check) &&
                        ss::screenshot::Save(*check, out->front());
     QFile::remove(disk);

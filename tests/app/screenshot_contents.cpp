@@ -31,12 +31,7 @@ int main(int argc, char* argv[]) {
     main.OpenImage(disk);
     main.Logic().CmndFiles_Click();
     QTest::qWait(50);
-    ss::FilesWindow* files = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* f = qobject_cast<ss::FilesWindow*>(w)) {
-            files = f;
-        }
-    }
+    auto* files = ss::screenshot::TopLevelWindow<ss::FilesWindow>();
     if (files == nullptr) {
         std::fprintf(stderr, "the Files window did not open\n");
         return 1;

@@ -45,6 +45,17 @@ inline std::optional<QStringList> OutputPaths(int argc, char* argv[], int count,
     return paths;
 }
 
+// The last top-level window of type W the program shows, or null.
+template <class W> W* TopLevelWindow() {
+    W* found = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* t = qobject_cast<W*>(w)) {
+            found = t;
+        }
+    }
+    return found;
+}
+
 // The DMK sample written to a temporary file and opened in the main window,
 // which is shown; the file goes with the object.
 class DmkSampleInMainWindow {
