@@ -33,7 +33,8 @@ class DmkWalk {
 
         // The record's sectors take indexes from its lowest sector number
         // on (NumberPlaces).
-        NumberPlaces places;
+        NumberPlaces& places = places_;
+        places.Clear();
         for (int k = 0; k < count; ++k) {
             places.Count(sectors[static_cast<std::size_t>(k)].sector);
         }
@@ -95,6 +96,7 @@ class DmkWalk {
     }
 
     ImageAnalysis& a_;
+    NumberPlaces places_; // the record's, cleared for each
     std::int64_t trackLength_;
     std::int64_t b_ = 0;     // sector index of the record's first sector
     std::int64_t g_ = 10000; // lowest directory index so far

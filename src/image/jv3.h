@@ -172,11 +172,10 @@ class Plausibility {
         const std::size_t side =
             static_cast<std::size_t>(e.track) << 1 | static_cast<std::size_t>(e.Side());
         const std::size_t id = side << 8 | static_cast<std::size_t>(e.sector);
-        if (seen_.empty()) {
-            seen_.resize(std::size_t{1} << 17);
-        }
-        repeated_ += seen_[id] ? 1 : 0;
-        seen_[id] = true;
+        const std::uint64_t bit = std::uint64_t{1} << (id % 64);
+        std::uint64_t& word = seen_[id / 64];
+        repeated_ += (word & bit) != 0 ? 1 : 0;
+        word |= bit;
         if (static_cast<int>(side) != lastSide_) {
             ++runs_;
             lastSide_ = static_cast<int>(side);
@@ -218,7 +217,8 @@ class Plausibility {
     std::int64_t sides_ = 0;
     std::int64_t tracks_ = 0;
     int highestTrack_ = 0;
-    std::vector<bool> seen_;
+    // One bit for each track, side and sector number.
+    std::array<std::uint64_t, (std::size_t{1} << 17) / 64> seen_{};
     std::array<bool, 512> sideSeen_{};
     std::array<bool, 256> trackSeen_{};
 };

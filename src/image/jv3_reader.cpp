@@ -55,12 +55,13 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
         d.Diagnose(buf.Size(), [] { return std::string("the file ends inside the header"); });
     }
 
-    // The used entries, and each track and side's sectors counted, so that
-    // each track's sectors take one allocation.
-    std::vector<jv3::PlacedEntry> used;
-    used.reserve(jv3::kEntries);
+    // First pass: each track and side's sectors counted, so that each
+    // track's sectors take one allocation, and the entries judged. The
+    // header is a few kilobytes: walking it twice costs less than keeping
+    // its used entries aside.
     std::array<int, kTrackBytes * kHeads> count{};
     int entries = 0;     // entries the file holds, used and free
+    int usedEntries = 0; // of both tables
     int firstTable = 0;  // used entries of the first table
     int lastOfFirst = 0; // the first table's last used entry (0 when none)
     int tracks = 0;
@@ -70,7 +71,7 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
         if (p.entry.IsFree()) {
             return;
         }
-        used.push_back(p);
+        ++usedEntries;
         plausibility.Add(p, buf.Size());
         int& n = count[static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side())];
         tracks += n == 0 ? 1 : 0;
@@ -85,12 +86,15 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
         d.Diagnose(0, [] { return std::string("the header entries do not describe a disk"); });
     }
     d.header.jv3Tables = (entries + jv3::kEntries - 1) / jv3::kEntries;
-    d.header.jv3UsedEntries = static_cast<int>(used.size());
+    d.header.jv3UsedEntries = usedEntries;
     d.header.jv3FreeEntries = entries - d.header.jv3UsedEntries;
     // A walk over the header can start from no entry after the last used one.
     d.header.jv3HeaderTest = jv3::HeaderTestAtEachEntry(buf, lastOfFirst + 1);
 
+    // Each track side's sectors made at once, then filled in entry order
+    // through a cursor per side.
     std::array<int, kTrackBytes * kHeads> trackOf{};
+    std::array<Sector*, kTrackBytes * kHeads> next{};
     d.tracks.reserve(static_cast<std::size_t>(tracks));
     for (std::size_t k = 0; k < count.size(); ++k) {
         if (count[k] == 0) {
@@ -101,20 +105,25 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
         t.cylinder = static_cast<int>(k) / kHeads;
         t.head = static_cast<int>(k) % kHeads;
         if (depth == Depth::Sectors) {
-            t.sectors.reserve(static_cast<std::size_t>(count[k]));
+            t.sectors.resize(static_cast<std::size_t>(count[k]));
+            next[k] = t.sectors.data();
         }
     }
     if (depth == Depth::Tracks) {
         return d;
     }
     d.headerOrder.reserve(static_cast<std::size_t>(firstTable));
-    for (const jv3::PlacedEntry& p : used) {
-        const std::size_t k = static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side());
-        std::vector<Sector>& sectors = d.tracks[static_cast<std::size_t>(trackOf[k])].sectors;
-        if (p.number < jv3::kEntries) {
-            d.headerOrder.push_back({trackOf[k], static_cast<int>(sectors.size())});
+    // Second pass: the used entries' sectors, each into its track.
+    jv3::ForEachEntry(buf, [&](const jv3::PlacedEntry& p) {
+        if (p.entry.IsFree()) {
+            return;
         }
-        Sector& s = sectors.emplace_back();
+        const std::size_t k = static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side());
+        Sector& s = *next[k]++;
+        if (p.number < jv3::kEntries) {
+            const Track& t = d.tracks[static_cast<std::size_t>(trackOf[k])];
+            d.headerOrder.push_back({trackOf[k], static_cast<int>(&s - t.sectors.data())});
+        }
         FillSector(s, buf, p);
         if (!s.dataInFile) {
             d.Diagnose(s.dataPos, [&] {
@@ -122,7 +131,7 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
                              s.head, " sector ", s.sector);
             });
         }
-    }
+    });
     return d;
 }
 

@@ -20,6 +20,16 @@ class NumberPlaces {
   public:
     static constexpr int kNumbers = 256;
 
+    // Forgets the side counted, ready for the next: only the numbers it
+    // counted are cleared, so one object serves every side of a disk.
+    void Clear() {
+        for (int n = lowest_; n <= highest_; ++n) {
+            count_[static_cast<std::size_t>(n)] = 0;
+        }
+        lowest_ = kNumbers;
+        highest_ = -1;
+        slots_ = 0;
+    }
     // Counts a sector numbered n; then Place() the same sectors in their order.
     void Count(int n) {
         if (count_[static_cast<std::size_t>(n)]++ == 0) {
