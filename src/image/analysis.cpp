@@ -147,20 +147,12 @@ void SectorTables::AddRun(std::int64_t first, std::int64_t count, int track, int
     }
 }
 
-void SectorTables::SetTrackStart(int t, std::int64_t index) {
-    const auto k = static_cast<std::size_t>(t);
-    if (k >= trackStart_.size()) {
-        trackStart_.resize(k + 1, 0);
-    }
-    trackStart_[k] = index;
+void SectorTables::GrowTracks(std::vector<std::int64_t>& v, std::size_t k) {
+    v.resize(k + 1, 0);
 }
 
-void SectorTables::SetSectorsOnTrack(int t, int count) {
-    const auto k = static_cast<std::size_t>(t);
-    if (k >= trackSectors_.size()) {
-        trackSectors_.resize(k + 1, 0);
-    }
-    trackSectors_[k] = count;
+void SectorTables::GrowTracks(std::vector<int>& v, std::size_t k) {
+    v.resize(k + 1, 0);
 }
 
 void SectorTables::SetPositional(int sectorsPerTrack, int directoryTrack) {

@@ -92,47 +92,56 @@ class DmkReader {
   private:
     // Reads the sector and gives its CRC states again, for the map's
     // reading to take them without reading back the bytes just stored.
-    SectorCrc ReadSector(std::int64_t start, int j, const dmk::Pointer& p, Sector& s) {
+    // Everything is worked out in locals and stored once: the file's bytes
+    // are read through a view held in registers.
+    SectorCrc ReadSector(std::int64_t start, int j, const dmk::Pointer& p, Sector& s) const {
+        const ByteView buf = buf_;
         const std::int64_t pos = start + p.offset;
-        s.idPos = pos;
-        s.entry = j;
-        s.doubleDensity = p.doubleDensity;
-        s.doubled = !p.doubleDensity && dmk::IsDoubledField(buf_, pos);
-        s.idMarkTwice = buf_.At(pos + 1) == dmk::kIdAddressMark;
-        s.idInRecord = p.offset >= dmk::kPointerTableSize && p.offset < length_;
-        s.cylinder = dmk::IdTrack(buf_, pos, s.doubled);
-        s.head = static_cast<std::uint8_t>(dmk::IdSide(buf_, pos, s.doubled));
-        s.sector = static_cast<std::uint8_t>(dmk::IdSector(buf_, pos, s.doubled));
-        s.sizeCode = static_cast<std::uint8_t>(dmk::IdSizeCode(buf_, pos, s.doubled));
-        s.dataSize = static_cast<std::uint16_t>(dmk::IdSectorSize(buf_, pos, s.doubled));
-
-        const int stride = s.Stride();
+        const bool doubled = !p.doubleDensity && dmk::IsDoubledField(buf, pos);
+        const int stride = doubled ? 2 : 1;
+        const int dataSize = dmk::IdSectorSize(buf, pos, doubled);
         SectorCrc crc;
-        crc.id =
-            StateOf(dmk::CheckFieldCrc(buf_, pos, dmk::kIdFieldBytes, p.doubleDensity, stride));
-        const int m = dmk::DataMarkDistance(buf_, pos, s.doubled);
-        s.dataField = m >= 0;
-        if (s.dataField) {
-            s.dataMarkPos = pos + m;
-            s.dataMark = buf_.At(s.dataMarkPos);
-            s.dataPos = s.dataMarkPos + dmk::DataAfterMark(s.doubled);
-            crc.data = StateOf(
-                dmk::CheckFieldCrc(buf_, s.dataMarkPos, s.dataSize, p.doubleDensity, stride));
+        crc.id = StateOf(dmk::CheckFieldCrc(buf, pos, dmk::kIdFieldBytes, p.doubleDensity, stride));
+        const int m = dmk::DataMarkDistance(buf, pos, doubled);
+        std::int64_t markPos = -1;
+        std::int64_t dataPos = 0;
+        std::uint8_t mark = 0;
+        if (m >= 0) {
+            markPos = pos + m;
+            mark = buf.At(markPos);
+            dataPos = markPos + dmk::DataAfterMark(doubled);
+            crc.data = StateOf(dmk::CheckFieldCrc(buf, markPos, dataSize, p.doubleDensity, stride));
         } else {
             // No mark in the search window: its last byte stands as the mark
             // and the data are taken to follow the window.
-            s.dataMark = buf_.At(pos + dmk::kMarkSearchLast);
-            s.dataPos = pos + dmk::kMarkSearchLast + 1 + dmk::DataAfterMark(s.doubled);
+            mark = buf.At(pos + dmk::kMarkSearchLast);
+            dataPos = pos + dmk::kMarkSearchLast + 1 + dmk::DataAfterMark(doubled);
         }
-        s.directoryMark = s.dataField && dmk::IsDirectoryMark(s.dataMark);
-        s.dataInFile =
-            buf_.Has(s.dataPos, static_cast<std::int64_t>(stride) * (s.dataSize - 1) + 1);
+
+        s.idPos = pos;
+        s.dataMarkPos = markPos;
+        s.dataPos = dataPos;
+        s.entry = j;
+        s.cylinder = dmk::IdTrack(buf, pos, doubled);
+        s.dataSize = static_cast<std::uint16_t>(dataSize);
+        s.head = static_cast<std::uint8_t>(dmk::IdSide(buf, pos, doubled));
+        s.sector = static_cast<std::uint8_t>(dmk::IdSector(buf, pos, doubled));
+        s.sizeCode = static_cast<std::uint8_t>(dmk::IdSizeCode(buf, pos, doubled));
+        s.dataMark = mark;
+        s.doubleDensity = p.doubleDensity;
+        s.doubled = doubled;
+        s.idMarkTwice = buf.At(pos + 1) == dmk::kIdAddressMark;
+        s.idInRecord = p.offset >= dmk::kPointerTableSize && p.offset < length_;
+        s.dataField = m >= 0;
+        s.directoryMark = m >= 0 && dmk::IsDirectoryMark(mark);
+        s.dataInFile = buf.Has(dataPos, static_cast<std::int64_t>(stride) * (dataSize - 1) + 1);
         s.crc = crc;
         return crc;
     }
 
     // The sector as the sector map reads it (MapReading); crc: the sector's.
     void ReadAsMapped(Sector& s, bool mapDensity, const SectorCrc& crc) const {
+        const ByteView buf = buf_;
         MapReading& m = s.sectorMap;
         const std::int64_t pos = s.idPos;
         int distance = -1;
@@ -145,25 +154,25 @@ class DmkReader {
         } else {
             const bool twice = s.idMarkTwice;
             const int stride = twice ? 2 : 1;
-            m.cylinder = dmk::IdTrack(buf_, pos, twice);
-            m.head = static_cast<std::uint8_t>(dmk::IdSide(buf_, pos, twice));
-            m.sector = static_cast<std::uint8_t>(dmk::IdSector(buf_, pos, twice));
+            m.cylinder = dmk::IdTrack(buf, pos, twice);
+            m.head = static_cast<std::uint8_t>(dmk::IdSide(buf, pos, twice));
+            m.sector = static_cast<std::uint8_t>(dmk::IdSector(buf, pos, twice));
             m.crc.id =
-                StateOf(dmk::CheckFieldCrc(buf_, pos, dmk::kIdFieldBytes, s.doubleDensity, stride));
-            distance = dmk::DataMarkDistance(buf_, pos, twice);
+                StateOf(dmk::CheckFieldCrc(buf, pos, dmk::kIdFieldBytes, s.doubleDensity, stride));
+            distance = dmk::DataMarkDistance(buf, pos, twice);
             if (distance >= 0) {
-                m.crc.data = StateOf(dmk::CheckFieldCrc(buf_, pos + distance,
-                                                        dmk::IdSectorSize(buf_, pos, twice),
+                m.crc.data = StateOf(dmk::CheckFieldCrc(buf, pos + distance,
+                                                        dmk::IdSectorSize(buf, pos, twice),
                                                         s.doubleDensity, stride));
             }
         }
         m.dataField = distance >= 0;
         m.dataMark =
-            m.dataField ? buf_.At(pos + distance) : dmk::FixedDistanceMark(buf_, pos, mapDensity);
+            m.dataField ? buf.At(pos + distance) : dmk::FixedDistanceMark(buf, pos, mapDensity);
         m.directoryMark = dmk::IsDirectoryMark(m.dataMark);
     }
 
-    const ImageBuffer& buf_;
+    ByteView buf_;
     Disk& d_;
     std::array<dmk::Pointer, dmk::kPointers> pointers_{};
     std::array<int, dmk::kPointers> entries_{};
