@@ -250,8 +250,7 @@ inline constexpr int kFixedMarkDistanceSingle = 24;
 // The byte the sector map shows for the data mark of the ID field at idPos
 // whose search found none: the one at the fixed distance, or the one after
 // it when that is no mark.
-inline std::uint8_t FixedDistanceMark(ByteView buf, std::int64_t idPos,
-                                      bool doubleDensity) {
+inline std::uint8_t FixedDistanceMark(ByteView buf, std::int64_t idPos, bool doubleDensity) {
     const std::int64_t at =
         idPos + (doubleDensity ? kFixedMarkDistanceDouble : kFixedMarkDistanceSingle);
     const std::uint8_t mark = buf.At(at);
