@@ -330,9 +330,10 @@ std::optional<Disk> CpmReader::Read() {
             ++disk.freeGranules;
         }
         for (int k = 0; k < SectorsPerBlock(); ++k) {
-            disk.owners[BlockSector(b, k)].kind =
-                directory ? Owner::Kind::Directory
-                          : (used.count(b) != 0 ? Owner::Kind::InUse : Owner::Kind::Free);
+            disk.owners.SetKind(BlockSector(b, k), directory
+                                                       ? Owner::Kind::Directory
+                                                       : (used.count(b) != 0 ? Owner::Kind::InUse
+                                                                             : Owner::Kind::Free));
         }
     }
     disk.freeBytes = std::int64_t{disk.freeGranules} * f_.blockBytes;

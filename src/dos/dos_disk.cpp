@@ -251,7 +251,7 @@ Disk DiskReader::Read() {
     const auto boot = rd_.Bytes(disk.boot);
     if (boot && (*boot)[0] == kTrsdos13BootFirst) {
         if (auto trsdos13 = ReadTrsdos13(src)) {
-            return *trsdos13;
+            return std::move(*trsdos13);
         }
     }
     if (!boot || (*boot)[0] != kBootFirst || (*boot)[1] != kBootSecond) {
@@ -671,8 +671,8 @@ void DiskReader::MapOwners(Disk& disk, const std::optional<std::vector<std::uint
                 const std::int64_t first =
                     (static_cast<std::int64_t>(u) * a.granulesPerUnit + g) * a.sectorsPerGranule;
                 for (int k = 0; k < a.sectorsPerGranule; ++k) {
-                    disk.owners[rd_.Locate(a, first + k)].kind =
-                        used ? Owner::Kind::InUse : Owner::Kind::Free;
+                    disk.owners.SetKind(rd_.Locate(a, first + k),
+                                        used ? Owner::Kind::InUse : Owner::Kind::Free);
                 }
             }
         }
@@ -682,9 +682,35 @@ void DiskReader::MapOwners(Disk& disk, const std::optional<std::vector<std::uint
 
 } // namespace
 
+void OwnerTable::Settle() {
+    // Sorted by address, keeping each address's settings in the order they came.
+    std::stable_sort(log_.begin(), log_.end(),
+                     [](const Setting& x, const Setting& y) { return x.at < y.at; });
+    settled_.clear();
+    for (const Setting& s : log_) {
+        if (settled_.empty() || settled_.back().first != s.at) {
+            settled_.push_back({s.at, Owner{}});
+        }
+        Owner& o = settled_.back().second;
+        if (s.kindOnly) {
+            o.kind = s.owner.kind;
+        } else {
+            o = s.owner;
+        }
+    }
+    log_.clear();
+    log_.shrink_to_fit();
+}
+
+Owner OwnerTable::Find(const SectorAddress& at) const {
+    const auto it =
+        std::lower_bound(settled_.begin(), settled_.end(), at,
+                         [](const Entry& e, const SectorAddress& a) { return e.first < a; });
+    return it != settled_.end() && it->first == at ? it->second : Owner{};
+}
+
 Owner Disk::OwnerOf(const SectorAddress& at) const {
-    const auto it = owners.find(at);
-    return it == owners.end() ? Owner{} : it->second;
+    return owners.Find(at);
 }
 
 Disk ReadDisk(const SectorSource& source) {
@@ -693,9 +719,10 @@ Disk ReadDisk(const SectorSource& source) {
     // recognised.
     if (!disk.Recognised()) {
         if (auto cpm = ReadCpm(source)) {
-            return *cpm;
+            disk = std::move(*cpm);
         }
     }
+    disk.owners.Settle();
     return disk;
 }
 
@@ -766,9 +793,20 @@ FileBytes ReadFile(const SectorSource& source, const DirFile& file) {
     return out;
 }
 
+void AppendAddressText(std::string& out, const SectorAddress& at) {
+    out += "track ";
+    out += std::to_string(at.track);
+    out += " side ";
+    out += std::to_string(at.side);
+    out += " sector ";
+    out += std::to_string(at.sector);
+}
+
 std::string AddressText(const SectorAddress& at) {
-    return "track " + std::to_string(at.track) + " side " + std::to_string(at.side) + " sector " +
-           std::to_string(at.sector);
+    std::string text;
+    text.reserve(40);
+    AppendAddressText(text, at);
+    return text;
 }
 
 std::string AddressesText(const std::vector<SectorAddress>& at) {

@@ -9,9 +9,9 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ss::dos {
@@ -85,6 +85,43 @@ struct Owner {
     int nth = 0;   // which of the file's sectors, from 0
 };
 
+// What each sector of a disk is to its DOS, by address. A reader lays owners
+// over one another in the order its DOS's rules give (the GAT's granules,
+// then the files, the directory and the boot sector over them): the settings
+// are listed as they come, in one growing list, and put in address order
+// once, when the reading is done (Settle). A damaged disk may name thousands
+// of sectors: a tree of them would cost an allocation each.
+class OwnerTable {
+  public:
+    using Entry = std::pair<SectorAddress, Owner>;
+
+    // The owner of `at` from now on, wholly, or only its kind (the file and
+    // place set before stay).
+    void Set(const SectorAddress& at, const Owner& owner) { log_.push_back({at, owner, false}); }
+    void SetKind(const SectorAddress& at, Owner::Kind kind) {
+        log_.push_back({at, Owner{kind, -1, 0}, true});
+    }
+    // Puts the settings in address order, each address's laid over one
+    // another in the order they came. Then Find and the iteration read them.
+    void Settle();
+
+    // The owner of `at` after the settings; Owner{} when none names it.
+    Owner Find(const SectorAddress& at) const;
+    // The addresses named, in order, with their owners.
+    std::vector<Entry>::const_iterator begin() const { return settled_.begin(); }
+    std::vector<Entry>::const_iterator end() const { return settled_.end(); }
+    std::size_t size() const { return settled_.size(); }
+
+  private:
+    struct Setting {
+        SectorAddress at;
+        Owner owner;
+        bool kindOnly;
+    };
+    std::vector<Setting> log_;
+    std::vector<Entry> settled_;
+};
+
 struct Disk {
     Family family = Family::None;
     // "TRSDOS 2.3", "LDOS 5.1", "NEWDOS/80 2.0", "HDOS 2.0 (NEWDOS/80)" for a
@@ -109,7 +146,7 @@ struct Disk {
     bool Recognised() const { return family != Family::None; }
     Owner OwnerOf(const SectorAddress& at) const;
 
-    std::map<SectorAddress, Owner> owners;
+    OwnerTable owners;
 };
 
 // Recognises the DOS of the disk and reads its directory.

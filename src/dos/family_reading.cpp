@@ -25,7 +25,14 @@ SectorAddress SectorReader::Locate(const Allocation& a, std::int64_t rel) const 
 }
 
 int SectorReader::Lowest(int cylinder, int side, int perSide) const {
-    const auto shape = src_.Track(cylinder, side);
+    // A file's sectors, a granule's, a directory's follow one another on a
+    // track: its shape is looked up once for them.
+    if (cylinder != shapeCylinder_ || side != shapeSide_) {
+        shapeCylinder_ = cylinder;
+        shapeSide_ = side;
+        shape_ = src_.Track(cylinder, side);
+    }
+    const std::optional<TrackShape>& shape = shape_;
     if (!shape) {
         return diskLowest_;
     }
@@ -122,9 +129,16 @@ void NoteDamagedSectors(DirFile& f, const SectorSource& source) {
         if (status != SectorStatus::Missing && status != SectorStatus::CrcError) {
             continue;
         }
-        f.problems.push_back(
-            "sector " + std::to_string(k + 1) + " (" + AddressText(at) + ")" +
-            (status == SectorStatus::Missing ? " is missing" : " has a CRC error"));
+        // Made in one string: a damaged file may have a line for each of
+        // hundreds of sectors.
+        std::string line;
+        line.reserve(64);
+        line += "sector ";
+        line += std::to_string(k + 1);
+        line += " (";
+        AppendAddressText(line, at);
+        line += status == SectorStatus::Missing ? ") is missing" : ") has a CRC error";
+        f.problems.push_back(std::move(line));
     }
 }
 
@@ -132,19 +146,19 @@ void MarkOwners(Disk& disk, bool systemAreas) {
     for (std::size_t f = 0; f < disk.files.size(); ++f) {
         const auto& sectors = disk.files[f].sectors;
         for (std::size_t k = 0; k < sectors.size(); ++k) {
-            disk.owners[sectors[k]] =
-                Owner{Owner::Kind::File, static_cast<int>(f), static_cast<int>(k)};
+            disk.owners.Set(sectors[k],
+                            Owner{Owner::Kind::File, static_cast<int>(f), static_cast<int>(k)});
         }
     }
     if (!systemAreas) {
         return;
     }
     for (std::size_t k = 0; k < disk.directory.size(); ++k) {
-        disk.owners[disk.directory[k]].kind = k == 0   ? Owner::Kind::Gat
-                                              : k == 1 ? Owner::Kind::Hit
-                                                       : Owner::Kind::Directory;
+        disk.owners.SetKind(disk.directory[k], k == 0   ? Owner::Kind::Gat
+                                               : k == 1 ? Owner::Kind::Hit
+                                                        : Owner::Kind::Directory);
     }
-    disk.owners[disk.boot] = Owner{Owner::Kind::Boot, -1, 0};
+    disk.owners.Set(disk.boot, Owner{Owner::Kind::Boot, -1, 0});
 }
 
 } // namespace ss::dos

@@ -38,7 +38,14 @@ class SectorReader {
   private:
     const SectorSource& src_;
     int diskLowest_ = 0;
+    // The shape of the track side Lowest looked at last.
+    mutable int shapeCylinder_ = -1;
+    mutable int shapeSide_ = -1;
+    mutable std::optional<TrackShape> shape_;
 };
+
+// AddressText(at) added to the end of `out`.
+void AppendAddressText(std::string& out, const SectorAddress& at);
 
 // Two upper-case hex digits.
 std::string Hex2(int v);

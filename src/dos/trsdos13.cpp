@@ -179,8 +179,8 @@ std::optional<Disk> Trsdos13Reader::Read() {
     for (std::int64_t g = 0; g < std::int64_t{alloc_.units} * kGranulesPerTrack; ++g) {
         disk.freeGranules += used(g) ? 0 : 1;
         for (int k = 0; k < kGranuleSectors; ++k) {
-            disk.owners[rd_.Locate(alloc_, g * kGranuleSectors + k)].kind =
-                used(g) ? Owner::Kind::InUse : Owner::Kind::Free;
+            disk.owners.SetKind(rd_.Locate(alloc_, g * kGranuleSectors + k),
+                                used(g) ? Owner::Kind::InUse : Owner::Kind::Free);
         }
     }
     disk.freeBytes = std::int64_t{disk.freeGranules} * kGranuleSectors * kSectorBytes;
