@@ -683,9 +683,41 @@ void DiskReader::MapOwners(Disk& disk, const std::optional<std::vector<std::uint
 } // namespace
 
 void OwnerTable::Settle() {
-    // Sorted by address, keeping each address's settings in the order they came.
-    std::stable_sort(log_.begin(), log_.end(),
-                     [](const Setting& x, const Setting& y) { return x.at < y.at; });
+    // The settings come in a few runs in address order (the allocation
+    // map's granules in turn, each file's sectors, the directory's): the runs
+    // are merged pairwise, each merge keeping the earlier setting of an
+    // address first, until one run is left.
+    const auto before = [](const Setting& x, const Setting& y) { return x.at < y.at; };
+    std::vector<std::size_t> bounds{0};
+    for (std::size_t k = 1; k < log_.size(); ++k) {
+        if (before(log_[k], log_[k - 1])) {
+            bounds.push_back(k);
+        }
+    }
+    bounds.push_back(log_.size());
+    std::vector<Setting> other;
+    if (bounds.size() > 2) {
+        other.resize(log_.size());
+    }
+    while (bounds.size() > 2) {
+        const auto from = [&](std::size_t b) {
+            return log_.begin() + static_cast<std::ptrdiff_t>(bounds[b]);
+        };
+        const auto to = other.begin();
+        std::vector<std::size_t> merged{0};
+        std::size_t k = 0;
+        for (; k + 2 < bounds.size(); k += 2) {
+            std::merge(from(k), from(k + 1), from(k + 1), from(k + 2),
+                       to + static_cast<std::ptrdiff_t>(bounds[k]), before);
+            merged.push_back(bounds[k + 2]);
+        }
+        if (k + 1 < bounds.size()) {
+            std::copy(from(k), from(k + 1), to + static_cast<std::ptrdiff_t>(bounds[k]));
+            merged.push_back(bounds[k + 1]);
+        }
+        log_.swap(other);
+        bounds = std::move(merged);
+    }
     settled_.clear();
     for (const Setting& s : log_) {
         if (settled_.empty() || settled_.back().first != s.at) {
