@@ -713,6 +713,43 @@ TEST_F(DosTest, NoneOfTheFamilies) {
     }
 }
 
+// Owners laid over one another as a reader sets them, in runs out of address
+// order: each address ends with its last whole owner, a later kind alone
+// keeping that owner's file and place; the addresses come out in order.
+TEST(OwnerTable, LaterSettingsWinInTheOrderSet) {
+    using Kind = dos::Owner::Kind;
+    dos::OwnerTable t;
+    for (int s = 1; s <= 6; ++s) {
+        t.SetKind({2, 0, s}, s % 2 == 0 ? Kind::InUse : Kind::Free);
+    }
+    t.SetKind({0, 0, 1}, Kind::Free);
+    t.Set({2, 0, 4}, {Kind::File, 3, 7});
+    t.Set({1, 1, 9}, {Kind::File, 0, 0});
+    t.Set({2, 0, 2}, {Kind::File, 1, 2});
+    t.SetKind({2, 0, 4}, Kind::Directory);
+    t.Set({0, 0, 1}, {Kind::Boot, -1, 0});
+    t.Settle();
+
+    const std::vector<std::pair<SectorAddress, dos::Owner>> expected = {
+        {{0, 0, 1}, {Kind::Boot, -1, 0}}, {{1, 1, 9}, {Kind::File, 0, 0}},
+        {{2, 0, 1}, {Kind::Free, -1, 0}}, {{2, 0, 2}, {Kind::File, 1, 2}},
+        {{2, 0, 3}, {Kind::Free, -1, 0}}, {{2, 0, 4}, {Kind::Directory, 3, 7}},
+        {{2, 0, 5}, {Kind::Free, -1, 0}}, {{2, 0, 6}, {Kind::InUse, -1, 0}},
+    };
+    ASSERT_EQ(t.size(), expected.size());
+    std::size_t k = 0;
+    for (const auto& [at, owner] : t) {
+        EXPECT_EQ(at, expected[k].first) << k;
+        EXPECT_EQ(owner.kind, expected[k].second.kind) << k;
+        EXPECT_EQ(owner.file, expected[k].second.file) << k;
+        EXPECT_EQ(owner.nth, expected[k].second.nth) << k;
+        EXPECT_EQ(t.Find(at).kind, owner.kind) << k;
+        ++k;
+    }
+    EXPECT_EQ(t.Find({2, 0, 7}).kind, Kind::None);
+    EXPECT_EQ(t.Find({2, 1, 1}).kind, Kind::None);
+}
+
 // The main window names the owner of the sector shown.
 TEST_F(DosTest, MainWindowNamesTheSectorsOwner) {
     DosDiskBuilder b(testimg::Trsdos23Geometry());
