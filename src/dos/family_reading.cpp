@@ -123,14 +123,20 @@ void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& gra
 }
 
 void NoteDamagedSectors(DirFile& f, const SectorSource& source) {
+    std::int64_t listed = 0;
+    std::int64_t moreMissing = 0;
+    std::int64_t moreCrc = 0;
     for (std::size_t k = 0; k < f.sectors.size(); ++k) {
         const SectorAddress& at = f.sectors[k];
         const SectorStatus status = source.Status(at.track, at.side, at.sector);
         if (status != SectorStatus::Missing && status != SectorStatus::CrcError) {
             continue;
         }
-        // Made in one string: a damaged file may have a line for each of
-        // hundreds of sectors.
+        if (listed == kListedDamagedSectors) {
+            ++(status == SectorStatus::Missing ? moreMissing : moreCrc);
+            continue;
+        }
+        ++listed;
         std::string line;
         line.reserve(64);
         line += "sector ";
@@ -139,6 +145,16 @@ void NoteDamagedSectors(DirFile& f, const SectorSource& source) {
         AppendAddressText(line, at);
         line += status == SectorStatus::Missing ? ") is missing" : ") has a CRC error";
         f.problems.push_back(std::move(line));
+    }
+    if (moreMissing > 0) {
+        f.problems.push_back(
+            "and " + std::to_string(moreMissing) +
+            (moreMissing == 1 ? " more sector is missing" : " more sectors are missing"));
+    }
+    if (moreCrc > 0) {
+        f.problems.push_back(
+            "and " + std::to_string(moreCrc) +
+            (moreCrc == 1 ? " more sector has a CRC error" : " more sectors have a CRC error"));
     }
 }
 

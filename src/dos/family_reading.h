@@ -68,8 +68,13 @@ struct GranuleChecks {
 void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& granules,
                    const GranuleChecks& checks);
 
-// Adds a problem to the file for each of its sectors that is missing or has
-// a CRC error: "sector 3 (track 5 side 0 sector 2) is missing".
+// Adds a problem to the file for each of its first kListedDamagedSectors
+// sectors that are missing or have a CRC error, "sector 3 (track 5 side 0
+// sector 2) is missing", and counts the rest, "and 290 more sectors are
+// missing", "and 1 more sector has a CRC error": a file of a badly damaged
+// disk would otherwise carry a line for each of hundreds of sectors into
+// its listing, its tooltip and the Files window's row.
+inline constexpr std::int64_t kListedDamagedSectors = 8;
 void NoteDamagedSectors(DirFile& f, const SectorSource& source);
 
 // What each sector is, over the allocation map's in-use and free marks

@@ -609,6 +609,32 @@ TEST_F(DosTest, DamageReportedPerFile) {
     }
 }
 
+// A file that lost most of its sectors lists the first few and counts the
+// rest, by kind, in the order of its sectors.
+TEST_F(DosTest, ManyDamagedSectorsListedFirstAndCounted) {
+    DosDiskBuilder b(testimg::LdosDdTwoSidedGeometry());
+    b.AddFile({"MANY    DAT", Bytes(16 * 256, 7)});
+    const std::vector<SectorAddress> sectors = Find(OpenDisk(b.Jv3()), "MANY/DAT")->sectors;
+    ASSERT_EQ(sectors.size(), 16u);
+    const auto address = [&](std::size_t k) {
+        return testimg::DosAddress{sectors[k].track, sectors[k].side, sectors[k].sector};
+    };
+    for (std::size_t k = 1; k < 12; ++k) {
+        b.RemoveSector(address(k));
+    }
+    b.DamageSector(address(12));
+    b.DamageSector(address(14));
+    for (const auto& image : {b.Jv3(), b.Dmk()}) {
+        const DirFile* f = Find(OpenDisk(image), "MANY/DAT");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(f->problems.size(), 10u);
+        EXPECT_EQ(f->problems[0], "sector 2 (" + dos::AddressText(sectors[1]) + ") is missing");
+        EXPECT_EQ(f->problems[7], "sector 9 (" + dos::AddressText(sectors[8]) + ") is missing");
+        EXPECT_EQ(f->problems[8], "and 3 more sectors are missing");
+        EXPECT_EQ(f->problems[9], "and 2 more sectors have a CRC error");
+    }
+}
+
 // A DMK track that lost a sector keeps each other sector at its own number:
 // a file over the track's highest sector and the next record's first reads
 // whole, whether the lost sector was in the middle or the track's first.
