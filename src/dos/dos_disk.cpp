@@ -682,26 +682,62 @@ void DiskReader::MapOwners(Disk& disk, const std::optional<std::vector<std::uint
 
 } // namespace
 
+namespace {
+
+std::size_t HashOf(const SectorAddress& at) {
+    std::uint64_t h = static_cast<std::uint32_t>(at.track);
+    h = h * 0x9E3779B97F4A7C15u + static_cast<std::uint32_t>(at.side);
+    h = h * 0x9E3779B97F4A7C15u + static_cast<std::uint32_t>(at.sector);
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+} // namespace
+
+Owner& OwnerTable::Slot(const SectorAddress& at) {
+    // Kept at most half full.
+    if (2 * (entries_.size() + 1) > places_.size()) {
+        places_.assign(std::max<std::size_t>(64, 2 * places_.size()), 0);
+        const std::size_t mask = places_.size() - 1;
+        for (std::size_t k = 0; k < entries_.size(); ++k) {
+            std::size_t p = HashOf(entries_[k].first) & mask;
+            while (places_[p] != 0) {
+                p = (p + 1) & mask;
+            }
+            places_[p] = static_cast<std::uint32_t>(k + 1);
+        }
+    }
+    const std::size_t mask = places_.size() - 1;
+    std::size_t p = HashOf(at) & mask;
+    while (places_[p] != 0) {
+        Entry& e = entries_[places_[p] - 1];
+        if (e.first == at) {
+            return e.second;
+        }
+        p = (p + 1) & mask;
+    }
+    entries_.push_back({at, Owner{}});
+    places_[p] = static_cast<std::uint32_t>(entries_.size());
+    return entries_.back().second;
+}
+
 void OwnerTable::Settle() {
-    // The settings come in a few runs in address order (the allocation
-    // map's granules in turn, each file's sectors, the directory's): the runs
-    // are merged pairwise, each merge keeping the earlier setting of an
-    // address first, until one run is left.
-    const auto before = [](const Setting& x, const Setting& y) { return x.at < y.at; };
+    // The entries come in a few runs in address order: the runs are merged
+    // pairwise until one is left.
+    const auto before = [](const Entry& x, const Entry& y) { return x.first < y.first; };
     std::vector<std::size_t> bounds{0};
-    for (std::size_t k = 1; k < log_.size(); ++k) {
-        if (before(log_[k], log_[k - 1])) {
+    for (std::size_t k = 1; k < entries_.size(); ++k) {
+        if (before(entries_[k], entries_[k - 1])) {
             bounds.push_back(k);
         }
     }
-    bounds.push_back(log_.size());
-    std::vector<Setting> other;
+    bounds.push_back(entries_.size());
+    std::vector<Entry> other;
     if (bounds.size() > 2) {
-        other.resize(log_.size());
+        other.resize(entries_.size());
     }
     while (bounds.size() > 2) {
         const auto from = [&](std::size_t b) {
-            return log_.begin() + static_cast<std::ptrdiff_t>(bounds[b]);
+            return entries_.begin() + static_cast<std::ptrdiff_t>(bounds[b]);
         };
         const auto to = other.begin();
         std::vector<std::size_t> merged{0};
@@ -715,30 +751,18 @@ void OwnerTable::Settle() {
             std::copy(from(k), from(k + 1), to + static_cast<std::ptrdiff_t>(bounds[k]));
             merged.push_back(bounds[k + 1]);
         }
-        log_.swap(other);
+        entries_.swap(other);
         bounds = std::move(merged);
     }
-    settled_.clear();
-    for (const Setting& s : log_) {
-        if (settled_.empty() || settled_.back().first != s.at) {
-            settled_.push_back({s.at, Owner{}});
-        }
-        Owner& o = settled_.back().second;
-        if (s.kindOnly) {
-            o.kind = s.owner.kind;
-        } else {
-            o = s.owner;
-        }
-    }
-    log_.clear();
-    log_.shrink_to_fit();
+    places_.clear();
+    places_.shrink_to_fit();
 }
 
 Owner OwnerTable::Find(const SectorAddress& at) const {
     const auto it =
-        std::lower_bound(settled_.begin(), settled_.end(), at,
+        std::lower_bound(entries_.begin(), entries_.end(), at,
                          [](const Entry& e, const SectorAddress& a) { return e.first < a; });
-    return it != settled_.end() && it->first == at ? it->second : Owner{};
+    return it != entries_.end() && it->first == at ? it->second : Owner{};
 }
 
 Owner Disk::OwnerOf(const SectorAddress& at) const {

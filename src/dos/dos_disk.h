@@ -87,39 +87,38 @@ struct Owner {
 
 // What each sector of a disk is to its DOS, by address. A reader lays owners
 // over one another in the order its DOS's rules give (the GAT's granules,
-// then the files, the directory and the boot sector over them): the settings
-// are listed as they come, in one growing list, and put in address order
-// once, when the reading is done (Settle). A damaged disk may name thousands
-// of sectors: a tree of them would cost an allocation each.
+// then the files, the directory and the boot sector over them). Each address
+// takes one entry, found again by a hash of the address, so that a disk whose
+// files claim thousands of sectors many times over costs one entry per
+// sector; once the reading is done the entries are put in address order
+// (Settle), which they mostly are already: the allocation map names every
+// sector in turn first.
 class OwnerTable {
   public:
     using Entry = std::pair<SectorAddress, Owner>;
 
     // The owner of `at` from now on, wholly, or only its kind (the file and
     // place set before stay).
-    void Set(const SectorAddress& at, const Owner& owner) { log_.push_back({at, owner, false}); }
-    void SetKind(const SectorAddress& at, Owner::Kind kind) {
-        log_.push_back({at, Owner{kind, -1, 0}, true});
-    }
-    // Puts the settings in address order, each address's laid over one
-    // another in the order they came. Then Find and the iteration read them.
+    void Set(const SectorAddress& at, const Owner& owner) { Slot(at) = owner; }
+    void SetKind(const SectorAddress& at, Owner::Kind kind) { Slot(at).kind = kind; }
+    // Puts the entries in address order. Then Find and the iteration read them.
     void Settle();
 
-    // The owner of `at` after the settings; Owner{} when none names it.
+    // The owner of `at`; Owner{} when none names it.
     Owner Find(const SectorAddress& at) const;
     // The addresses named, in order, with their owners.
-    std::vector<Entry>::const_iterator begin() const { return settled_.begin(); }
-    std::vector<Entry>::const_iterator end() const { return settled_.end(); }
-    std::size_t size() const { return settled_.size(); }
+    std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
+    std::vector<Entry>::const_iterator end() const { return entries_.end(); }
+    std::size_t size() const { return entries_.size(); }
 
   private:
-    struct Setting {
-        SectorAddress at;
-        Owner owner;
-        bool kindOnly;
-    };
-    std::vector<Setting> log_;
-    std::vector<Entry> settled_;
+    // The entry of `at`, made (no owner) when it has none.
+    Owner& Slot(const SectorAddress& at);
+
+    std::vector<Entry> entries_; // in the order first named, until Settle
+    // Open addressing over entries_ while owners are set: each place holds
+    // an entry's index plus one, 0 when free; a power of two in size.
+    std::vector<std::uint32_t> places_;
 };
 
 struct Disk {
