@@ -1,7 +1,6 @@
 #include "family_reading.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 
 namespace ss::dos {
@@ -79,9 +78,59 @@ std::string AndMore(std::int64_t count) {
     return " (and " + std::to_string(count - 1) + " more granule" + (count > 2 ? "s" : "") + ")";
 }
 
+namespace {
+
+// The granules that files name, numbered densely from 0 (a granule's number
+// on the disk may be anything a damaged directory says): by its offset from
+// the lowest when they lie close together, else by its place among them all.
+class GranuleNumbers {
+  public:
+    explicit GranuleNumbers(const std::vector<std::vector<std::int64_t>>& granules) {
+        std::int64_t count = 0;
+        for (const auto& list : granules) {
+            for (const std::int64_t g : list) {
+                lowest_ = count == 0 ? g : std::min(lowest_, g);
+                highest_ = count == 0 ? g : std::max(highest_, g);
+                ++count;
+            }
+        }
+        if (count > 0 && highest_ - lowest_ > 4 * count + kCloseTogether) {
+            for (const auto& list : granules) {
+                sorted_.insert(sorted_.end(), list.begin(), list.end());
+            }
+            std::sort(sorted_.begin(), sorted_.end());
+            sorted_.erase(std::unique(sorted_.begin(), sorted_.end()), sorted_.end());
+        }
+    }
+    std::size_t Count() const {
+        return sorted_.empty() ? static_cast<std::size_t>(highest_ - lowest_ + 1) : sorted_.size();
+    }
+    std::size_t Of(std::int64_t g) const {
+        if (sorted_.empty()) {
+            return static_cast<std::size_t>(g - lowest_);
+        }
+        return static_cast<std::size_t>(std::lower_bound(sorted_.begin(), sorted_.end(), g) -
+                                        sorted_.begin());
+    }
+
+  private:
+    static constexpr std::int64_t kCloseTogether = 1 << 16;
+    std::int64_t lowest_ = 0;
+    std::int64_t highest_ = -1;
+    std::vector<std::int64_t> sorted_;
+};
+
+} // namespace
+
 void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& granules,
                    const GranuleChecks& checks) {
-    std::map<std::int64_t, std::size_t> claimedBy;
+    // By each granule's dense number: the first file that claims it, and the
+    // last file that named it and whether that file named it twice.
+    const GranuleNumbers numbers(granules);
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> claimedBy(numbers.Count(), kNone);
+    std::vector<std::size_t> namedBy(numbers.Count(), kNone);
+    std::vector<std::uint8_t> twice(numbers.Count(), 0);
     std::set<std::pair<std::size_t, std::size_t>> told;
     for (std::size_t f = 0; f < disk.files.size() && f < granules.size(); ++f) {
         DirFile& file = disk.files[f];
@@ -89,22 +138,30 @@ void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& gra
         std::string firstFree;
         // Granules the file's own extents name more than once: their bytes
         // would stand twice in the file.
-        std::set<std::int64_t> own;
-        std::set<std::int64_t> repeated;
+        std::int64_t repeated = 0;
         std::string firstRepeated;
         for (const std::int64_t g : granules[f]) {
             if (checks.markedFree(g) && freeGranules++ == 0) {
                 firstFree = checks.text(g);
             }
-            if (!own.insert(g).second && repeated.insert(g).second && repeated.size() == 1) {
-                firstRepeated = checks.text(g);
+            const std::size_t n = numbers.Of(g);
+            if (namedBy[n] != f) {
+                namedBy[n] = f;
+                twice[n] = 0;
+            } else if (twice[n] == 0) {
+                twice[n] = 1;
+                if (repeated++ == 0) {
+                    firstRepeated = checks.text(g);
+                }
             }
-            const auto [it, first] = claimedBy.emplace(g, f);
-            if (first || it->second == f) {
+            if (claimedBy[n] == kNone) {
+                claimedBy[n] = f;
+            }
+            if (claimedBy[n] == f) {
                 continue;
             }
-            DirFile& other = disk.files[it->second];
-            if (checks.sharedByDesign(file, other, g) || !told.insert({it->second, f}).second) {
+            DirFile& other = disk.files[claimedBy[n]];
+            if (checks.sharedByDesign(file, other, g) || !told.insert({claimedBy[n], f}).second) {
                 continue;
             }
             const std::string where = checks.text(g);
@@ -115,9 +172,9 @@ void CheckGranules(Disk& disk, const std::vector<std::vector<std::int64_t>>& gra
             file.problems.push_back(firstFree + " holds the file but is free in the GAT" +
                                     AndMore(freeGranules));
         }
-        if (!repeated.empty()) {
+        if (repeated > 0) {
             file.problems.push_back(firstRepeated + " is named more than once in the extents" +
-                                    AndMore(std::ssize(repeated)));
+                                    AndMore(repeated));
         }
     }
 }
