@@ -279,22 +279,28 @@ void BM_DrawSectorPage(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawSectorPage)->Apply(PerImage)->Unit(benchmark::kMicrosecond);
 
-// Every page of the sector map on the large DMK: load, then Next to the end.
+// Every page of the sector map on the large DMK: Next from the first page to
+// the end, as a user pages through it. The load that shows the first page
+// (the file read and the disk model) is left out of the time: the model's
+// read and the start-up have rows of their own.
 void BM_SectorMapAllPages(benchmark::State& state) {
     ss::RecordingHost host;
     ss::FixedMetrics metrics;
     ss::SectorMapLogic map(host, metrics);
-    int pages = 0;
+    int presses = 0;
     for (auto _ : state) {
+        state.PauseTiming();
         map.MnuOpen(TheImages().paths[kLargeDmk]);
-        pages = 1;
+        state.ResumeTiming();
+        presses = 0;
         while (map.fpa < map.fileend && map.endflag != 1) {
             map.Cmndnext_Click();
-            ++pages;
+            ++presses;
         }
         benchmark::DoNotOptimize(map.surface.Items().size());
     }
-    state.counters["pages"] = pages;
+    state.counters["pages"] = presses + 1;
+    state.counters["presses"] = presses;
 }
 BENCHMARK(BM_SectorMapAllPages)->Unit(benchmark::kMicrosecond);
 
