@@ -115,8 +115,9 @@ struct PlacedEntry {
 // Calls f(const PlacedEntry&) for every entry the file holds, used and free,
 // in file order: the 2901 of the first table, then, when the file holds a
 // second table after the first one's data, the entries of that one. An entry
-// the file does not hold whole ends the walk.
-template <class F> void ForEachEntry(const ImageBuffer& buf, F&& f) {
+// the file does not hold whole ends the walk, and so does entry number `end`
+// when given.
+template <class F> void ForEachEntry(const ImageBuffer& buf, F&& f, int end = 2 * kEntries) {
     constexpr int kTables = 2;
     const std::uint8_t* bytes = buf.Bytes().data();
     std::int64_t table = 0;
@@ -124,8 +125,9 @@ template <class F> void ForEachEntry(const ImageBuffer& buf, F&& f) {
         if (k > 0 && !buf.Has(table, kHeaderSize)) {
             return;
         }
-        const std::int64_t held =
-            std::min<std::int64_t>(kEntries, (buf.Size() - table) / kEntrySize);
+        // The entries to walk of this table: those the file holds, before `end`.
+        const std::int64_t held = std::min<std::int64_t>(
+            {kEntries, (buf.Size() - table) / kEntrySize, std::int64_t{end} - k * kEntries});
         std::int64_t data = table + kHeaderSize;
         for (int n = 0; n < held; ++n) {
             const std::int64_t p = table + EntryOffset(n);

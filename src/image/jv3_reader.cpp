@@ -64,6 +64,7 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
     int usedEntries = 0; // of both tables
     int firstTable = 0;  // used entries of the first table
     int lastOfFirst = 0; // the first table's last used entry (0 when none)
+    int lastUsed = -1;   // the last used entry of both tables
     int tracks = 0;
     jv3::Plausibility plausibility;
     jv3::ForEachEntry(buf, [&](const jv3::PlacedEntry& p) {
@@ -72,6 +73,7 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
             return;
         }
         ++usedEntries;
+        lastUsed = p.number;
         plausibility.Add(p, buf.Size());
         int& n = count[static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side())];
         tracks += n == 0 ? 1 : 0;
@@ -113,25 +115,30 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
         return d;
     }
     d.headerOrder.reserve(static_cast<std::size_t>(firstTable));
-    // Second pass: the used entries' sectors, each into its track.
-    jv3::ForEachEntry(buf, [&](const jv3::PlacedEntry& p) {
-        if (p.entry.IsFree()) {
-            return;
-        }
-        const std::size_t k = static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side());
-        Sector& s = *next[k]++;
-        if (p.number < jv3::kEntries) {
-            const Track& t = d.tracks[static_cast<std::size_t>(trackOf[k])];
-            d.headerOrder.push_back({trackOf[k], static_cast<int>(&s - t.sectors.data())});
-        }
-        FillSector(s, buf, p);
-        if (!s.dataInFile) {
-            d.Diagnose(s.dataPos, [&] {
-                return Words("the file ends inside the data of track ", s.cylinder, " side ",
-                             s.head, " sector ", s.sector);
-            });
-        }
-    });
+    // Second pass: the used entries' sectors, each into its track, up to the
+    // last used entry (an image written from the header's start leaves the
+    // rest of it free).
+    jv3::ForEachEntry(
+        buf,
+        [&](const jv3::PlacedEntry& p) {
+            if (p.entry.IsFree()) {
+                return;
+            }
+            const std::size_t k = static_cast<std::size_t>(p.entry.track * kHeads + p.entry.Side());
+            Sector& s = *next[k]++;
+            if (p.number < jv3::kEntries) {
+                const Track& t = d.tracks[static_cast<std::size_t>(trackOf[k])];
+                d.headerOrder.push_back({trackOf[k], static_cast<int>(&s - t.sectors.data())});
+            }
+            FillSector(s, buf, p);
+            if (!s.dataInFile) {
+                d.Diagnose(s.dataPos, [&] {
+                    return Words("the file ends inside the data of track ", s.cylinder, " side ",
+                                 s.head, " sector ", s.sector);
+                });
+            }
+        },
+        lastUsed + 1);
     return d;
 }
 
