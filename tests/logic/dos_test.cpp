@@ -3,6 +3,7 @@
 #include "dos/directory.h"
 #include "dos/disk_sectors.h"
 #include "dos/dos_disk.h"
+#include "dos/family_reading.h"
 #include "support/dos_disks.h"
 #include "window_fixture.h"
 #include "windows/files/files_logic.h"
@@ -774,6 +775,38 @@ TEST(OwnerTable, LaterSettingsWinInTheOrderSet) {
     }
     EXPECT_EQ(t.Find({2, 0, 7}).kind, Kind::None);
     EXPECT_EQ(t.Find({2, 1, 1}).kind, Kind::None);
+}
+
+// The granule checks read the same whether the granules a directory names lie
+// close together or far apart (a damaged entry may name any number): a
+// granule named twice in a file, one another file claimed first, and one
+// the allocation map calls free.
+TEST(CheckGranules, CloseTogetherOrFarApart) {
+    for (const std::int64_t far : {std::int64_t{40}, std::int64_t{1} << 40}) {
+        Disk disk;
+        disk.files.resize(3);
+        disk.files[0].name = "A";
+        disk.files[1].name = "B";
+        disk.files[2].name = "C";
+        const std::vector<std::vector<std::int64_t>> granules = {
+            {3, far, 3, far, 4}, {far, 7}, {8, 9}};
+        dos::GranuleChecks checks;
+        checks.text = [](std::int64_t g) { return "granule " + std::to_string(g); };
+        checks.markedFree = [](std::int64_t g) { return g == 9; };
+        checks.sharedByDesign = [](const DirFile&, const DirFile&, std::int64_t) { return false; };
+        dos::CheckGranules(disk, granules, checks);
+        const std::string f = "granule " + std::to_string(far);
+        EXPECT_EQ(disk.files[0].problems,
+                  (std::vector<std::string>{"granule 3 is named more than once in the extents "
+                                            "(and 1 more granule)",
+                                            f + " is also claimed by B"}))
+            << far;
+        EXPECT_EQ(disk.files[1].problems, (std::vector<std::string>{f + " is also claimed by A"}))
+            << far;
+        EXPECT_EQ(disk.files[2].problems,
+                  (std::vector<std::string>{"granule 9 holds the file but is free in the GAT"}))
+            << far;
+    }
 }
 
 // The main window names the owner of the sector shown.
