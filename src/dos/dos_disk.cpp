@@ -721,38 +721,12 @@ Owner& OwnerTable::Slot(const SectorAddress& at) {
 }
 
 void OwnerTable::Settle() {
-    // The entries come in a few runs in address order: the runs are merged
-    // pairwise until one is left.
+    // One entry an address: address order alone decides, and the entries
+    // mostly come in it already (the allocation map names every sector in
+    // turn first).
     const auto before = [](const Entry& x, const Entry& y) { return x.first < y.first; };
-    std::vector<std::size_t> bounds{0};
-    for (std::size_t k = 1; k < entries_.size(); ++k) {
-        if (before(entries_[k], entries_[k - 1])) {
-            bounds.push_back(k);
-        }
-    }
-    bounds.push_back(entries_.size());
-    std::vector<Entry> other;
-    if (bounds.size() > 2) {
-        other.resize(entries_.size());
-    }
-    while (bounds.size() > 2) {
-        const auto from = [&](std::size_t b) {
-            return entries_.begin() + static_cast<std::ptrdiff_t>(bounds[b]);
-        };
-        const auto to = other.begin();
-        std::vector<std::size_t> merged{0};
-        std::size_t k = 0;
-        for (; k + 2 < bounds.size(); k += 2) {
-            std::merge(from(k), from(k + 1), from(k + 1), from(k + 2),
-                       to + static_cast<std::ptrdiff_t>(bounds[k]), before);
-            merged.push_back(bounds[k + 2]);
-        }
-        if (k + 1 < bounds.size()) {
-            std::copy(from(k), from(k + 1), to + static_cast<std::ptrdiff_t>(bounds[k]));
-            merged.push_back(bounds[k + 1]);
-        }
-        entries_.swap(other);
-        bounds = std::move(merged);
+    if (!std::is_sorted(entries_.begin(), entries_.end(), before)) {
+        std::sort(entries_.begin(), entries_.end(), before);
     }
     places_.clear();
     places_.shrink_to_fit();

@@ -91,8 +91,7 @@ struct Owner {
 // takes one entry, found again by a hash of the address, so that a disk whose
 // files claim thousands of sectors many times over costs one entry per
 // sector; once the reading is done the entries are put in address order
-// (Settle), which they mostly are already: the allocation map names every
-// sector in turn first.
+// (Settle).
 class OwnerTable {
   public:
     using Entry = std::pair<SectorAddress, Owner>;
