@@ -147,14 +147,6 @@ void SectorTables::AddRun(std::int64_t first, std::int64_t count, int track, int
     }
 }
 
-void SectorTables::GrowTracks(std::vector<std::int64_t>& v, std::size_t k) {
-    v.resize(k + 1, 0);
-}
-
-void SectorTables::GrowTracks(std::vector<int>& v, std::size_t k) {
-    v.resize(k + 1, 0);
-}
-
 void SectorTables::SetPositional(int sectorsPerTrack, int directoryTrack) {
     positional_ = sectorsPerTrack;
     directoryTrack_ = directoryTrack;

@@ -101,22 +101,9 @@ class SectorTables {
     // Indexes first to first + count - 1 stand for track, side and the
     // numbers from number on, where no sector is.
     void AddRun(std::int64_t first, std::int64_t count, int track, int side, int number);
-    void SetTrackStart(int t, std::int64_t index) {
-        const auto k = static_cast<std::size_t>(t);
-        if (k >= trackStart_.size()) {
-            GrowTracks(trackStart_, k);
-        }
-        trackStart_[k] = index;
-    }
-    // Set for every sector a DMK record holds: inline, growing only for a
-    // track number never met before.
-    void SetSectorsOnTrack(int t, int count) {
-        const auto k = static_cast<std::size_t>(t);
-        if (k >= trackSectors_.size()) {
-            GrowTracks(trackSectors_, k);
-        }
-        trackSectors_[k] = count;
-    }
+    void SetTrackStart(int t, std::int64_t index) { SetAt(trackStart_, t, index); }
+    // Set for every sector a DMK record holds: inline.
+    void SetSectorsOnTrack(int t, int count) { SetAt(trackSectors_, t, count); }
     // JV1: index = track * sectorsPerTrack + sector, on side 0, for every
     // index; the directory track's indexes count as directory sectors.
     void SetPositional(int sectorsPerTrack, int directoryTrack);
@@ -139,9 +126,18 @@ class SectorTables {
     static constexpr std::uint8_t kDoubleDensity = 1;
     static constexpr std::uint8_t kDirectory = 2;
     static IndexedSector Unpack(const Packed& p);
-    // Makes room for track k in a per-track table, new tracks reading 0.
-    static void GrowTracks(std::vector<std::int64_t>& v, std::size_t k);
-    static void GrowTracks(std::vector<int>& v, std::size_t k);
+    // Sets track t's value in a per-track table, tracks never set reading 0;
+    // the table grows out of line, for a track number never met before.
+    template <typename T> static void SetAt(std::vector<T>& v, int t, T value) {
+        const auto k = static_cast<std::size_t>(t);
+        if (k >= v.size()) {
+            Grow(v, k);
+        }
+        v[k] = value;
+    }
+    template <typename T> [[gnu::noinline]] static void Grow(std::vector<T>& v, std::size_t k) {
+        v.resize(k + 1, T{});
+    }
 
     struct Run {
         std::int64_t first;

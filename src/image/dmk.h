@@ -114,7 +114,7 @@ struct Header {
     bool IsDmk() const { return knownTrackLength || otherTrackLength; }
 };
 
-inline Header ReadHeader(ByteView buf) {
+inline Header ReadHeader(const ImageBuffer& buf) {
     Header h;
     h.tracks = buf.At(kTracksOffset);
     if (buf.Has(kTrackLengthOffset, 2)) {
@@ -164,7 +164,7 @@ struct Pointer {
 };
 
 // Pointer j (0 to 63) of the track record that starts at recordStart.
-inline Pointer IdPointer(ByteView buf, std::int64_t recordStart, int j) {
+inline Pointer IdPointer(const ImageBuffer& buf, std::int64_t recordStart, int j) {
     const std::int64_t p = recordStart + 2LL * j;
     const unsigned raw = buf.At(p) + 256u * buf.At(p + 1);
     return Pointer{static_cast<std::int64_t>(raw & kPointerOffsetMask),
@@ -197,27 +197,27 @@ constexpr const IdOffsets& IdOffsetsFor(bool doubled) {
 }
 
 // True when the ID field at idPos is stored doubled: it starts FE FE.
-inline bool IsDoubledField(ByteView buf, std::int64_t idPos) {
+inline bool IsDoubledField(const ImageBuffer& buf, std::int64_t idPos) {
     return buf.At(idPos) == kIdAddressMark && buf.At(idPos + 1) == kIdAddressMark;
 }
 
 // Track, side and sector number bytes of the ID field at idPos, honouring
 // doubled storage.
-inline int IdTrack(ByteView buf, std::int64_t idPos, bool doubled) {
+inline int IdTrack(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
     return buf.At(idPos + IdOffsetsFor(doubled).track);
 }
-inline int IdSide(ByteView buf, std::int64_t idPos, bool doubled) {
+inline int IdSide(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
     return buf.At(idPos + IdOffsetsFor(doubled).side);
 }
-inline int IdSector(ByteView buf, std::int64_t idPos, bool doubled) {
+inline int IdSector(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
     return buf.At(idPos + IdOffsetsFor(doubled).sector);
 }
 // The size code byte of the ID field at idPos, as written.
-inline int IdSizeCode(ByteView buf, std::int64_t idPos, bool doubled) {
+inline int IdSizeCode(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
     return buf.At(idPos + IdOffsetsFor(doubled).sizeCode);
 }
 // Bytes of data the ID field announces: 128 << N for its size code N, taken modulo 4.
-inline int IdSectorSize(ByteView buf, std::int64_t idPos, bool doubled) {
+inline int IdSectorSize(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
     return 128 << (buf.At(idPos + IdOffsetsFor(doubled).sizeCode) & 3);
 }
 
@@ -250,7 +250,8 @@ inline constexpr int kFixedMarkDistanceSingle = 24;
 // The byte the sector map shows for the data mark of the ID field at idPos
 // whose search found none: the one at the fixed distance, or the one after
 // it when that is no mark.
-inline std::uint8_t FixedDistanceMark(ByteView buf, std::int64_t idPos, bool doubleDensity) {
+inline std::uint8_t FixedDistanceMark(const ImageBuffer& buf, std::int64_t idPos,
+                                      bool doubleDensity) {
     const std::int64_t at =
         idPos + (doubleDensity ? kFixedMarkDistanceDouble : kFixedMarkDistanceSingle);
     const std::uint8_t mark = buf.At(at);
@@ -260,10 +261,10 @@ inline std::uint8_t FixedDistanceMark(ByteView buf, std::int64_t idPos, bool dou
 // Distance from idPos to the first data mark in the search window, or -1.
 // Positions outside the file read as 0, never a mark: only the part of the
 // window that the file holds is scanned.
-int DataMarkDistance(ByteView buf, std::int64_t idPos, bool doubled);
+int DataMarkDistance(const ImageBuffer& buf, std::int64_t idPos, bool doubled);
 
 // The same, or none.
-inline std::optional<int> FindDataMark(ByteView buf, std::int64_t idPos, bool doubled) {
+inline std::optional<int> FindDataMark(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
     const int d = DataMarkDistance(buf, idPos, doubled);
     return d >= 0 ? std::optional<int>(d) : std::nullopt;
 }
@@ -286,7 +287,7 @@ enum class FieldCrc { Good, Bad, CutOff };
 // field's CRC runs over the three 0xA1 sync bytes, the mark and the bytes;
 // a single-density one's from the mark. A doubled field (stride 2) is read
 // undoubled. CutOff when the file does not hold the whole field.
-FieldCrc CheckFieldCrc(ByteView buf, std::int64_t markPos, int count, bool doubleDensity,
+FieldCrc CheckFieldCrc(const ImageBuffer& buf, std::int64_t markPos, int count, bool doubleDensity,
                        int stride);
 
 } // namespace ss::dmk

@@ -12,11 +12,11 @@
 
 namespace ss::dmk {
 
-int DataMarkDistance(ByteView buf, std::int64_t idPos, bool doubled) {
+int DataMarkDistance(const ImageBuffer& buf, std::int64_t idPos, bool doubled) {
     const std::int64_t from =
         std::max<std::int64_t>(idPos + (doubled ? kMarkSearchFirstDoubled : kMarkSearchFirst), 0);
     const std::int64_t end = std::min<std::int64_t>(idPos + kMarkSearchLast + 1, buf.Size());
-    const std::uint8_t* bytes = buf.Data();
+    const std::uint8_t* bytes = buf.Bytes().data();
     std::int64_t p = from;
 #if defined(__SSE2__)
     // Sixteen bytes at a time while the file holds them: the marks 0xF8, 0xFA
@@ -47,7 +47,7 @@ int DataMarkDistance(ByteView buf, std::int64_t idPos, bool doubled) {
     return -1;
 }
 
-FieldCrc CheckFieldCrc(ByteView buf, std::int64_t markPos, int count, bool doubleDensity,
+FieldCrc CheckFieldCrc(const ImageBuffer& buf, std::int64_t markPos, int count, bool doubleDensity,
                        int stride) {
     const std::int64_t logical = 1 + count + kCrcBytes;
     if (!buf.Has(markPos, (logical - 1) * stride + 1)) {
@@ -56,7 +56,7 @@ FieldCrc CheckFieldCrc(ByteView buf, std::int64_t markPos, int count, bool doubl
     const std::uint16_t preset = doubleDensity ? crc16::kAfterDoubleDensitySync : crc16::kPreset;
     // Over the field and its own CRC, high byte first, the CRC comes out 0.
     const std::uint16_t rest =
-        crc16::Update(preset, buf.Data() + markPos, static_cast<std::size_t>(logical),
+        crc16::Update(preset, buf.Bytes().data() + markPos, static_cast<std::size_t>(logical),
                       static_cast<std::size_t>(stride));
     return rest == 0 ? FieldCrc::Good : FieldCrc::Bad;
 }

@@ -95,7 +95,7 @@ class DmkReader {
     // Everything is worked out in locals and stored once: the file's bytes
     // are read through a view held in registers.
     SectorCrc ReadSector(std::int64_t start, int j, const dmk::Pointer& p, Sector& s) const {
-        const ByteView buf = buf_;
+        const ImageBuffer& buf = buf_;
         const std::int64_t pos = start + p.offset;
         const bool doubled = !p.doubleDensity && dmk::IsDoubledField(buf, pos);
         const int stride = doubled ? 2 : 1;
@@ -141,7 +141,7 @@ class DmkReader {
 
     // The sector as the sector map reads it (MapReading); crc: the sector's.
     void ReadAsMapped(Sector& s, bool mapDensity, const SectorCrc& crc) const {
-        const ByteView buf = buf_;
+        const ImageBuffer& buf = buf_;
         MapReading& m = s.sectorMap;
         const std::int64_t pos = s.idPos;
         int distance = -1;
@@ -172,7 +172,7 @@ class DmkReader {
         m.directoryMark = dmk::IsDirectoryMark(m.dataMark);
     }
 
-    ByteView buf_;
+    const ImageBuffer& buf_;
     Disk& d_;
     std::array<dmk::Pointer, dmk::kPointers> pointers_{};
     std::array<int, dmk::kPointers> entries_{};
