@@ -217,10 +217,13 @@ struct Disk {
     }
 };
 
-// How much of the disk a reader reads: all of it, or its layout, its image
-// header and its tracks without their sectors (for a view of the raw file
-// that needs no more; the diagnostics of sectors are then not made).
-enum class Depth { Sectors, Tracks };
+// How much of the disk a reader reads: all of it (Sectors); all of it when a
+// window can show it (Shown: the main window and the sector map refuse a JV3
+// file whose entries describe no disk, so its header is read and nothing
+// after it); or its layout, its image header and its tracks without their
+// sectors (Tracks: for a view of the raw file that needs no more). The
+// diagnostics of sectors not read are not made.
+enum class Depth { Sectors, Shown, Tracks };
 
 // Recognises the layout as the main window does and reads the image by it.
 // A file of no known layout comes back with no tracks; a DMK image for real

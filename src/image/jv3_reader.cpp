@@ -92,6 +92,9 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
     d.header.jv3FreeEntries = entries - d.header.jv3UsedEntries;
     // A walk over the header can start from no entry after the last used one.
     d.header.jv3HeaderTest = jv3::HeaderTestAtEachEntry(buf, lastOfFirst + 1);
+    if (depth == Depth::Shown && !d.header.jv3Plausible) {
+        return d;
+    }
 
     // Each track side's sectors made at once, then filled in entry order
     // through a cursor per side.
@@ -106,7 +109,7 @@ Disk ReadJv3(const ImageBuffer& buf, Depth depth) {
         Track& t = d.tracks.emplace_back();
         t.cylinder = static_cast<int>(k) / kHeads;
         t.head = static_cast<int>(k) % kHeads;
-        if (depth == Depth::Sectors) {
+        if (depth != Depth::Tracks) {
             t.sectors.resize(static_cast<std::size_t>(count[k]));
             next[k] = t.sectors.data();
         }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ss {
@@ -266,6 +267,34 @@ TEST(DiskModel, ReadToTheTracksOnly) {
             said.push_back(g.text);
         }
         EXPECT_EQ(said, c.diagnostics) << LayoutName(full.layout);
+    }
+}
+
+TEST(DiskModel, ShownReadStopsAtAJv3HeaderThatDescribesNoDisk) {
+    // A disk's entries, and entries that all name one sector (as the bytes
+    // of a sector read as entries may): the windows refuse the second.
+    std::vector<testimg::Jv3Entry> disk;
+    for (int t = 0; t < 4; ++t) {
+        for (int s = 0; s < 10; ++s) {
+            disk.push_back({t, s});
+        }
+    }
+    const std::vector<testimg::Jv3Entry> oneSector(40, testimg::Jv3Entry{0, 0});
+    for (const std::vector<testimg::Jv3Entry>* entries : {&std::as_const(disk), &oneSector}) {
+        const ImageBuffer buf(testimg::MakeJv3(*entries));
+        const disk::Disk full = disk::ReadDisk(buf);
+        const disk::Disk shown = disk::ReadDisk(buf, disk::Depth::Shown);
+        const bool plausible = entries == &disk;
+        ASSERT_EQ(full.header.jv3Plausible, plausible);
+        EXPECT_EQ(shown.header.jv3Plausible, plausible);
+        EXPECT_EQ(shown.header.jv3HeaderTest, full.header.jv3HeaderTest);
+        EXPECT_EQ(shown.header.jv3UsedEntries, full.header.jv3UsedEntries);
+        EXPECT_EQ(full.SectorCount(), 40u);
+        EXPECT_EQ(shown.SectorCount(), plausible ? 40u : 0u);
+        if (!plausible) {
+            ASSERT_FALSE(shown.diagnostics.empty());
+            EXPECT_EQ(shown.diagnostics.front().text, "the header entries do not describe a disk");
+        }
     }
 }
 

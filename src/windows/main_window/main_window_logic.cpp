@@ -154,7 +154,7 @@ OpenResult MainWindowLogic::AnalyseImage() {
     model_ = disk::Disk{};
     disk_ = dos::Disk{};
     ++generation_;
-    disk::Disk model = disk::ReadDisk(buf);
+    disk::Disk model = disk::ReadDisk(buf, disk::Depth::Shown);
     ImageAnalysis analysis = ss::AnalyseImage(buf, model);
     if (analysis.outcome != AnalysisResult::Shown) {
         // Nothing of the image shown before may stand under the new file's name.

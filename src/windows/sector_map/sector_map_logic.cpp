@@ -74,7 +74,7 @@ OpenResult SectorMapLogic::ReadAndCheckFile() {
         // bytes make the same disk.
         if (!diskRead_ || bytes != filebuf.Bytes()) {
             filebuf = ImageBuffer(std::move(bytes));
-            disk_ = disk::ReadDisk(filebuf);
+            disk_ = disk::ReadDisk(filebuf, disk::Depth::Shown);
             diskRead_ = true;
         }
     }
