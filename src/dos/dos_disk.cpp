@@ -693,43 +693,57 @@ std::size_t HashOf(const SectorAddress& at) {
 
 } // namespace
 
-Owner& OwnerTable::Slot(const SectorAddress& at) {
+Owner& OwnerTable::OddSlot(const SectorAddress& at) {
     // Kept at most half full.
-    if (2 * (entries_.size() + 1) > places_.size()) {
-        places_.assign(std::max<std::size_t>(64, 2 * places_.size()), 0);
-        const std::size_t mask = places_.size() - 1;
-        for (std::size_t k = 0; k < entries_.size(); ++k) {
-            std::size_t p = HashOf(entries_[k].first) & mask;
-            while (places_[p] != 0) {
+    if (2 * (odd_.size() + 1) > oddPlaces_.size()) {
+        oddPlaces_.assign(std::max<std::size_t>(64, 2 * oddPlaces_.size()), 0);
+        const std::size_t mask = oddPlaces_.size() - 1;
+        for (std::size_t k = 0; k < odd_.size(); ++k) {
+            std::size_t p = HashOf(odd_[k].first) & mask;
+            while (oddPlaces_[p] != 0) {
                 p = (p + 1) & mask;
             }
-            places_[p] = static_cast<std::uint32_t>(k + 1);
+            oddPlaces_[p] = static_cast<std::uint32_t>(k + 1);
         }
     }
-    const std::size_t mask = places_.size() - 1;
+    const std::size_t mask = oddPlaces_.size() - 1;
     std::size_t p = HashOf(at) & mask;
-    while (places_[p] != 0) {
-        Entry& e = entries_[places_[p] - 1];
+    while (oddPlaces_[p] != 0) {
+        Entry& e = odd_[oddPlaces_[p] - 1];
         if (e.first == at) {
             return e.second;
         }
         p = (p + 1) & mask;
     }
-    entries_.push_back({at, Owner{}});
-    places_[p] = static_cast<std::uint32_t>(entries_.size());
-    return entries_.back().second;
+    odd_.push_back({at, Owner{}});
+    oddPlaces_[p] = static_cast<std::uint32_t>(odd_.size());
+    return odd_.back().second;
 }
 
 void OwnerTable::Settle() {
-    // One entry an address: address order alone decides, and the entries
-    // mostly come in it already (the allocation map names every sector in
-    // turn first).
-    const auto before = [](const Entry& x, const Entry& y) { return x.first < y.first; };
-    if (!std::is_sorted(entries_.begin(), entries_.end(), before)) {
-        std::sort(entries_.begin(), entries_.end(), before);
+    // The rows give their entries in address order; the odd ones are sorted
+    // and merged in.
+    entries_.clear();
+    for (std::size_t key = 0; key < rows_.size(); ++key) {
+        const std::vector<Owner>& row = rows_[key];
+        for (std::size_t sector = 0; sector < row.size(); ++sector) {
+            if (row[sector].kind != Owner::Kind::None) {
+                entries_.push_back({{static_cast<int>(key / kRowSides),
+                                     static_cast<int>(key % kRowSides), static_cast<int>(sector)},
+                                    row[sector]});
+            }
+        }
     }
-    places_.clear();
-    places_.shrink_to_fit();
+    if (!odd_.empty()) {
+        const auto before = [](const Entry& x, const Entry& y) { return x.first < y.first; };
+        std::sort(odd_.begin(), odd_.end(), before);
+        const auto middle = static_cast<std::ptrdiff_t>(entries_.size());
+        entries_.insert(entries_.end(), odd_.begin(), odd_.end());
+        std::inplace_merge(entries_.begin(), entries_.begin() + middle, entries_.end(), before);
+    }
+    rows_ = {};
+    odd_ = {};
+    oddPlaces_ = {};
 }
 
 Owner OwnerTable::Find(const SectorAddress& at) const {

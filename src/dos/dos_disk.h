@@ -7,6 +7,7 @@
 
 #include "sector_source.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -88,9 +89,12 @@ struct Owner {
 // What each sector of a disk is to its DOS, by address. A reader lays owners
 // over one another in the order its DOS's rules give (the GAT's granules,
 // then the files, the directory and the boot sector over them). Each address
-// takes one entry, found again by a hash of the address, so that a disk whose
-// files claim thousands of sectors many times over costs one entry per
-// sector; once the reading is done the entries are put in address order
+// takes one entry, so that a disk whose files claim thousands of sectors many
+// times over costs one entry per sector. While a reader sets owners they
+// stand in a row per track side, indexed by sector number (a file's sectors
+// follow one another on a track); an address no disk has (a track past 255,
+// a sector number past 1023, a negative one) is kept apart and found by a
+// hash. Once the reading is done the entries are put in address order
 // (Settle).
 class OwnerTable {
   public:
@@ -111,13 +115,41 @@ class OwnerTable {
     std::size_t size() const { return entries_.size(); }
 
   private:
-    // The entry of `at`, made (no owner) when it has none.
-    Owner& Slot(const SectorAddress& at);
+    static constexpr int kRowTracks = 256;
+    static constexpr int kRowSides = 4;
+    static constexpr int kRowSectors = 1024;
+    // A row's first size: the sectors of most tracks.
+    static constexpr std::size_t kRowStart = 32;
 
-    std::vector<Entry> entries_; // in the order first named, until Settle
-    // Open addressing over entries_ while owners are set: each place holds
-    // an entry's index plus one, 0 when free; a power of two in size.
-    std::vector<std::uint32_t> places_;
+    // The entry of `at`, made (no owner, Kind::None) when it has none.
+    Owner& Slot(const SectorAddress& at) {
+        if (at.track < 0 || at.track >= kRowTracks || at.side < 0 || at.side >= kRowSides ||
+            at.sector < 0 || at.sector >= kRowSectors) {
+            return OddSlot(at);
+        }
+        const auto key = static_cast<std::size_t>(at.track * kRowSides + at.side);
+        if (key >= rows_.size()) {
+            rows_.resize(key + 1);
+        }
+        std::vector<Owner>& row = rows_[key];
+        const auto sector = static_cast<std::size_t>(at.sector);
+        if (sector >= row.size()) {
+            row.resize(std::max(sector + 1, std::max(kRowStart, 2 * row.size())));
+        }
+        return row[sector];
+    }
+    Owner& OddSlot(const SectorAddress& at);
+
+    // By track side (track * kRowSides + side), then sector number; an
+    // owner of Kind::None names nothing.
+    std::vector<std::vector<Owner>> rows_;
+    // Addresses outside the rows, in the order first named.
+    std::vector<Entry> odd_;
+    // Open addressing over odd_: each place holds an entry's index plus one,
+    // 0 when free; a power of two in size.
+    std::vector<std::uint32_t> oddPlaces_;
+    // Every entry, in address order, once settled.
+    std::vector<Entry> entries_;
 };
 
 struct Disk {

@@ -755,13 +755,21 @@ TEST(OwnerTable, LaterSettingsWinInTheOrderSet) {
     t.Set({2, 0, 2}, {Kind::File, 1, 2});
     t.SetKind({2, 0, 4}, Kind::Directory);
     t.Set({0, 0, 1}, {Kind::Boot, -1, 0});
+    // Addresses no disk has, among the others in address order.
+    t.Set({1, 0, 5000}, {Kind::File, 2, 1});
+    t.SetKind({2, 7, 0}, Kind::Free);
+    t.Set({-1, 0, 3}, {Kind::File, 2, 0});
+    t.SetKind({400, 0, 1}, Kind::InUse);
+    t.SetKind({1, 0, 5000}, Kind::Directory);
     t.Settle();
 
     const std::vector<std::pair<SectorAddress, dos::Owner>> expected = {
-        {{0, 0, 1}, {Kind::Boot, -1, 0}}, {{1, 1, 9}, {Kind::File, 0, 0}},
-        {{2, 0, 1}, {Kind::Free, -1, 0}}, {{2, 0, 2}, {Kind::File, 1, 2}},
-        {{2, 0, 3}, {Kind::Free, -1, 0}}, {{2, 0, 4}, {Kind::Directory, 3, 7}},
-        {{2, 0, 5}, {Kind::Free, -1, 0}}, {{2, 0, 6}, {Kind::InUse, -1, 0}},
+        {{-1, 0, 3}, {Kind::File, 2, 0}},        {{0, 0, 1}, {Kind::Boot, -1, 0}},
+        {{1, 0, 5000}, {Kind::Directory, 2, 1}}, {{1, 1, 9}, {Kind::File, 0, 0}},
+        {{2, 0, 1}, {Kind::Free, -1, 0}},        {{2, 0, 2}, {Kind::File, 1, 2}},
+        {{2, 0, 3}, {Kind::Free, -1, 0}},        {{2, 0, 4}, {Kind::Directory, 3, 7}},
+        {{2, 0, 5}, {Kind::Free, -1, 0}},        {{2, 0, 6}, {Kind::InUse, -1, 0}},
+        {{2, 7, 0}, {Kind::Free, -1, 0}},        {{400, 0, 1}, {Kind::InUse, -1, 0}},
     };
     ASSERT_EQ(t.size(), expected.size());
     std::size_t k = 0;
