@@ -5,6 +5,7 @@
 #include "surface/numtext.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace ss {
 
@@ -279,7 +280,9 @@ void SectorMapLogic::DrawDmkPage() {
             surface.CurrentY = y;
             if (numeric) {
                 surface.CurrentX = maplayout::kDmkFirstColumn + maplayout::kColumnPitch * sector;
-                sptab = Dec(sector);
+                // Its digits written into the kept text: a page has hundreds.
+                char digits[8];
+                sptab.assign(digits, std::to_chars(digits, digits + sizeof digits, sector).ptr);
                 surface.Print(doubled ? "*" : " ", true);
                 surface.Print(sptab);
             } else {
