@@ -682,47 +682,9 @@ void DiskReader::MapOwners(Disk& disk, const std::optional<std::vector<std::uint
 
 } // namespace
 
-namespace {
-
-std::size_t HashOf(const SectorAddress& at) {
-    std::uint64_t h = static_cast<std::uint32_t>(at.track);
-    h = h * 0x9E3779B97F4A7C15u + static_cast<std::uint32_t>(at.side);
-    h = h * 0x9E3779B97F4A7C15u + static_cast<std::uint32_t>(at.sector);
-    return static_cast<std::size_t>(h ^ (h >> 29));
-}
-
-} // namespace
-
-Owner& OwnerTable::OddSlot(const SectorAddress& at) {
-    // Kept at most half full.
-    if (2 * (odd_.size() + 1) > oddPlaces_.size()) {
-        oddPlaces_.assign(std::max<std::size_t>(64, 2 * oddPlaces_.size()), 0);
-        const std::size_t mask = oddPlaces_.size() - 1;
-        for (std::size_t k = 0; k < odd_.size(); ++k) {
-            std::size_t p = HashOf(odd_[k].first) & mask;
-            while (oddPlaces_[p] != 0) {
-                p = (p + 1) & mask;
-            }
-            oddPlaces_[p] = static_cast<std::uint32_t>(k + 1);
-        }
-    }
-    const std::size_t mask = oddPlaces_.size() - 1;
-    std::size_t p = HashOf(at) & mask;
-    while (oddPlaces_[p] != 0) {
-        Entry& e = odd_[oddPlaces_[p] - 1];
-        if (e.first == at) {
-            return e.second;
-        }
-        p = (p + 1) & mask;
-    }
-    odd_.push_back({at, Owner{}});
-    oddPlaces_[p] = static_cast<std::uint32_t>(odd_.size());
-    return odd_.back().second;
-}
-
 void OwnerTable::Settle() {
-    // The rows give their entries in address order; the odd ones are sorted
-    // and merged in.
+    // The rows give their entries in address order; the odd ones, in order
+    // too, are merged in.
     entries_.clear();
     for (std::size_t key = 0; key < rows_.size(); ++key) {
         const std::vector<Owner>& row = rows_[key];
@@ -736,14 +698,12 @@ void OwnerTable::Settle() {
     }
     if (!odd_.empty()) {
         const auto before = [](const Entry& x, const Entry& y) { return x.first < y.first; };
-        std::sort(odd_.begin(), odd_.end(), before);
         const auto middle = static_cast<std::ptrdiff_t>(entries_.size());
         entries_.insert(entries_.end(), odd_.begin(), odd_.end());
         std::inplace_merge(entries_.begin(), entries_.begin() + middle, entries_.end(), before);
     }
     rows_ = {};
     odd_ = {};
-    oddPlaces_ = {};
 }
 
 Owner OwnerTable::Find(const SectorAddress& at) const {

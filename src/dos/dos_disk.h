@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -93,9 +94,8 @@ struct Owner {
 // times over costs one entry per sector. While a reader sets owners they
 // stand in a row per track side, indexed by sector number (a file's sectors
 // follow one another on a track); an address no disk has (a track past 255,
-// a sector number past 1023, a negative one) is kept apart and found by a
-// hash. Once the reading is done the entries are put in address order
-// (Settle).
+// a sector number past 1023, a negative one) is kept apart in a tree. Once the reading is done the
+// entries are put in address order (Settle).
 class OwnerTable {
   public:
     using Entry = std::pair<SectorAddress, Owner>;
@@ -125,7 +125,7 @@ class OwnerTable {
     Owner& Slot(const SectorAddress& at) {
         if (at.track < 0 || at.track >= kRowTracks || at.side < 0 || at.side >= kRowSides ||
             at.sector < 0 || at.sector >= kRowSectors) {
-            return OddSlot(at);
+            return odd_[at];
         }
         const auto key = static_cast<std::size_t>(at.track * kRowSides + at.side);
         if (key >= rows_.size()) {
@@ -138,16 +138,12 @@ class OwnerTable {
         }
         return row[sector];
     }
-    Owner& OddSlot(const SectorAddress& at);
 
     // By track side (track * kRowSides + side), then sector number; an
     // owner of Kind::None names nothing.
     std::vector<std::vector<Owner>> rows_;
-    // Addresses outside the rows, in the order first named.
-    std::vector<Entry> odd_;
-    // Open addressing over odd_: each place holds an entry's index plus one,
-    // 0 when free; a power of two in size.
-    std::vector<std::uint32_t> oddPlaces_;
+    // Addresses outside the rows.
+    std::map<SectorAddress, Owner> odd_;
     // Every entry, in address order, once settled.
     std::vector<Entry> entries_;
 };
